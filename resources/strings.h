@@ -1,0 +1,45 @@
+// The program's own message texts and captions, shared by the editor and cyrvert-cli.
+// Kept in UTF-8; the editor shows them as they stand, the command line prints them.
+#pragma once
+
+#include <string_view>
+
+namespace cyrvert::strings {
+
+inline constexpr std::string_view kAppTitle = "cyrvert";
+
+// Engine commands.
+inline constexpr std::string_view kNoText = "Нет текста!";
+inline constexpr std::string_view kNotEnoughMemory = "Недостаточно памяти!";
+inline constexpr std::string_view kTooFewLetters =
+    "Слишком мало символов из второй \nчасти таблицы (меньше 10)!\n";
+inline constexpr std::string_view kNothingFound =
+    "Не найдено ни одного подходящего варианта.\n"
+    "Попробуйте увеличить глубину просмотра или чувствительность.";
+inline constexpr std::string_view kStoppedByUser = "Перекодировка прервана пользователем!";
+inline constexpr std::string_view kNoMemory = "Не хватает памяти!";
+
+// Transport commands.
+inline constexpr std::string_view kUtf7DecodeError =
+    "Невозможно декодировать этот текст методом UTF-7!";
+inline constexpr std::string_view kUtf7DecodeCaption = "UTF-7 decode ERROR";
+inline constexpr std::string_view kUtf8DecodeError =
+    "Невозможно декодировать этот текст методом UTF-8!";
+inline constexpr std::string_view kUtf8DecodeCaption = "UTF-8 decode ERROR";
+inline constexpr std::string_view kBase64DecodeError =
+    "Невозможно декодировать этот текст методом BASE64!";
+inline constexpr std::string_view kBase64DecodeCaption = "BASE64 ERROR";
+inline constexpr std::string_view kQpDecodeError =
+    "Невозможно декодировать этот текст методом Quoted-Printable!";
+inline constexpr std::string_view kQpDecodeCaption = "Quoted-Printable ERROR";
+inline constexpr std::string_view kUuDecodeError =
+    "Невозможно декодировать этот текст методом UUCODE!";
+inline constexpr std::string_view kUuDecodeCaption = "Uudecode ERROR";
+inline constexpr std::string_view kImportCanceled = "Импорт отменен!";
+inline constexpr std::string_view kImportCanceledCaption = "Import canceled";
+inline constexpr std::string_view kUtf8ExportCanceled = "Экспорт в UTF-8 отменен!";
+inline constexpr std::string_view kUtf8ExportCanceledCaption = "Export to UTF-8 canceled";
+inline constexpr std::string_view kNotImplemented = "Эта возможнсть пока не реализована";
+inline constexpr std::string_view kNotImplementedCaption = "Sorry";
+
+}  // namespace cyrvert::strings
