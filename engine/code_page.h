@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace cyrvert {
@@ -15,13 +16,23 @@ inline constexpr int kCodePageCount = 4;
 
 // Conversion indices; the inverse of k is k ^ 1.
 enum Conversion : int {
-  kD2K = 0, kK2D = 1, kD2W = 2, kW2D = 3, kW2K = 4, kK2W = 5,
-  kD2I = 6, kI2D = 7, kK2I = 8, kI2K = 9, kW2I = 10, kI2W = 11,
+  kD2K = 0,
+  kK2D = 1,
+  kD2W = 2,
+  kW2D = 3,
+  kW2K = 4,
+  kK2W = 5,
+  kD2I = 6,
+  kI2D = 7,
+  kK2I = 8,
+  kI2K = 9,
+  kW2I = 10,
+  kI2W = 11,
 };
 inline constexpr int kConversionCount = 12;
 
 // Replaces, in place, every byte >= 0x80 by its entry in the conversion's table.
-// `conversion` must be 0..11. Allocates nothing.
+// An index outside 0..11 changes nothing. Allocates nothing.
 void ConvertHighHalf(unsigned char* bytes, std::size_t length, int conversion);
 // Same, for text held in a char buffer.
 void ConvertHighHalf(char* bytes, std::size_t length, int conversion);
@@ -47,5 +58,11 @@ struct LetterSet {
 
 // The letter set of `page` with 16 letters when `big_letters`, else 8.
 LetterSet MakeLetterSet(int page, bool big_letters);
+
+// The Unicode code point of `byte` read in `page` (0..3); U+FFFD for a byte with no character.
+std::uint32_t CodePointOf(int page, unsigned char byte);
+
+// Appends `bytes`, read in `page` (0..3), to `out` as UTF-8; returns the bytes appended.
+std::size_t AppendUtf8(std::string& out, std::string_view bytes, int page);
 
 }  // namespace cyrvert

@@ -13,9 +13,9 @@ namespace cyrvert {
 inline constexpr std::uint32_t kMaxCountedBytes = 2048;  // histogram stops here
 inline constexpr std::uint32_t kMinCountedBytes = 10;    // fewer: text rejected
 inline constexpr int kTopEntries = 6;                    // entries that take part in a score
-inline constexpr int kAutoSenseStart = 3;                // initial BestScore in automatic sensitivity
-inline constexpr std::size_t kPreviewWindow = 100;       // bytes per variant preview
-inline constexpr std::size_t kPreviewMinimum = 20;       // upper-half bytes a preview must hold
+inline constexpr int kAutoSenseStart = 3;           // initial BestScore in automatic sensitivity
+inline constexpr std::size_t kPreviewWindow = 100;  // bytes per variant preview
+inline constexpr std::size_t kPreviewMinimum = 20;  // upper-half bytes a preview must hold
 
 struct HistogramEntry {
   std::uint8_t byte_value = 0;

@@ -25,6 +25,11 @@ using VariantList = std::vector<Variant>;
 // The order in which conversions are tried at every node.
 inline constexpr std::array<int, 12> kSearchOrder = {0, 1, 2, 3, 4, 5, 6, 7, 11, 10, 9, 8};
 
+// Deepest search run; deeper requests are cut to it (bounds the recursion).
+inline constexpr int kMaxSearchDepth = 64;
+// The last depth automatic depth tries.
+inline constexpr int kAutoDepthLast = 4;
+
 // Status of one top-level search.
 enum SearchResult : int { kSearchDone = 0, kSearchStopped = 2, kSearchQuitting = -1 };
 
@@ -66,18 +71,19 @@ class NoOpSearchHooks : public SearchHooks {
   void CloseProgress() override {}
 };
 
-// One search to `depth` from `letters`; appends accepted Variants to `found`.
-// Returns a SearchResult.
+// One top-level search to `depth` from `letters`; appends accepted Variants to `found`
+// (in automatic sensitivity, a new best score drops what this search appended before).
+// A depth below 1 searches nothing. Returns a SearchResult.
 int SearchVariants(const HighByteHistogram& histogram, int depth, const LetterSet& letters,
                    VariantList& found, int sense, SearchHooks& hooks);
 
 // Settings that steer one run of FindVariants.
 struct SearchParams {
-  int depth = 0;             // 0 automatic (1..4), otherwise fixed; negative searches nothing
-  int sense = 0;             // 0 automatic, otherwise the score threshold
-  int n_limit = 0;           // 0 no limit
-  bool big_letters = false;  // 16 letters instead of 8
-  std::function<int()> target;  // read before each search depth
+  int depth = 0;                // 0 automatic (1..4), otherwise fixed; negative searches nothing
+  int sense = 0;                // 0 automatic, otherwise the score threshold
+  int n_limit = 0;              // 0 no limit
+  bool big_letters = false;     // 16 letters instead of 8
+  std::function<int()> target;  // read before each search depth; empty: WINDOWS
 };
 
 struct FindResult {
@@ -97,8 +103,8 @@ void DecodeByVariant(char* bytes, std::size_t length, const Variant& variant);
 // "(K2W,W2D)": the inverse codes in the order DecodeByVariant applies them.
 std::string VariantHistory(const Variant& variant);
 
-// For each of the first `count` Variants, the `window` bytes of `text` from `sample_start`
-// (fewer at the end of the text), decoded by that Variant.
+// For each of the first `count` Variants (at most all of them), the `window` bytes of `text` from
+// `sample_start` (fewer at the end of the text), decoded by that Variant.
 std::vector<std::string> MakeVariantPreviews(std::string_view text,
                                              const std::vector<Variant>& variants,
                                              std::size_t count, std::size_t sample_start,

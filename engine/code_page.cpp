@@ -1,0 +1,134 @@
+// Code pages, conversions and letter sets.
+#include "engine/code_page.h"
+
+#include "engine/code_page_tables.h"
+
+namespace cyrvert {
+namespace detail {
+namespace {
+
+// The conversion tables widened to 256 entries (identity below 0x80), so that converting
+// is one lookup per byte with no branch.
+using FullTable = std::array<unsigned char, 256>;
+
+std::array<FullTable, kConversionCount> MakeFullTables() {
+  std::array<FullTable, kConversionCount> full{};
+  for (std::size_t k = 0; k < full.size(); ++k) {
+    for (std::size_t b = 0; b < 0x80; ++b) full[k][b] = static_cast<unsigned char>(b);
+    for (std::size_t b = 0; b < 0x80; ++b) full[k][0x80 + b] = kConversionTables[k][b];
+  }
+  return full;
+}
+
+const std::array<FullTable, kConversionCount>& FullTables() {
+  static const std::array<FullTable, kConversionCount> tables = MakeFullTables();
+  return tables;
+}
+
+constexpr std::array<std::string_view, kConversionCount> kCodes = {
+    "D2K", "K2D", "D2W", "W2D", "W2K", "K2W", "D2I", "I2D", "K2I", "I2K", "W2I", "I2W"};
+constexpr std::array<std::string_view, kCodePageCount> kTags = {"Win", "Dos", "Koi", "Iso"};
+constexpr std::array<int, kConversionCount> kTargetPage = {
+    kKoi8r, kDos, kWindows, kDos, kKoi8r, kWindows, kIso, kDos, kIso, kKoi8r, kIso, kWindows};
+
+constexpr std::array<std::array<unsigned char, 16>, kCodePageCount> kFrequentLetters = {{
+    {0xEE, 0xE5, 0xE0, 0xE8, 0xF2, 0xF1, 0xED, 0xF0, 0xCE, 0xC5, 0xC0, 0xC8, 0xD2, 0xD1, 0xCD,
+     0xD0},
+    {0xAE, 0xA5, 0xA0, 0xA8, 0xE2, 0xE1, 0xAD, 0xE0, 0x8E, 0x85, 0x80, 0x88, 0x92, 0x91, 0x8D,
+     0x90},
+    {0xCF, 0xC5, 0xC1, 0xC9, 0xD4, 0xD3, 0xCE, 0xD2, 0xEF, 0xE5, 0xE1, 0xE9, 0xF4, 0xF3, 0xEE,
+     0xF2},
+    {0xDE, 0xD5, 0xD0, 0xD8, 0xE2, 0xE1, 0xDD, 0xE0, 0xBE, 0xB5, 0xB0, 0xB8, 0xC2, 0xC1, 0xBD,
+     0xC0},
+}};
+
+}  // namespace
+
+const std::array<unsigned char, 256>& FullConversionTable(int conversion) {
+  return FullTables()[static_cast<std::size_t>(conversion)];
+}
+
+void ApplyByteTable(unsigned char* bytes, std::size_t length,
+                    const std::array<unsigned char, 256>& table) {
+  const unsigned char* t = table.data();
+  std::size_t i = 0;
+  // Unrolled by 8: independent lookups keep the load ports busy.
+  for (; i + 8 <= length; i += 8) {
+    const unsigned char b0 = t[bytes[i]], b1 = t[bytes[i + 1]];
+    const unsigned char b2 = t[bytes[i + 2]], b3 = t[bytes[i + 3]];
+    const unsigned char b4 = t[bytes[i + 4]], b5 = t[bytes[i + 5]];
+    const unsigned char b6 = t[bytes[i + 6]], b7 = t[bytes[i + 7]];
+    bytes[i] = b0, bytes[i + 1] = b1, bytes[i + 2] = b2, bytes[i + 3] = b3;
+    bytes[i + 4] = b4, bytes[i + 5] = b5, bytes[i + 6] = b6, bytes[i + 7] = b7;
+  }
+  for (; i < length; ++i) bytes[i] = t[bytes[i]];
+}
+
+}  // namespace detail
+
+void ConvertHighHalf(unsigned char* bytes, std::size_t length, int conversion) {
+  if (conversion < 0 || conversion >= kConversionCount) return;
+  detail::ApplyByteTable(bytes, length, detail::FullConversionTable(conversion));
+}
+
+void ConvertHighHalf(char* bytes, std::size_t length, int conversion) {
+  ConvertHighHalf(reinterpret_cast<unsigned char*>(bytes), length, conversion);
+}
+
+std::string_view ConversionCode(int conversion) {
+  if (conversion < 0 || conversion >= kConversionCount) return {};
+  return detail::kCodes[static_cast<std::size_t>(conversion)];
+}
+
+std::string_view ConversionTargetTag(int conversion) {
+  if (conversion < 0 || conversion >= kConversionCount) return {};
+  return CodePageTag(detail::kTargetPage[static_cast<std::size_t>(conversion)]);
+}
+
+std::string_view CodePageTag(int page) {
+  if (page < 0 || page >= kCodePageCount) return {};
+  return detail::kTags[static_cast<std::size_t>(page)];
+}
+
+const std::array<unsigned char, 16>& FrequentLetters(int page) {
+  return detail::kFrequentLetters[static_cast<std::size_t>(page)];
+}
+
+LetterSet MakeLetterSet(int page, bool big_letters) {
+  LetterSet set;
+  set.bytes = FrequentLetters(page);
+  set.size = big_letters ? 16 : 8;
+  return set;
+}
+
+std::uint32_t CodePointOf(int page, unsigned char byte) {
+  if (byte < 0x80) return byte;
+  return detail::kUnicodeTables[static_cast<std::size_t>(page)][byte - 0x80u];
+}
+
+std::size_t AppendUtf8(std::string& out, std::string_view bytes, int page) {
+  std::size_t written = 0;
+  const auto& table = detail::kUnicodeTables[static_cast<std::size_t>(page)];
+  for (const char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x80) {
+      out.push_back(c);
+      ++written;
+      continue;
+    }
+    const std::uint32_t cp = table[b - 0x80u];
+    if (cp < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+      written += 2;
+    } else {
+      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+      written += 3;
+    }
+  }
+  return written;
+}
+
+}  // namespace cyrvert

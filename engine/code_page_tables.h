@@ -1,0 +1,28 @@
+// The constant tables behind the conversions and the byte -> Unicode readings of the
+// code pages (bytes 0x80..0xFF). Defined in the generated code_page_tables.cpp.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace cyrvert::detail {
+
+// Output bytes of one conversion for input bytes 0x80..0xFF.
+using ConversionTable = std::array<std::uint8_t, 128>;
+// Unicode code points of one code page's bytes 0x80..0xFF.
+using UnicodeTable = std::array<std::uint16_t, 128>;
+
+// Indexed by Conversion (0..11).
+extern const std::array<ConversionTable, 12> kConversionTables;
+// Indexed by CodePage (0..3).
+extern const std::array<UnicodeTable, 4> kUnicodeTables;
+
+// The table of `conversion` (0..11) over all 256 byte values (identity below 0x80).
+const std::array<unsigned char, 256>& FullConversionTable(int conversion);
+
+// Replaces, in place, every byte by its entry in `table`. Allocates nothing.
+void ApplyByteTable(unsigned char* bytes, std::size_t length,
+                    const std::array<unsigned char, 256>& table);
+
+}  // namespace cyrvert::detail
