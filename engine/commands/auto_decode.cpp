@@ -1,0 +1,177 @@
+#include "engine/commands/auto_decode.h"
+
+#include <algorithm>
+#include <string>
+#include <utility>
+
+#include "engine/scoring.h"
+#include "resources/strings.h"
+
+namespace cyrvert {
+namespace detail {
+namespace {
+
+// The search's view of the host: the frame's stop flag, the event pump, the minimised
+// state and the progress window.
+class HostSearchHooks : public SearchHooks {
+ public:
+  explicit HostSearchHooks(CommandHost& host) : m_host(host) {}
+  bool StopRequested() override { return m_host.StopRequested(); }
+  bool Pump() override { return m_host.PumpPendingMessages(); }
+  bool Minimised() override { return m_host.IsMinimised(); }
+  void OpenProgress(int lower, int upper, int position) override {
+    m_host.OpenProgress(lower, upper, position);
+  }
+  void SetProgress(int position) override { m_host.SetProgress(position); }
+  void CloseProgress() override { m_host.CloseProgress(); }
+
+ private:
+  CommandHost& m_host;
+};
+
+// Frequency of the beep after a deep search, and its length.
+constexpr int kDeepSearchBeepHz = 800;
+constexpr int kDeepSearchBeepMs = 400;
+// Searches deeper than this end with a beep.
+constexpr int kBeepAboveDepth = 3;
+
+// Protects the searched document while a run lasts.
+void LockDocument(DocumentHost& document, bool locked) {
+  document.SetCloseAllowed(!locked);
+  document.SetReadOnly(locked);
+}
+
+// The end-of-run message of a status; empty for none.
+struct StatusMessage {
+  std::string_view text;
+  MessageIcon icon = MessageIcon::kStop;
+};
+
+StatusMessage MessageFor(int status) {
+  switch (status) {
+    case kStatusNothingFound:
+      return {strings::kNothingFound, MessageIcon::kExclamation};
+    case kStatusStopped:
+      return {strings::kStoppedByUser, MessageIcon::kStop};
+    case kStatusNoMemory:
+      return {strings::kNoMemory, MessageIcon::kStop};
+    default:
+      return {};
+  }
+}
+
+}  // namespace
+}  // namespace detail
+
+DocumentHost* OpenVariantWindow(DocumentHost& source, CommandHost& host, const Variant& variant,
+                                bool want_view, int& status) {
+  std::string block;
+  {
+    const std::string text = source.GetViewText();
+    if (!host.Allocate(block, text.size())) {
+      status = kStatusNoMemory;
+      return nullptr;
+    }
+    std::copy(text.begin(), text.end(), block.begin());
+  }
+  const std::string path =
+      host.CurrentSettings().ShowTranslateWay != 0 ? VariantHistory(variant) : std::string();
+  DecodeByVariant(block.data(), block.size(), variant);
+
+  DocumentHost* window = host.OpenNewDocumentWindow();
+  if (window == nullptr) {
+    status = kStatusNoMemory;
+    return nullptr;
+  }
+  window->PutViewText(block);
+  window->SetTitle(window->Title() + path);
+  window->SetModified(false);
+  block.clear();
+  block.shrink_to_fit();
+  source.Redraw();
+
+  if (host.StopRequested()) status = kStatusStopped;
+  return want_view ? window : nullptr;
+}
+
+AutoDecodeResult AutoDecode(DocumentHost& document, CommandHost& host,
+                            const AutoDecodeOptions& options) {
+  // Preparation: the run's limits, and the document locked against edits and closing.
+  const bool silent = options.silent;
+  const bool minimised = host.IsMinimised();
+  const bool quiet = silent || minimised;
+  const int n_limit = silent ? 1 : options.n_best;
+  bool dialog_mode = !silent && !minimised && options.out_to != 0;
+  const bool big_letters = host.CurrentSettings().BigLetters != 0;
+
+  host.ClearStopRequest();
+  detail::LockDocument(document, true);
+
+  std::string text = document.GetViewText();
+  HighByteHistogram histogram;
+  if (BuildHighByteHistogram(histogram, text) < kMinCountedBytes) {
+    if (!quiet) {
+      host.ShowMessage(strings::kTooFewLetters, strings::kAppTitle, MessageIcon::kStop);
+    }
+    detail::LockDocument(document, false);
+    return {kStatusTooFewLetters, nullptr};
+  }
+
+  host.SetEngineBusy(true);
+
+  SearchParams params;
+  params.depth = options.depth;
+  params.sense = options.sense;
+  params.n_limit = n_limit;
+  params.big_letters = big_letters;
+  params.target = [&host] { return host.CurrentSettings().Target; };
+  detail::HostSearchHooks hooks(host);
+  FindResult found = FindVariants(histogram, params, hooks);
+
+  // Quitting: hand the request on and leave at once; the program is ending.
+  const auto quit = [&host] {
+    host.PostQuit();
+    return AutoDecodeResult{kStatusQuitting, nullptr};
+  };
+  if (found.status == kStatusQuitting) return quit();
+
+  int status = found.status;
+  DocumentHost* result_view = nullptr;
+  if (status == kStatusDone) {
+    if (found.depth > detail::kBeepAboveDepth && !silent) {
+      host.Beep(detail::kDeepSearchBeepHz, detail::kDeepSearchBeepMs);
+    }
+    if (found.variants.size() < 2) dialog_mode = false;
+
+    if (dialog_mode) {
+      const std::size_t start = FindPreviewOffset(text);
+      std::vector<std::string> previews =
+          MakeVariantPreviews(text, found.variants, found.variants.size(), start);
+      host.ShowVariantList(previews, found.variants, [&](std::size_t row) {
+        if (row >= found.variants.size()) return;
+        int ignored = kStatusDone;
+        OpenVariantWindow(document, host, found.variants[row], false, ignored);
+      });
+    } else {
+      // Lowest score first, so the best window opens last and ends up on top.
+      for (auto it = found.variants.rbegin(); it != found.variants.rend() && status == kStatusDone;
+           ++it) {
+        if (DocumentHost* view = OpenVariantWindow(document, host, *it, silent, status)) {
+          result_view = view;
+        }
+        if (!host.PumpPendingMessages()) return quit();
+      }
+    }
+  }
+
+  // End of the run: everything given back, then the message of the status.
+  host.SetEngineBusy(false);
+  detail::LockDocument(document, false);
+  if (!quiet) {
+    const detail::StatusMessage message = detail::MessageFor(status);
+    if (!message.text.empty()) host.ShowMessage(message.text, strings::kAppTitle, message.icon);
+  }
+  return {status, result_view};
+}
+
+}  // namespace cyrvert
