@@ -42,4 +42,10 @@ inline constexpr std::string_view kUtf8ExportCanceledCaption = "Export to UTF-8 
 inline constexpr std::string_view kNotImplemented = "Эта возможнсть пока не реализована";
 inline constexpr std::string_view kNotImplementedCaption = "Sorry";
 
+// Editor frame and options dialog.
+// The range message of a numeric dialog field; %1 and %2 are the bounds.
+inline constexpr std::string_view kParseIntRange = "Please enter an integer between %1 and %2.";
+// The idle text of the status bar's message pane.
+inline constexpr std::string_view kIdleStatus = "For Help, press F1";
+
 }  // namespace cyrvert::strings
