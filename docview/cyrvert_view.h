@@ -1,0 +1,117 @@
+// The view of a document: a QScintilla editor in UTF-8 mode showing each byte of the text as
+// one character, so the text goes in and out byte for byte. Carries the editing, search and
+// print commands of a document window.
+#pragma once
+
+#include <Qsci/qsciscintilla.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "docview/font_description.h"
+#include "engine/commands/command_host.h"
+
+class QPrinter;
+
+namespace cyrvert {
+
+class CCyrvertDoc;
+class CChildFrame;
+class CFindReplaceDlg;
+
+class CCyrvertView : public QsciScintilla, public DocumentHost {
+  Q_OBJECT
+
+ public:
+  // A view of `document` (which it registers with), not yet in a frame.
+  explicit CCyrvertView(CCyrvertDoc* document, QWidget* parent = nullptr);
+  ~CCyrvertView() override;
+
+  // The document shown.
+  CCyrvertDoc* GetDocument() const { return m_pDocument; }
+  // The child frame holding the view, or null.
+  CChildFrame* GetParentFrame() const;
+
+  // The whole text, byte for byte (line ends as stored).
+  std::string GetViewText() const override;
+  // Replaces the whole text by `text` byte for byte; the previous text cannot be undone.
+  void PutViewText(std::string_view text) override;
+  // The document's title (UTF-8).
+  std::string Title() const override;
+  // Renames the document.
+  void SetTitle(std::string_view title) override;
+  // Sets or clears the document's modified flag.
+  void SetModified(bool modified) override;
+  // Switches read-only mode: no edit from the user or from commands.
+  void SetReadOnly(bool read_only) override;
+  // Allows or forbids closing the view's window.
+  void SetCloseAllowed(bool allowed) override;
+  // Repaints at once.
+  void Redraw() override;
+
+  // Sets the font `font` describes and keeps the description; false (nothing changed)
+  // when no font can be made from it.
+  bool ApplyFont(const LogFont& font);
+  // The description of the font last set.
+  const LogFont& CurrentLogFont() const { return m_logFont; }
+
+  // Printer shared by the program's windows (page setup); null: a printer of its own.
+  void SetPrinter(QPrinter* printer) { m_pPrinter = printer; }
+
+ public slots:
+  // Edit Undo.
+  void OnEditUndo();
+  // Edit Select All.
+  void OnEditSelectAll();
+  // Edit Find: the find dialog.
+  void OnEditFind();
+  // Edit Find Next: repeats the last search (opens Find when there was none).
+  void OnEditFindNext();
+  // Edit Replace: the replace dialog.
+  void OnEditReplace();
+  // File Print with the print dialog.
+  void OnFilePrint();
+  // Print without a dialog.
+  void OnFilePrintDirect();
+  // File Print Preview.
+  void OnFilePrintPreview();
+
+ public:
+  // Searches for `what` from the cursor; false when not found.
+  bool FindText(const QString& what, bool match_case, bool whole_word, bool forward);
+  // Replaces the found selection by `with` (mapped to bytes) and finds the next one.
+  bool ReplaceSelection(const QString& what, const QString& with, bool match_case, bool whole_word);
+  // Replaces every occurrence in the text; returns how many.
+  int ReplaceAll(const QString& what, const QString& with, bool match_case, bool whole_word);
+
+ protected:
+  // Typed text: characters with no byte become "?".
+  void keyPressEvent(QKeyEvent* event) override;
+  // Composed text: characters with no byte become "?".
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  // Pasted or dropped text, mapped through the byte table.
+  QByteArray fromMimeData(const QMimeData* source, bool& rectangular) const override;
+  // Tells the frame that the active window may have changed.
+  void focusInEvent(QFocusEvent* event) override;
+
+ private:
+  // Prints through `printer` with the view's font and no line numbers.
+  void PrintTo(QPrinter& printer);
+  // The shared printer or the view's own.
+  QPrinter& Printer();
+  // Opens the find or replace dialog.
+  void ShowFindDialog(bool replace);
+
+  CCyrvertDoc* m_pDocument;                // shown document, not owned
+  LogFont m_logFont;                       // description of the last font set
+  QPrinter* m_pPrinter = nullptr;          // shared printer, not owned
+  std::unique_ptr<QPrinter> m_ownPrinter;  // used when there is no shared printer
+  CFindReplaceDlg* m_pFindDlg = nullptr;   // modeless find/replace dialog (child widget)
+  QString m_lastFind;                      // last search text, for Find Next
+  bool m_lastMatchCase = false;            // last search options
+  bool m_lastWholeWord = false;
+  bool m_lastForward = true;
+};
+
+}  // namespace cyrvert
