@@ -20,6 +20,7 @@ inline constexpr std::size_t kPreviewMinimum = 20;  // upper-half bytes a previe
 struct HistogramEntry {
   std::uint8_t byte_value = 0;
   std::uint32_t count = 0;
+  bool operator==(const HistogramEntry&) const = default;
 };
 
 // Counts of the upper-half byte values, sorted by count (largest first; ties by byte value).
