@@ -48,4 +48,9 @@ inline constexpr std::string_view kParseIntRange = "Please enter an integer betw
 // The idle text of the status bar's message pane.
 inline constexpr std::string_view kIdleStatus = "For Help, press F1";
 
+// Documents.
+inline constexpr std::string_view kAskToSave = "Save changes to %1?";
+inline constexpr std::string_view kFailedToOpenDocument = "Failed to open document.";
+inline constexpr std::string_view kFailedToSaveDocument = "Failed to save document.";
+
 }  // namespace cyrvert::strings
