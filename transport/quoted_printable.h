@@ -1,0 +1,24 @@
+// MIME quoted-printable: lines of at most 76 characters with soft line breaks.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "transport/decode_result.h"
+
+namespace cyrvert {
+
+// Encodes `bytes`. CR LF pairs stay hard line breaks; every other control byte (a lone CR
+// or LF included), '=', bytes of 0x80 or more, and a space or tab that would end a line
+// are written as =XX with upper-case hex. Lines longer than 76 characters are broken with
+// a soft break "=" CR LF.
+std::string EncodeQuotedPrintable(std::string_view bytes);
+
+// Decodes quoted-printable text. =XX takes upper- or lower-case hex; '=' before a line
+// break (CR LF or LF, optionally after spaces and tabs) or at the very end is a soft
+// break and vanishes; spaces and tabs at the end of a line are dropped, as transport
+// agents may have added them. Fails on '=' followed by anything else. Other bytes,
+// including unencoded 8-bit ones, are kept as they stand.
+DecodeResult DecodeQuotedPrintable(std::string_view text);
+
+}  // namespace cyrvert

@@ -1,0 +1,75 @@
+// The program's UTF-7 coder. Digits, CR and TAB are encoded; a run is always closed with
+// '-'; an all-zero last sextet is left out and the run padded to an even length; the
+// decoder ends a run only at '-' or at the end of the text. Encoder and decoder work as a
+// pair.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "transport/decode_result.h"
+
+namespace cyrvert {
+
+// The 64 characters of a base64 run; value v is character v.
+inline constexpr std::string_view Base64Alphabet =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+// 6-bit value of each ASCII code, 0x40 outside the alphabet.
+extern const std::array<std::uint16_t, 128> Base64DecodeTable;
+
+// True for the bytes written as themselves: letters, ' ( ) , - . / : ? space and LF.
+bool IsUtf7Direct(unsigned char byte);
+
+// Encodes Unicode units one at a time.
+class Utf7Encoder {
+ public:
+  // Starts outside a run.
+  void Begin();
+  // Appends the form of `value` (only its low 16 bits go into a run).
+  void Put(std::uint32_t value, std::string& out);
+  // Closes an open run.
+  void End(std::string& out);
+
+ private:
+  // Adds one 16-bit unit to the run and writes the complete sextets.
+  void AddUnit(std::uint32_t unit, std::string& out);
+  // Writes the leftover bits and the even-length padding, and resets the run.
+  void CloseRun(std::string& out);
+
+  bool m_bInRun = false;
+  std::uint32_t m_nBuffer = 0;  // pending bits, left-aligned at bit 31
+  int m_nPending = 0;           // 0, 2 or 4 between units
+  int m_nChars = 0;             // base64 characters written in this run
+};
+
+// Decodes UTF-7 text a byte (or two) at a time.
+class Utf7Decoder {
+ public:
+  // Starts outside a run.
+  void Begin();
+  // Reads from `pos` (pos < text.size()) and moves it on. Returns 0, or -1 for a byte of
+  // 0x80 or more outside a run. `delivered` says whether `unit` holds a decoded unit.
+  int Step(std::string_view text, std::size_t& pos, std::uint16_t& unit, bool& delivered);
+  // Delivers a unit left in an open run at the end of the text.
+  void End(std::uint16_t& unit, bool& delivered);
+
+ private:
+  // Ends the run, delivering its non-zero leftover bits left-aligned.
+  void Flush(std::uint16_t& unit, bool& delivered);
+
+  bool m_bInRun = false;
+  std::uint32_t m_nAccumulator = 0;  // sextets shifted in from the right
+  int m_nBits = 0;                   // bits not yet delivered, 0..15 between steps
+};
+
+// cp-1251 bytes to the UTF-7 form above.
+std::string BytesToUtf7(std::string_view bytes);
+
+// UTF-7 text to cp-1251 bytes; units without a byte become '?'.
+DecodeResult Utf7ToBytes(std::string_view text);
+
+}  // namespace cyrvert

@@ -1,0 +1,140 @@
+#include "transport/utf8.h"
+
+#include <array>
+#include <cstring>
+#include <utility>
+
+#include "transport/unicode_map.h"
+
+namespace cyrvert {
+namespace {
+
+// Smallest value a sequence with n continuation bytes may carry.
+constexpr std::array<std::uint32_t, 6> kLowest = {0, 0x80, 0x800, 0x10000, 0x200000, 0x4000000};
+constexpr std::array<std::uint8_t, 6> kLeadMask = {0x7F, 0x1F, 0x0F, 0x07, 0x03, 0x01};
+
+// The UTF-8 form of each byte's value, at most three bytes, and its length.
+struct Utf8Form {
+  std::array<char, 3> bytes;
+  std::uint8_t length;
+};
+
+constexpr std::array<Utf8Form, 256> MakeFormTable() {
+  std::array<Utf8Form, 256> table{};
+  for (unsigned b = 0; b < 256; ++b) {
+    const std::uint32_t v = ByteToUnicode(b);
+    Utf8Form& form = table[b];
+    if (v < 0x80) {
+      form.bytes = {static_cast<char>(v), 0, 0};
+      form.length = 1;
+    } else if (v < 0x800) {
+      form.bytes = {static_cast<char>(0xC0 | (v >> 6)), static_cast<char>(0x80 | (v & 0x3F)), 0};
+      form.length = 2;
+    } else {
+      form.bytes = {static_cast<char>(0xE0 | (v >> 12)),
+                    static_cast<char>(0x80 | ((v >> 6) & 0x3F)),
+                    static_cast<char>(0x80 | (v & 0x3F))};
+      form.length = 3;
+    }
+  }
+  return table;
+}
+constexpr std::array<Utf8Form, 256> kForms = MakeFormTable();
+
+}  // namespace
+
+int Utf8DecodeOne(std::string_view text, std::size_t& pos, std::uint32_t& value) {
+  value = 0;
+  const auto lead = static_cast<unsigned char>(text[pos]);
+  if (lead < 0x80) {
+    value = lead;
+    ++pos;
+    return 0;
+  }
+  // Count the 1 bits after the top bit, at most 6.
+  std::size_t n = 0;
+  for (unsigned b = static_cast<unsigned>(lead) << 1; (b & 0x80) != 0 && n < 6; b <<= 1) ++n;
+  if (n == 0 || n > 5) return -1;
+  if (text.size() - pos <= n) return -2;  // the text ends inside the sequence
+  std::uint32_t v = lead & kLeadMask[n];
+  for (std::size_t k = 1; k <= n; ++k) {
+    const auto c = static_cast<unsigned char>(text[pos + k]);
+    if ((c & 0xC0) != 0x80) return -2;
+    v = (v << 6) | (c & 0x3FU);
+  }
+  if (v < kLowest[n]) return -3;
+  value = v;
+  pos += n + 1;
+  return 0;
+}
+
+void Utf8EncodeOne(std::uint32_t value, std::string& out) {
+  std::uint32_t v = value & 0x7FFFFFFF;
+  std::size_t n = 5;
+  for (std::size_t k = 1; k < kLowest.size(); ++k) {
+    if (v < kLowest[k]) {
+      n = k - 1;
+      break;
+    }
+  }
+  char tail[5];
+  for (std::size_t k = n; k-- > 0;) {
+    tail[k] = static_cast<char>(0x80 | (v & 0x3F));
+    v >>= 6;
+  }
+  constexpr std::array<std::uint8_t, 6> kLeadBits = {0x00, 0xC0, 0xE0, 0xF0, 0xF8, 0xFC};
+  out += static_cast<char>(kLeadBits[n] | (v & kLeadMask[n]));
+  out.append(tail, n);
+}
+
+DecodeResult Utf8ToBytes(std::string_view text) {
+  const std::size_t n = text.size();
+  std::string out(n, '\0');
+  char* const begin = out.data();
+  char* o = begin;
+  std::size_t pos = 0;
+  while (pos < n) {
+    // Runs of ASCII, eight bytes at a time.
+    while (n - pos >= 8) {
+      std::uint64_t word;
+      std::memcpy(&word, text.data() + pos, 8);
+      if ((word & 0x8080808080808080ULL) != 0) break;
+      std::memcpy(o, &word, 8);
+      o += 8;
+      pos += 8;
+    }
+    if (pos == n) break;
+    std::uint32_t value = 0;
+    const int code = Utf8DecodeOne(text, pos, value);
+    if (code != 0) {
+      const DecodeError error = code == -1   ? DecodeError::kUtf8BadLead
+                                : code == -2 ? DecodeError::kUtf8BadContinuation
+                                             : DecodeError::kUtf8Overlong;
+      return detail::Failure(error, pos);
+    }
+    *o++ = static_cast<char>(UnicodeToByte(value));
+  }
+  out.resize(static_cast<std::size_t>(o - begin));
+  return DecodeResult{DecodeError::kNone, 0, std::move(out)};
+}
+
+std::string BytesToUtf8(std::string_view bytes) {
+  std::size_t size = 0;
+  for (const char c : bytes) size += kForms[static_cast<unsigned char>(c)].length;
+  std::string out(size, '\0');
+  char* o = out.data();
+  for (const char c : bytes) {
+    const Utf8Form& form = kForms[static_cast<unsigned char>(c)];
+    if (form.length == 1) {
+      *o++ = form.bytes[0];
+    } else {
+      o[0] = form.bytes[0];
+      o[1] = form.bytes[1];
+      if (form.length == 3) o[2] = form.bytes[2];
+      o += form.length;
+    }
+  }
+  return out;
+}
+
+}  // namespace cyrvert
