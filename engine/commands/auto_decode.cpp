@@ -147,10 +147,9 @@ AutoDecodeResult AutoDecode(DocumentHost& document, CommandHost& host,
       const std::size_t start = FindPreviewOffset(text);
       std::vector<std::string> previews =
           MakeVariantPreviews(text, found.variants, found.variants.size(), start);
-      host.ShowVariantList(previews, found.variants, [&](std::size_t row) {
-        if (row >= found.variants.size()) return;
+      host.ShowVariantList(previews, found.variants, [&](const Variant& variant) {
         int ignored = kStatusDone;
-        OpenVariantWindow(document, host, found.variants[row], false, ignored);
+        OpenVariantWindow(document, host, variant, false, ignored);
       });
     } else {
       // Lowest score first, so the best window opens last and ends up on top.

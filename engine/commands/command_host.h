@@ -72,10 +72,10 @@ class CommandHost {
   // Closes the progress window.
   virtual void CloseProgress() = 0;
 
-  // Shows the variant list modally; `open` opens the Variant of a row in a new window.
+  // Shows the variant list modally; `open` opens a picked Variant in a new window.
   virtual void ShowVariantList(const std::vector<std::string>& previews,
                                const std::vector<Variant>& variants,
-                               const std::function<void(std::size_t)>& open) = 0;
+                               const std::function<void(const Variant&)>& open) = 0;
 
   // Makes `block` `size` bytes long; false when the memory cannot be had.
   virtual bool Allocate(std::string& block, std::size_t size);

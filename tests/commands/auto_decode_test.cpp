@@ -127,11 +127,10 @@ TEST(AutoDecode, DialogModeListsEveryVariantAndOpensPicksRepeatedly) {
   const FindResult want = Reference(text, 1, 2, 0);
   ASSERT_GE(want.variants.size(), 2U);
   std::size_t windows_before_picks = 99;
-  host.m_on_variant_list = [&](const std::function<void(std::size_t)>& open) {
+  host.m_on_variant_list = [&](const std::function<void(const Variant&)>& open) {
     windows_before_picks = host.m_windows.size();
-    open(1);
-    open(1);
-    open(want.variants.size());  // a row that does not exist opens nothing
+    open(host.m_list_variants[1]);
+    open(host.m_list_variants[1]);
   };
 
   AutoDecode(doc, host, {.depth = 1, .sense = 2, .n_best = 0, .out_to = 1});

@@ -75,7 +75,7 @@ class FakeHost : public CommandHost {
   void CloseProgress() override { m_progress.push_back("close"); }
   void ShowVariantList(const std::vector<std::string>& previews,
                        const std::vector<Variant>& variants,
-                       const std::function<void(std::size_t)>& open) override {
+                       const std::function<void(const Variant&)>& open) override {
     ++m_variant_lists;
     m_list_previews = previews;
     m_list_variants = variants;
@@ -107,7 +107,7 @@ class FakeHost : public CommandHost {
   std::vector<Variant> m_list_variants;
   std::function<bool(FakeHost&)> m_on_pump;
   std::function<void(FakeHost&)> m_on_open;
-  std::function<void(const std::function<void(std::size_t)>&)> m_on_variant_list;
+  std::function<void(const std::function<void(const Variant&)>&)> m_on_variant_list;
 };
 
 // Russian UTF-8 text as cp-1251 bytes (ASCII kept, other characters become '?').
