@@ -5,10 +5,12 @@
 
 #include <Qsci/qsciscintilla.h>
 
+#include <QPointer>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "docview/cyrvert_doc.h"
 #include "docview/font_description.h"
 #include "engine/commands/command_host.h"
 
@@ -103,7 +105,7 @@ class CCyrvertView : public QsciScintilla, public DocumentHost {
   // Opens the find or replace dialog.
   void ShowFindDialog(bool replace);
 
-  CCyrvertDoc* m_pDocument;                // shown document, not owned
+  QPointer<CCyrvertDoc> m_pDocument;       // shown document, not owned
   LogFont m_logFont;                       // description of the last font set
   QPrinter* m_pPrinter = nullptr;          // shared printer, not owned
   std::unique_ptr<QPrinter> m_ownPrinter;  // used when there is no shared printer

@@ -1,0 +1,277 @@
+#include "docview/cyrvert_view.h"
+
+#include <Qsci/qscicommand.h>
+#include <Qsci/qscicommandset.h>
+#include <Qsci/qsciprinter.h>
+
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+
+#include "docview/byte_mapping.h"
+#include "docview/child_frame.h"
+#include "docview/find_replace_dlg.h"
+
+namespace cyrvert {
+namespace {
+
+// Print margins: 720 twips (half an inch) on each side.
+constexpr qreal kPrintMarginMm = 12.7;
+
+// Letters whose Ctrl shortcuts the editor keeps; the others belong to the main frame's menus.
+bool IsEditorControlLetter(int key) {
+  return key == Qt::Key_Z || key == Qt::Key_A || key == Qt::Key_C || key == Qt::Key_X ||
+         key == Qt::Key_V;
+}
+
+// True when `binding` is Ctrl (with or without Shift) and a letter the editor gives away.
+bool IsFrameShortcut(int binding) {
+  const int key = binding & ~static_cast<int>(Qt::KeyboardModifierMask);
+  const int modifiers = binding & static_cast<int>(Qt::KeyboardModifierMask);
+  const bool ctrl = (modifiers & static_cast<int>(Qt::ControlModifier)) != 0;
+  return ctrl && key >= Qt::Key_A && key <= Qt::Key_Z && !IsEditorControlLetter(key);
+}
+
+// The selection's text equals `what` under the search's case rule.
+bool SelectionMatches(const QsciScintilla& view, const QString& what, bool match_case) {
+  return view.hasSelectedText() &&
+         view.selectedText().compare(what, match_case ? Qt::CaseSensitive : Qt::CaseInsensitive) ==
+             0;
+}
+
+}  // namespace
+
+CCyrvertView::CCyrvertView(CCyrvertDoc* document, QWidget* parent)
+    : QsciScintilla(parent), m_pDocument(document) {
+  setUtf8(true);
+  setEolMode(QsciScintilla::EolWindows);
+  SendScintilla(SCI_SETPASTECONVERTENDINGS, 0UL);
+  setMarginWidth(0, 0);
+  setMarginWidth(1, 0);
+  setWrapMode(QsciScintilla::WrapWord);
+  for (QsciCommand* command : standardCommands()->commands()) {
+    if (IsFrameShortcut(command->key())) command->setKey(0);
+    if (IsFrameShortcut(command->alternateKey())) command->setAlternateKey(0);
+  }
+  if (m_pDocument != nullptr) {
+    m_pDocument->AddView(this);
+    // Edits mark the document modified; only the document clears the flag.
+    connect(this, &QsciScintilla::modificationChanged, m_pDocument, [this](bool modified) {
+      if (modified && m_pDocument != nullptr) m_pDocument->SetModifiedFlag(true);
+    });
+  }
+}
+
+CCyrvertView::~CCyrvertView() {
+  if (m_pDocument != nullptr) m_pDocument->RemoveView(this);
+}
+
+CChildFrame* CCyrvertView::GetParentFrame() const {
+  for (QWidget* w = parentWidget(); w != nullptr; w = w->parentWidget()) {
+    if (auto* frame = qobject_cast<CChildFrame*>(w)) return frame;
+  }
+  return nullptr;
+}
+
+std::string CCyrvertView::GetViewText() const {
+  const auto length = static_cast<std::size_t>(SendScintilla(SCI_GETLENGTH));
+  if (length == 0) return {};
+  const auto* text = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+  return Utf8ToBytes(std::string_view(text, length));
+}
+
+void CCyrvertView::PutViewText(std::string_view text) {
+  if (isReadOnly()) return;
+  std::string utf8 = BytesToUtf8(text);
+  // The previous text is not kept for undo: a big text would be held twice.
+  SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+  SendScintilla(SCI_CLEARALL);
+  SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(utf8.size()) + 1UL);
+  SendScintilla(SCI_ADDTEXT, static_cast<unsigned long>(utf8.size()), utf8.data());
+  SendScintilla(SCI_EMPTYUNDOBUFFER);
+  SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+  SendScintilla(SCI_GOTOPOS, 0UL);
+  if (m_pDocument != nullptr) m_pDocument->SetModifiedFlag(true);
+}
+
+std::string CCyrvertView::Title() const {
+  return m_pDocument != nullptr ? m_pDocument->GetTitle().toStdString() : std::string();
+}
+
+void CCyrvertView::SetTitle(std::string_view title) {
+  if (m_pDocument != nullptr) {
+    m_pDocument->SetTitle(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())));
+  }
+}
+
+void CCyrvertView::SetModified(bool modified) {
+  if (m_pDocument != nullptr) m_pDocument->SetModifiedFlag(modified);
+}
+
+void CCyrvertView::SetReadOnly(bool read_only) { setReadOnly(read_only); }
+
+void CCyrvertView::SetCloseAllowed(bool allowed) {
+  if (CChildFrame* frame = GetParentFrame()) frame->SetCloseAllowed(allowed);
+}
+
+void CCyrvertView::Redraw() { viewport()->repaint(); }
+
+bool CCyrvertView::ApplyFont(const LogFont& font) {
+  const std::optional<QFont> qfont = FontFromLogFont(font);
+  if (!qfont) return false;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  setFont(*qfont);
+  m_logFont = font;
+  if (m_pDocument != nullptr) m_pDocument->UpdateAllViews();
+  QApplication::restoreOverrideCursor();
+  return true;
+}
+
+void CCyrvertView::OnEditUndo() { undo(); }
+
+void CCyrvertView::OnEditSelectAll() { selectAll(true); }
+
+void CCyrvertView::OnEditFind() { ShowFindDialog(false); }
+
+void CCyrvertView::OnEditFindNext() {
+  if (m_lastFind.isEmpty()) {
+    ShowFindDialog(false);
+    return;
+  }
+  if (!FindText(m_lastFind, m_lastMatchCase, m_lastWholeWord, m_lastForward)) {
+    QApplication::beep();
+  }
+}
+
+void CCyrvertView::OnEditReplace() { ShowFindDialog(true); }
+
+void CCyrvertView::ShowFindDialog(bool replace) {
+  if (m_pFindDlg == nullptr) m_pFindDlg = new CFindReplaceDlg(*this, replace);
+  m_pFindDlg->Reset(replace, hasSelectedText() ? selectedText() : m_lastFind);
+  m_pFindDlg->show();
+  m_pFindDlg->raise();
+  m_pFindDlg->activateWindow();
+}
+
+bool CCyrvertView::FindText(const QString& what, bool match_case, bool whole_word, bool forward) {
+  m_lastFind = what;
+  m_lastMatchCase = match_case;
+  m_lastWholeWord = whole_word;
+  m_lastForward = forward;
+  if (what.isEmpty()) return false;
+  int line = -1;
+  int index = -1;
+  if (!forward && hasSelectedText()) {  // search backwards from the selection's start
+    int line_to = 0;
+    int index_to = 0;
+    getSelection(&line, &index, &line_to, &index_to);
+  }
+  return findFirst(what, false, match_case, whole_word, false, forward, line, index, true);
+}
+
+bool CCyrvertView::ReplaceSelection(const QString& what, const QString& with, bool match_case,
+                                    bool whole_word) {
+  if (isReadOnly()) return false;
+  if (SelectionMatches(*this, what, match_case)) replaceSelectedText(MapToByteCharacters(with));
+  return FindText(what, match_case, whole_word, true);
+}
+
+int CCyrvertView::ReplaceAll(const QString& what, const QString& with, bool match_case,
+                             bool whole_word) {
+  if (what.isEmpty() || isReadOnly()) return 0;
+  const QString replacement = MapToByteCharacters(with);
+  int count = 0;
+  beginUndoAction();
+  bool found = findFirst(what, false, match_case, whole_word, false, true, 0, 0, false);
+  while (found) {
+    replace(replacement);
+    ++count;
+    found = findNext();
+  }
+  endUndoAction();
+  return count;
+}
+
+QPrinter& CCyrvertView::Printer() {
+  if (m_pPrinter != nullptr) return *m_pPrinter;
+  if (!m_ownPrinter) {
+    m_ownPrinter = std::make_unique<QsciPrinter>(QPrinter::HighResolution);
+    m_ownPrinter->setPageMargins(
+        QMarginsF(kPrintMarginMm, kPrintMarginMm, kPrintMarginMm, kPrintMarginMm),
+        QPageLayout::Millimeter);
+  }
+  return *m_ownPrinter;
+}
+
+void CCyrvertView::PrintTo(QPrinter& printer) {
+  if (auto* sci_printer = dynamic_cast<QsciPrinter*>(&printer)) {
+    sci_printer->setWrapMode(QsciScintilla::WrapWord);
+    sci_printer->printRange(this);
+    return;
+  }
+  // A plain printer: print through a QScintilla one with its settings.
+  QsciPrinter copy(QPrinter::HighResolution);
+  copy.setPageLayout(printer.pageLayout());
+  copy.setPrinterName(printer.printerName());
+  copy.setOutputFileName(printer.outputFileName());
+  copy.setWrapMode(QsciScintilla::WrapWord);
+  copy.printRange(this);
+}
+
+void CCyrvertView::OnFilePrint() {
+  QPrintDialog dialog(&Printer(), this);
+  if (dialog.exec() == QDialog::Accepted) PrintTo(Printer());
+}
+
+void CCyrvertView::OnFilePrintDirect() { PrintTo(Printer()); }
+
+void CCyrvertView::OnFilePrintPreview() {
+  QPrintPreviewDialog dialog(&Printer(), this);
+  connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
+          [this](QPrinter* printer) { PrintTo(*printer); });
+  dialog.exec();
+}
+
+void CCyrvertView::keyPressEvent(QKeyEvent* event) {
+  const QString text = event->text();
+  const QString mapped = MapToByteCharacters(text);
+  if (mapped == text) {
+    QsciScintilla::keyPressEvent(event);
+    return;
+  }
+  QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
+                 event->nativeVirtualKey(), event->nativeModifiers(), mapped, event->isAutoRepeat(),
+                 static_cast<quint16>(event->count()));
+  QsciScintilla::keyPressEvent(&copy);
+  event->setAccepted(copy.isAccepted());
+}
+
+void CCyrvertView::inputMethodEvent(QInputMethodEvent* event) {
+  const QString mapped = MapToByteCharacters(event->commitString());
+  if (mapped == event->commitString()) {
+    QsciScintilla::inputMethodEvent(event);
+    return;
+  }
+  QInputMethodEvent copy(event->preeditString(), event->attributes());
+  copy.setCommitString(mapped, event->replacementStart(), event->replacementLength());
+  QsciScintilla::inputMethodEvent(&copy);
+  event->setAccepted(copy.isAccepted());
+}
+
+QByteArray CCyrvertView::fromMimeData(const QMimeData* source, bool& rectangular) const {
+  const QByteArray utf8 = QsciScintilla::fromMimeData(source, rectangular);
+  const std::string bytes =
+      Utf8ToBytes(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+  const std::string mapped = BytesToUtf8(bytes);
+  return QByteArray(mapped.data(), static_cast<qsizetype>(mapped.size()));
+}
+
+void CCyrvertView::focusInEvent(QFocusEvent* event) {
+  QsciScintilla::focusInEvent(event);
+  if (CChildFrame* frame = GetParentFrame()) frame->RefreshMainMenu();
+}
+
+}  // namespace cyrvert

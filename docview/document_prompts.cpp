@@ -1,0 +1,43 @@
+#include "docview/document_prompts.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "resources/strings.h"
+
+namespace cyrvert {
+namespace {
+
+QString Text(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+SaveAnswer QtDocumentPrompts::AskToSave(QWidget* parent, const QString& title) {
+  const auto answer =
+      QMessageBox::question(parent, Text(strings::kAppTitle), Text(strings::kAskToSave).arg(title),
+                            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+  if (answer == QMessageBox::Yes) return SaveAnswer::kYes;
+  if (answer == QMessageBox::No) return SaveAnswer::kNo;
+  return SaveAnswer::kCancel;
+}
+
+QString QtDocumentPrompts::AskSavePath(QWidget* parent, const QString& suggested) {
+  QFileDialog dialog(parent, QString(), suggested, QLatin1String(kDocumentFileFilter));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(QLatin1String(kDocumentExtension).mid(1));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().front();
+}
+
+QString QtDocumentPrompts::AskOpenPath(QWidget* parent) {
+  return QFileDialog::getOpenFileName(parent, QString(), QString(),
+                                      QLatin1String(kDocumentFileFilter));
+}
+
+void QtDocumentPrompts::ShowError(QWidget* parent, const QString& text) {
+  QMessageBox::critical(parent, Text(strings::kAppTitle), text);
+}
+
+}  // namespace cyrvert
