@@ -1,6 +1,9 @@
 // decode, translate and set8bit.
 #include <array>
+#include <cerrno>
 #include <charconv>
+#include <cstdio>
+#include <cstring>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -129,6 +132,76 @@ void WriteUtf8(std::ostream& out, std::string_view bytes, int page) {
   }
 }
 
+// FILE or standard input, read slice by slice.
+class SliceReader {
+ public:
+  ~SliceReader() {
+    if (m_pFile != nullptr && m_pFile != stdin) std::fclose(m_pFile);
+  }
+  // Opens `path` (standard input when empty or "-"); false with a message on failure.
+  bool Open(const std::string& path, std::ostream& err) {
+    m_name = path.empty() || path == "-" ? std::string("standard input") : "'" + path + "'";
+    if (path.empty() || path == "-") {
+      m_pFile = std::freopen(nullptr, "rb", stdin);
+      if (m_pFile == nullptr) m_pFile = stdin;
+      return true;
+    }
+    m_pFile = std::fopen(path.c_str(), "rb");
+    if (m_pFile == nullptr) {
+      err << "cyrvert-cli: cannot open " << m_name << ": " << std::strerror(errno) << "\n";
+      return false;
+    }
+    return true;
+  }
+  // Appends up to `size` bytes to `out`; 0 at the end of the input or on an error.
+  std::size_t AppendTo(std::string& out, std::size_t size) {
+    const std::size_t old_size = out.size();
+    out.resize(old_size + size);
+    const std::size_t got = std::fread(out.data() + old_size, 1, size, m_pFile);
+    out.resize(old_size + got);
+    return got;
+  }
+  // Whether reading failed; writes the message once.
+  bool Failed(std::ostream& err) const {
+    if (!std::ferror(m_pFile)) return false;
+    err << "cyrvert-cli: cannot read " << m_name << "\n";
+    return true;
+  }
+
+ private:
+  std::FILE* m_pFile = nullptr;
+  std::string m_name;
+};
+
+constexpr std::size_t kReadSlice = 1 << 20;
+
+// Reads the start of the input up to the point where the histogram stops counting (or the
+// whole input when it holds fewer upper-half bytes); false on a read error.
+bool ReadHead(SliceReader& reader, std::string& head, bool& at_end, std::ostream& err) {
+  std::uint32_t high = 0;
+  at_end = false;
+  while (high < kMaxCountedBytes) {
+    const std::size_t from = head.size();
+    if (reader.AppendTo(head, kReadSlice) == 0) {
+      at_end = true;
+      break;
+    }
+    for (std::size_t i = from; i < head.size(); ++i) {
+      if (static_cast<unsigned char>(head[i]) >= 0x80) ++high;
+    }
+  }
+  return !reader.Failed(err);
+}
+
+// Writes the decoded text, in the target page or as UTF-8.
+void WriteDecoded(std::ostream& out, std::string_view text, const DecodeOptions& options) {
+  if (options.utf8) {
+    WriteUtf8(out, text, options.target);
+  } else {
+    WriteBytes(out, text);
+  }
+}
+
 // One line of the variant list: score, history and the preview read in `page`.
 void WriteListLine(std::ostream& out, const Variant& variant, std::string preview, int page) {
   for (char& c : preview) {
@@ -148,11 +221,21 @@ void WriteListLine(std::ostream& out, const Variant& variant, std::string previe
 int RunDecode(const Args& args, std::ostream& out, std::ostream& err) {
   DecodeOptions options;
   if (!ParseDecodeArgs(args, options, err)) return kExitUsage;
-  std::optional<std::string> text = ReadInput(options.path, err);
-  if (!text) return kExitUsage;
+  // The list needs the whole text for its preview; plain decoding needs only the start of
+  // it to choose the Variant, and streams the rest.
+  SliceReader reader;
+  std::string text;
+  bool at_end = true;
+  if (options.list) {
+    std::optional<std::string> whole = ReadInput(options.path, err);
+    if (!whole) return kExitUsage;
+    text = std::move(*whole);
+  } else if (!reader.Open(options.path, err) || !ReadHead(reader, text, at_end, err)) {
+    return kExitUsage;
+  }
 
   HighByteHistogram histogram;
-  if (BuildHighByteHistogram(histogram, *text) < kMinCountedBytes) {
+  if (BuildHighByteHistogram(histogram, text) < kMinCountedBytes) {
     err << strings::kTooFewLetters;
     return kExitTooLittle;
   }
@@ -170,9 +253,9 @@ int RunDecode(const Args& args, std::ostream& out, std::ostream& err) {
   }
 
   if (options.list) {
-    const std::size_t start = FindPreviewOffset(*text);
+    const std::size_t start = FindPreviewOffset(text);
     const std::vector<std::string> previews =
-        MakeVariantPreviews(*text, found.variants, found.variants.size(), start);
+        MakeVariantPreviews(text, found.variants, found.variants.size(), start);
     for (std::size_t i = 0; i < previews.size(); ++i) {
       WriteListLine(out, found.variants[i], previews[i], options.target);
     }
@@ -180,12 +263,15 @@ int RunDecode(const Args& args, std::ostream& out, std::ostream& err) {
   }
 
   const Variant& best = found.variants.front();
-  DecodeByVariant(text->data(), text->size(), best);
-  if (options.utf8) {
-    WriteUtf8(out, *text, options.target);
-  } else {
-    WriteBytes(out, *text);
+  DecodeByVariant(text.data(), text.size(), best);
+  WriteDecoded(out, text, options);
+  while (!at_end) {
+    text.clear();
+    at_end = reader.AppendTo(text, kReadSlice) == 0;
+    DecodeByVariant(text.data(), text.size(), best);
+    WriteDecoded(out, text, options);
   }
+  if (reader.Failed(err)) return kExitUsage;
   err << VariantHistory(best) << '\n';
   return kExitOk;
 }
