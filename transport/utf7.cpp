@@ -38,9 +38,11 @@ void Utf7Encoder::Begin() {
   m_nBuffer = 0;
   m_nPending = 0;
   m_nChars = 0;
+  m_bLastUnitZero = false;
 }
 
 void Utf7Encoder::AddUnit(std::uint32_t unit, std::string& out) {
+  m_bLastUnitZero = (unit & 0xFFFF) == 0;
   m_nBuffer += (unit & 0xFFFF) << (16 - m_nPending);
   m_nPending += 16;
   while (m_nPending >= 6) {
@@ -53,8 +55,10 @@ void Utf7Encoder::AddUnit(std::uint32_t unit, std::string& out) {
 
 void Utf7Encoder::CloseRun(std::string& out) {
   if (m_nPending > 0) {
+    // An all-zero last sextet is left out, as the decoder drops zero leftovers. Only when
+    // the last unit is U+0000 is it written: the decoder would otherwise lose that unit.
     const std::uint32_t sextet = m_nBuffer >> 26;  // the bits below the pending ones are 0
-    if (sextet != 0) {
+    if (sextet != 0 || m_bLastUnitZero) {
       out += Base64Alphabet[sextet];
       ++m_nChars;
     }

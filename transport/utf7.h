@@ -41,9 +41,10 @@ class Utf7Encoder {
   void CloseRun(std::string& out);
 
   bool m_bInRun = false;
-  std::uint32_t m_nBuffer = 0;  // pending bits, left-aligned at bit 31
-  int m_nPending = 0;           // 0, 2 or 4 between units
-  int m_nChars = 0;             // base64 characters written in this run
+  std::uint32_t m_nBuffer = 0;   // pending bits, left-aligned at bit 31
+  int m_nPending = 0;            // 0, 2 or 4 between units
+  int m_nChars = 0;              // base64 characters written in this run
+  bool m_bLastUnitZero = false;  // the last unit was U+0000: its zero sextet must be written
 };
 
 // Decodes UTF-7 text a byte (or two) at a time.

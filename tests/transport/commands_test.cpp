@@ -1,0 +1,187 @@
+// MIME wrapping, line ends, saving, and the import and export entry points.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <string_view>
+
+#include "transport/line_ends.h"
+#include "transport/mime.h"
+#include "transport/text_file.h"
+#include "transport/transport_commands.h"
+
+namespace cyrvert {
+namespace {
+
+constexpr std::string_view kHeader8Bit =
+    "Content-Type: text/plain\r\nContent-Transfer-Encoding: 8bit\r\n\r\n";
+
+TEST(Mime, WrapThenUnwrapGivesTheBody) {
+  const std::string message = WrapMime("body\r\n\r\nmore", TransferEncoding::kBase64);
+  EXPECT_EQ(message,
+            "Content-Type: text/plain\r\nContent-Transfer-Encoding: base64\r\n\r\n"
+            "body\r\n\r\nmore");
+  const DecodeResult body = UnwrapMime(message);
+  ASSERT_TRUE(body.ok());
+  EXPECT_EQ(body.bytes, "body\r\n\r\nmore");
+}
+
+TEST(Mime, HeaderBlockEnds) {
+  struct Case {
+    std::string_view message;
+    std::size_t offset;
+  };
+  const Case cases[] = {
+      {"\r\nbody", 2},
+      {"\nbody", 1},
+      {"\rbody", 1},
+      {"A: b\n\nbody", 6},
+      {"A: b\r\n\r\n", 8},
+      {"A: b\r\n", std::string_view::npos},
+      {"no break", std::string_view::npos},
+      {"", std::string_view::npos},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(MimeBodyOffset(c.message), c.offset) << testing::PrintToString(c.message);
+  }
+  EXPECT_EQ(UnwrapMime("A: b").error, DecodeError::kNoHeaderEnd);
+}
+
+TEST(LineEnds, CrLfToLf) {
+  struct Case {
+    std::string_view in, want;
+  };
+  const Case cases[] = {
+      {"a\r\nb", "a\nb"}, {"a\r\n", "a\n"}, {"\r\r\n", "\r\n"}, {"x", "x"},
+      {"\r", "\r"},       {"\n\r", "\n\r"}, {"", ""},           {"\r\n\r\n", "\n\n"},
+  };
+  for (const Case& c : cases) {
+    std::string text(c.in);
+    ConvertCrLfToLf(text);
+    EXPECT_EQ(text, c.want) << testing::PrintToString(c.in);
+  }
+}
+
+TEST(LineEnds, LfToCrLf) {
+  struct Case {
+    std::string_view in, want;
+  };
+  const Case cases[] = {
+      {"a\nb\r\nc", "a\r\nb\r\nc"}, {"\n", "\r\n"},   {"no break", "no break"},     {"\r", "\r"},
+      {"\n\n", "\r\n\r\n"},         {"\r\n", "\r\n"}, {"x\r\r\n\n", "x\r\r\n\r\n"},
+  };
+  for (const Case& c : cases) {
+    std::string text(c.in);
+    ConvertLfToCrLf(text);
+    EXPECT_EQ(text, c.want) << testing::PrintToString(c.in);
+  }
+}
+
+TEST(SaveTextToFile, WritesBytesAndReportsFailure) {
+  const std::string path = ::testing::TempDir() + "transport_save.bin";
+  const std::string bytes("a\0\xFF\r\n", 5);
+  ASSERT_EQ(SaveTextToFile(path, bytes), SaveError::kNone);
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bytes);
+  std::remove(path.c_str());
+
+  EXPECT_EQ(SaveTextToFile(::testing::TempDir() + "no/such/dir/file", "x"), SaveError::kOpen);
+  EXPECT_EQ(SaveTextToFile("/dev/full", "x"), SaveError::kWrite);
+}
+
+// The whole text is the encoded body unless a line break at the very start ends an empty
+// header block; header lines reach the decoder.
+TEST(ImportCommands, TakeTheWholeTextAsTheBody) {
+  struct Case {
+    ImportResult (*import)(std::string_view);
+    std::string_view text, want;
+    bool ok;
+  };
+  const Case cases[] = {
+      {ImportBase64, "z/Do4uXy", "\xCF\xF0\xE8\xE2\xE5\xF2", true},
+      {ImportBase64, "\r\nz/Do4uXy", "\xCF\xF0\xE8\xE2\xE5\xF2", true},
+      {ImportBase64, "\nz/Do4uXy", "\xCF\xF0\xE8\xE2\xE5\xF2", true},
+      {ImportBase64, "Content-Transfer-Encoding: base64\r\n\r\nz/Do", "", false},
+      {ImportQuotedPrintable, "=CF=F0", "\xCF\xF0", true},
+      {ImportQuotedPrintable, "\r\n=CF=F0", "\xCF\xF0", true},
+      {ImportQuotedPrintable, "\r\n\r\n=CF", "\r\n\xCF", true},
+      {ImportUtf8, "\r\n\xD0\x9F", "\r\n\xCF", true},
+      {ImportUtf7, "\r\n+BB8-", "\r\n\xCF", true},
+      {ImportUnix, "a\nb", "a\r\nb", true},
+  };
+  for (const Case& c : cases) {
+    const ImportResult got = c.import(c.text);
+    EXPECT_EQ(got.result.ok(), c.ok) << testing::PrintToString(c.text);
+    EXPECT_EQ(got.result.bytes, c.want) << testing::PrintToString(c.text);
+  }
+}
+
+TEST(ImportCommands, ErrorPositionsPointIntoTheWholeText) {
+  EXPECT_EQ(ImportBase64("\r\nZm9v!").result.position, 6u);
+  EXPECT_EQ(ImportQuotedPrintable("\n=ZZ").result.position, 1u);
+}
+
+TEST(ImportCommands, UudecodeGivesTheFileName) {
+  const ImportResult got = ImportUu(ExportUu("\xCF\xF0\xE8", "Cyrvert1"));
+  ASSERT_TRUE(got.result.ok());
+  EXPECT_EQ(got.result.bytes, "\xCF\xF0\xE8");
+  EXPECT_EQ(got.file_name, "Cyrvert1");
+}
+
+TEST(ExportCommands, WrapAsTheirEncoding) {
+  struct Case {
+    std::string (*run)(std::string_view);
+    std::string_view encoding, body;
+  };
+  const Case cases[] = {
+      {ExportUtf7, "7bit", "+BB8EQAQ4BDIENQRC-"},
+      {ExportUtf8, "8bit", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"},
+      {ExportQuotedPrintable, "quoted-printable", "=CF=F0=E8=E2=E5=F2"},
+      {ExportBase64, "base64", "z/Do4uXy\r\n"},
+  };
+  for (const Case& c : cases) {
+    const std::string want =
+        "Content-Type: text/plain\r\nContent-Transfer-Encoding: " + std::string(c.encoding) +
+        "\r\n\r\n" + std::string(c.body);
+    EXPECT_EQ(c.run("\xCF\xF0\xE8\xE2\xE5\xF2"), want);
+  }
+  EXPECT_EQ(ExportUu("Cat", "Cyrvert1"),
+            std::string(kHeader8Bit) + "begin 644 Cyrvert1\r\n#0V%T\r\n`\r\nend\r\n");
+  EXPECT_EQ(ExportUnix("a\r\nb"), "a\nb");
+}
+
+// Export then import of the body gives the text back, for each encoding.
+TEST(ExportCommands, BodiesImportBack) {
+  std::mt19937 rng(32796);
+  std::string text(3000, '\0');
+  for (char& c : text) {
+    do {
+      c = static_cast<char>(rng() % 256);
+    } while (static_cast<unsigned char>(c) == 0x98);  // exported as U+00A0, back as 0xA0
+  }
+  struct Pair {
+    std::string (*run)(std::string_view);
+    ImportResult (*import)(std::string_view);
+  };
+  const Pair pairs[] = {{ExportUtf7, ImportUtf7},
+                        {ExportUtf8, ImportUtf8},
+                        {ExportQuotedPrintable, ImportQuotedPrintable},
+                        {ExportBase64, ImportBase64}};
+  for (const Pair& p : pairs) {
+    const std::string message = p.run(text);
+    const DecodeResult body = UnwrapMime(message);
+    ASSERT_TRUE(body.ok());
+    const ImportResult back = p.import(body.bytes);
+    ASSERT_TRUE(back.result.ok()) << DecodeErrorName(back.result.error);
+    EXPECT_TRUE(back.result.bytes == text);
+  }
+  const ImportResult uu = ImportUu(ExportUu(text, "t"));
+  EXPECT_TRUE(uu.result.bytes == text);
+  EXPECT_EQ(ImportUnix(ExportUnix("a\r\nb\nc\r")).result.bytes, "a\r\nb\r\nc\r");
+}
+
+}  // namespace
+}  // namespace cyrvert
