@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -216,9 +217,7 @@ void WriteListLine(std::ostream& out, const Variant& variant, std::string previe
   WriteBytes(out, line);
 }
 
-}  // namespace
-
-int RunDecode(const Args& args, std::ostream& out, std::ostream& err) {
+int Decode(const Args& args, std::ostream& out, std::ostream& err) {
   DecodeOptions options;
   if (!ParseDecodeArgs(args, options, err)) return kExitUsage;
   // The list needs the whole text for its preview; plain decoding needs only the start of
@@ -276,7 +275,7 @@ int RunDecode(const Args& args, std::ostream& out, std::ostream& err) {
   return kExitOk;
 }
 
-int RunTranslate(const Args& args, std::ostream& out, std::ostream& err) {
+int Translate(const Args& args, std::ostream& out, std::ostream& err) {
   if (args.empty()) {
     err << "cyrvert-cli: translate needs a CODE (D2K K2D D2W W2D W2K K2W D2I I2D K2I I2K W2I "
            "I2W)\n";
@@ -304,7 +303,7 @@ int RunTranslate(const Args& args, std::ostream& out, std::ostream& err) {
   return kExitOk;
 }
 
-int RunSet8Bit(const Args& args, std::ostream& out, std::ostream& err) {
+int Set8Bit(const Args& args, std::ostream& out, std::ostream& err) {
   std::string path;
   if (!ParsePathOnly(args, 0, path, err)) return kExitUsage;
   std::optional<std::string> text = ReadInput(path, err);
@@ -316,6 +315,31 @@ int RunSet8Bit(const Args& args, std::ostream& out, std::ostream& err) {
   for (char& c : *text) c = static_cast<char>(static_cast<unsigned char>(c) | 0x80u);
   WriteBytes(out, *text);
   return kExitOk;
+}
+
+// Runs `command`; a text too large for memory ends it with `message` instead of an abort.
+template <typename Command>
+int GuardMemory(Command command, std::string_view message, std::ostream& err) {
+  try {
+    return command();
+  } catch (const std::bad_alloc&) {
+    err << message << '\n';
+    return kExitUsage;
+  }
+}
+
+}  // namespace
+
+int RunDecode(const Args& args, std::ostream& out, std::ostream& err) {
+  return GuardMemory([&] { return Decode(args, out, err); }, strings::kNoMemory, err);
+}
+
+int RunTranslate(const Args& args, std::ostream& out, std::ostream& err) {
+  return GuardMemory([&] { return Translate(args, out, err); }, strings::kNotEnoughMemory, err);
+}
+
+int RunSet8Bit(const Args& args, std::ostream& out, std::ostream& err) {
+  return GuardMemory([&] { return Set8Bit(args, out, err); }, strings::kNotEnoughMemory, err);
 }
 
 }  // namespace cyrvert::cli

@@ -73,11 +73,12 @@ decode      Finds the chains of wrong code-page conversions that explain a damag
               koi (KOI8-R), iso (ISO-8859-5)
   --depth N   conversions deep to search: 0 automatic (1 to 4, default), 1..5 fixed
   --sense N   sensitivity: 0 automatic (default), 5 normal, 4 increased, 3 high,
-              2 very high (a variant needs a score above N)
-  --best N    with --list, keep only the N best variants (0: all, default)
+              2 very high (a variant needs a score above N, 0..6)
+  --best N    with --list, keep only the N best variants (0: all, default; up to 500)
   --big-letters  capital letters take part in the letter statistics
   --list      list the variants instead of decoding: one line per variant, best
-              first: <score> TAB <history> TAB <preview in UTF-8>
+              first: <score> TAB <history> TAB <preview in UTF-8>; the
+              preview is 100 bytes of the text, control characters as blanks
   --utf8      write the decoded text in UTF-8 instead of the target code page
             Without --list the text decoded by the best variant goes to standard
             output and its history to standard error.
