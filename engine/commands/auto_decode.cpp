@@ -128,8 +128,12 @@ AutoDecodeResult AutoDecode(DocumentHost& document, CommandHost& host,
   detail::HostSearchHooks hooks(host);
   FindResult found = FindVariants(histogram, params, hooks);
 
-  // Quitting: hand the request on and leave at once; the program is ending.
-  const auto quit = [&host] {
+  // Quitting: no message and no further window. The busy flag and the document are given
+  // back first: the program closes only once no run holds them, and a close the user then
+  // cancels must not leave the editor locked.
+  const auto quit = [&host, &document] {
+    host.SetEngineBusy(false);
+    detail::LockDocument(document, false);
     host.PostQuit();
     return AutoDecodeResult{kStatusQuitting, nullptr};
   };

@@ -281,6 +281,9 @@ TEST(AutoDecode, QuitRequestIsPassedOnWithoutAMessage) {
     EXPECT_EQ(host.m_quit_posts, 1);
     EXPECT_TRUE(host.m_messages.empty());
     EXPECT_LE(host.m_windows.size(), 1U);
+    EXPECT_FALSE(host.m_busy) << "a deferred close waits for the busy flag to clear";
+    EXPECT_FALSE(doc.m_read_only);
+    EXPECT_TRUE(doc.m_close_allowed);
   }
 }
 

@@ -1,0 +1,119 @@
+#include "frame/engine_commands.h"
+
+#include <QApplication>
+#include <QPointer>
+
+#include "app/cyrvert_app.h"
+#include "dialogs/progress_dlg.h"
+#include "dialogs/translate_dlg.h"
+#include "dialogs/variant_list_dlg.h"
+#include "docview/cyrvert_view.h"
+#include "engine/commands/auto_decode.h"
+#include "engine/commands/translate.h"
+#include "frame/command_ids.h"
+#include "frame/main_frame.h"
+
+namespace cyrvert {
+namespace detail {
+namespace {
+
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+}  // namespace detail
+
+CEngineCommandHost::CEngineCommandHost(CCyrvertApp& app, CMainFrame& frame)
+    : m_app(app), m_frame(frame) {}
+
+CEngineCommandHost::~CEngineCommandHost() = default;
+
+DocumentHost* CEngineCommandHost::OpenNewDocumentWindow() { return m_app.OpenNewDocumentWindow(); }
+
+void CEngineCommandHost::ShowMessage(std::string_view text, std::string_view caption,
+                                     MessageIcon icon) {
+  m_app.Boxes().Show(&m_frame, detail::FromUtf8(text), detail::FromUtf8(caption),
+                     icon == MessageIcon::kStop ? BoxIcon::kStop : BoxIcon::kExclamation);
+}
+
+void CEngineCommandHost::Beep(int, int) {
+  // The platform beep has no pitch or length of its own.
+  QApplication::beep();
+}
+
+Settings CEngineCommandHost::CurrentSettings() const { return m_app.m_settings; }
+
+bool CEngineCommandHost::PumpPendingMessages() { return m_app.PumpPendingMessages(); }
+
+void CEngineCommandHost::PostQuit() { m_app.PostQuitRequest(); }
+
+bool CEngineCommandHost::IsMinimised() const { return m_frame.isMinimized(); }
+
+void CEngineCommandHost::SetEngineBusy(bool busy) {
+  m_frame.m_bEngineBusy = busy;
+  m_frame.UpdateActions();
+}
+
+bool CEngineCommandHost::StopRequested() const { return m_frame.m_bStopRequested; }
+
+void CEngineCommandHost::ClearStopRequest() { m_frame.m_bStopRequested = false; }
+
+void CEngineCommandHost::OpenProgress(int lower, int upper, int position) {
+  m_pProgress = std::make_unique<CProgressDlg>([this] { m_frame.OnStop(); }, &m_frame);
+  m_pProgress->SetRange(lower, upper);
+  m_pProgress->SetPos(position);
+  m_pProgress->show();
+}
+
+void CEngineCommandHost::SetProgress(int position) {
+  if (m_pProgress) m_pProgress->SetPos(position);
+}
+
+void CEngineCommandHost::CloseProgress() { m_pProgress.reset(); }
+
+void CEngineCommandHost::ShowVariantList(const std::vector<std::string>& previews,
+                                         const std::vector<Variant>& variants,
+                                         const std::function<void(const Variant&)>& open) {
+  QWidget* parent = m_frame.ActiveView();
+  CVariantListDlg dlg(parent != nullptr ? parent : &m_frame);
+  dlg.SetVariants(previews, variants, open);
+  dlg.exec();
+}
+
+CCyrvertView* AutoDecodeView(CCyrvertApp& app, CMainFrame& frame, CCyrvertView& view, bool silent) {
+  CEngineCommandHost host(app, frame);
+  const Settings& s = app.m_settings;
+  AutoDecodeOptions options;
+  options.depth = s.Depth;
+  options.sense = s.Sense;
+  options.n_best = s.N_best;
+  options.out_to = s.Out_to;
+  options.silent = silent;
+  const AutoDecodeResult result = AutoDecode(view, host, options);
+  return dynamic_cast<CCyrvertView*>(result.view);
+}
+
+void ConnectEngineCommands(CMainFrame& frame, CCyrvertApp& app) {
+  frame.SetCommandHandler(CommandId::kCyrvert, [&frame, &app] {
+    if (CCyrvertView* view = frame.ActiveView(); view != nullptr && !frame.m_bEngineBusy) {
+      AutoDecodeView(app, frame, *view, false);
+    }
+  });
+  frame.SetCommandHandler(CommandId::kTranslate, [&frame, &app] {
+    QPointer<CCyrvertView> view = frame.ActiveView();
+    if (view == nullptr || frame.m_bEngineBusy) return;
+    CTranslateDlg dlg(&frame);
+    if (dlg.exec() != QDialog::Accepted || view == nullptr) return;
+    CEngineCommandHost host(app, frame);
+    TranslateText(*view, host, dlg.Direction());
+  });
+  frame.SetCommandHandler(CommandId::kSetEighthBit, [&frame, &app] {
+    if (CCyrvertView* view = frame.ActiveView()) {
+      CEngineCommandHost host(app, frame);
+      SetEighthBit(*view, host);
+    }
+  });
+}
+
+}  // namespace cyrvert

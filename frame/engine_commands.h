@@ -1,0 +1,53 @@
+// The engine commands on the editor's windows: the command host over the application object
+// and the main frame, and the handlers of Cyrvert, Translate and Set 8-th bit.
+#pragma once
+
+#include <memory>
+
+#include "engine/commands/command_host.h"
+
+namespace cyrvert {
+
+class CCyrvertApp;
+class CCyrvertView;
+class CMainFrame;
+class CProgressDlg;
+
+// The application, main frame and dialogs as the engine commands use them. One lives for
+// the length of one command.
+class CEngineCommandHost : public CommandHost {
+ public:
+  CEngineCommandHost(CCyrvertApp& app, CMainFrame& frame);
+  ~CEngineCommandHost() override;
+
+  DocumentHost* OpenNewDocumentWindow() override;
+  void ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon) override;
+  void Beep(int hertz, int milliseconds) override;
+  Settings CurrentSettings() const override;
+  bool PumpPendingMessages() override;
+  void PostQuit() override;
+  bool IsMinimised() const override;
+  void SetEngineBusy(bool busy) override;
+  bool StopRequested() const override;
+  void ClearStopRequest() override;
+  void OpenProgress(int lower, int upper, int position) override;
+  void SetProgress(int position) override;
+  void CloseProgress() override;
+  void ShowVariantList(const std::vector<std::string>& previews,
+                       const std::vector<Variant>& variants,
+                       const std::function<void(const Variant&)>& open) override;
+
+ private:
+  CCyrvertApp& m_app;
+  CMainFrame& m_frame;
+  std::unique_ptr<CProgressDlg> m_pProgress;  // open during a search only
+};
+
+// Auto-decodes `view` with the current options; returns the result view in silent mode.
+CCyrvertView* AutoDecodeView(CCyrvertApp& app, CMainFrame& frame, CCyrvertView& view, bool silent);
+
+// Gives the frame's Cyrvert (32771), Translate (32772) and Set 8-th bit (32802) commands
+// their handlers on the active view.
+void ConnectEngineCommands(CMainFrame& frame, CCyrvertApp& app);
+
+}  // namespace cyrvert
