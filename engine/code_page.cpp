@@ -102,32 +102,63 @@ LetterSet MakeLetterSet(int page, bool big_letters) {
 }
 
 std::uint32_t CodePointOf(int page, unsigned char byte) {
+  if (page < 0 || page >= kCodePageCount) return 0xFFFD;
   if (byte < 0x80) return byte;
   return detail::kUnicodeTables[static_cast<std::size_t>(page)][byte - 0x80u];
 }
 
+namespace detail {
+namespace {
+
+// The UTF-8 form of each upper-half byte of each page: up to 3 bytes and their count.
+struct Utf8Sequence {
+  std::array<char, 3> bytes{};
+  std::uint8_t length = 0;
+};
+using Utf8Table = std::array<std::array<Utf8Sequence, 128>, kCodePageCount>;
+
+Utf8Table MakeUtf8Table() {
+  Utf8Table table{};
+  for (std::size_t page = 0; page < table.size(); ++page) {
+    for (std::size_t i = 0; i < 128; ++i) {
+      const std::uint32_t cp = kUnicodeTables[page][i];
+      Utf8Sequence& seq = table[page][i];
+      if (cp < 0x800) {
+        seq.bytes = {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F)), 0};
+        seq.length = 2;
+      } else {
+        seq.bytes = {static_cast<char>(0xE0 | (cp >> 12)),
+                     static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
+                     static_cast<char>(0x80 | (cp & 0x3F))};
+        seq.length = 3;
+      }
+    }
+  }
+  return table;
+}
+
+}  // namespace
+}  // namespace detail
+
 std::size_t AppendUtf8(std::string& out, std::string_view bytes, int page) {
-  std::size_t written = 0;
-  const auto& table = detail::kUnicodeTables[static_cast<std::size_t>(page)];
+  if (page < 0 || page >= kCodePageCount) return 0;
+  static const detail::Utf8Table kUtf8 = detail::MakeUtf8Table();
+  const auto& table = kUtf8[static_cast<std::size_t>(page)];
+  const std::size_t start = out.size();
+  out.resize(start + bytes.size() * 3);
+  char* at = out.data() + start;
   for (const char c : bytes) {
     const auto b = static_cast<unsigned char>(c);
     if (b < 0x80) {
-      out.push_back(c);
-      ++written;
-      continue;
-    }
-    const std::uint32_t cp = table[b - 0x80u];
-    if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-      written += 2;
+      *at++ = c;
     } else {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-      written += 3;
+      const detail::Utf8Sequence& seq = table[b - 0x80u];
+      at[0] = seq.bytes[0], at[1] = seq.bytes[1], at[2] = seq.bytes[2];
+      at += seq.length;
     }
   }
+  const auto written = static_cast<std::size_t>(at - (out.data() + start));
+  out.resize(start + written);
   return written;
 }
 
