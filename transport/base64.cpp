@@ -40,14 +40,15 @@ inline void EncodeGroup(const unsigned char* in, char* out) {
 
 }  // namespace
 
-std::string EncodeBase64(std::string_view bytes) {
+void AppendBase64(std::string_view bytes, std::string& out) {
   const std::size_t n = bytes.size();
-  if (n == 0) return {};
+  if (n == 0) return;
   const std::size_t lines = (n + kBytesPerLine - 1) / kBytesPerLine;
   const std::size_t chars = (n + 2) / 3 * 4;
-  std::string out(chars + 2 * lines, '\0');
+  const std::size_t start = out.size();
+  out.resize(start + chars + 2 * lines);
   const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
-  char* o = out.data();
+  char* o = out.data() + start;
   std::size_t pos = 0;
   while (n - pos >= kBytesPerLine) {
     for (std::size_t g = 0; g < kBytesPerLine; g += 3, o += 4) EncodeGroup(in + pos + g, o);
@@ -71,6 +72,11 @@ std::string EncodeBase64(std::string_view bytes) {
     *o++ = '\r';
     *o++ = '\n';
   }
+}
+
+std::string EncodeBase64(std::string_view bytes) {
+  std::string out;
+  AppendBase64(bytes, out);
   return out;
 }
 

@@ -11,6 +11,8 @@ namespace cyrvert {
 // Encodes `bytes` as lines of at most 76 characters, each ended by CR LF; padding with
 // '='. Empty input gives empty output.
 std::string EncodeBase64(std::string_view bytes);
+// The same, appended to `out`.
+void AppendBase64(std::string_view bytes, std::string& out);
 
 // Decodes base64 text. CR, LF, space, tab, VT and FF are skipped anywhere. Fails on any
 // other character outside the alphabet, on '=' anywhere but the last one or two places of

@@ -1,50 +1,84 @@
 #include "transport/line_ends.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace cyrvert {
+namespace {
 
-void ConvertCrLfToLf(std::string& text) {
-  // Compacts in place: the output never outgrows the input read so far.
-  const std::size_t n = text.size();
-  char* const data = text.data();
-  std::size_t read = 0;
-  std::size_t write = 0;
-  while (read < n) {
-    const void* hit = std::memchr(data + read, '\r', n - read);
-    const std::size_t cr = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - data) : n;
-    if (write != read) std::memmove(data + write, data + read, cr - read);
-    write += cr - read;
-    read = cr;
-    if (read == n) break;
-    if (read + 1 < n && data[read + 1] == '\n') {
-      data[write++] = '\n';
-      read += 2;
-    } else {
-      data[write++] = '\r';
-      ++read;
+// Position of the next `c` in `text` at or after `from`, or text.size().
+std::size_t Next(std::string_view text, std::size_t from, char c) {
+  const void* hit = std::memchr(text.data() + from, c, text.size() - from);
+  return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : text.size();
+}
+
+// Copies `text` to `out` (sized for the result) with CR LF pairs as LF.
+void CopyCrLfToLf(std::string_view text, char* out) {
+  std::size_t start = 0;
+  for (std::size_t cr = Next(text, 0, '\r'); cr < text.size(); cr = Next(text, cr + 1, '\r')) {
+    if (cr + 1 < text.size() && text[cr + 1] == '\n') {
+      std::memmove(out, text.data() + start, cr - start);  // may overlap when in place
+      out += cr - start;
+      start = cr + 1;  // the LF starts the next piece
     }
   }
-  text.resize(write);
+  std::memmove(out, text.data() + start, text.size() - start);
+}
+
+std::size_t CountCrLf(std::string_view text) {
+  std::size_t pairs = 0;
+  for (std::size_t cr = Next(text, 0, '\r'); cr < text.size(); cr = Next(text, cr + 1, '\r')) {
+    if (cr + 1 < text.size() && text[cr + 1] == '\n') ++pairs;
+  }
+  return pairs;
+}
+
+std::size_t CountBareLf(std::string_view text) {
+  std::size_t bare = 0;
+  for (std::size_t lf = Next(text, 0, '\n'); lf < text.size(); lf = Next(text, lf + 1, '\n')) {
+    if (lf == 0 || text[lf - 1] != '\r') ++bare;
+  }
+  return bare;
+}
+
+// Copies `text` to `out` (sized for the result) with each bare LF as CR LF.
+void CopyLfToCrLf(std::string_view text, char* out) {
+  std::size_t start = 0;
+  for (std::size_t lf = Next(text, 0, '\n'); lf < text.size(); lf = Next(text, lf + 1, '\n')) {
+    if (lf == 0 || text[lf - 1] != '\r') {
+      std::memcpy(out, text.data() + start, lf - start);
+      out += lf - start;
+      *out++ = '\r';
+      start = lf;  // the LF starts the next piece
+    }
+  }
+  std::memcpy(out, text.data() + start, text.size() - start);
+}
+
+}  // namespace
+
+void ConvertCrLfToLf(std::string& text) {
+  const std::size_t pairs = CountCrLf(text);
+  if (pairs == 0) return;
+  // The output never overtakes the input, so the text is compacted in place.
+  CopyCrLfToLf(text, text.data());
+  text.resize(text.size() - pairs);
 }
 
 void ConvertLfToCrLf(std::string& text) {
-  const std::size_t n = text.size();
-  std::size_t added = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) ++added;
-  }
-  if (added == 0) return;
-  // Fill from the back so the text can grow in place.
-  text.resize(n + added);
-  char* const data = text.data();
-  std::size_t write = n + added;
-  for (std::size_t i = n; i-- > 0;) {
-    const char c = data[i];
-    data[--write] = c;
-    if (c == '\n' && (i == 0 || data[i - 1] != '\r')) data[--write] = '\r';
-  }
+  if (CountBareLf(text) == 0) return;
+  text = LfToCrLf(text);
+}
+
+std::string CrLfToLf(std::string_view text) {
+  std::string out(text.size() - CountCrLf(text), '\0');
+  CopyCrLfToLf(text, out.data());
+  return out;
+}
+
+std::string LfToCrLf(std::string_view text) {
+  std::string out(text.size() + CountBareLf(text), '\0');
+  CopyLfToCrLf(text, out.data());
+  return out;
 }
 
 }  // namespace cyrvert

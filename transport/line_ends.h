@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace cyrvert {
 
@@ -10,5 +11,11 @@ void ConvertCrLfToLf(std::string& text);
 
 // Turns every LF not preceded by CR into CR LF, in place; CR LF pairs and lone CRs stay.
 void ConvertLfToCrLf(std::string& text);
+
+// A copy of `text` converted as by ConvertCrLfToLf.
+std::string CrLfToLf(std::string_view text);
+
+// A copy of `text` converted as by ConvertLfToCrLf.
+std::string LfToCrLf(std::string_view text);
 
 }  // namespace cyrvert

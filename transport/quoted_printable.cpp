@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <utility>
 
+#include "transport/output_sink.h"
+
 namespace cyrvert {
 namespace {
 
@@ -37,68 +39,55 @@ constexpr std::array<std::uint8_t, 256> kHexValue = MakeHexTable();
 
 inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-}  // namespace
-
-std::string EncodeQuotedPrintable(std::string_view bytes) {
+// Writes the encoded form of `bytes` to `sink`.
+template <class Sink>
+void Encode(std::string_view bytes, Sink& sink) {
   const std::size_t n = bytes.size();
-  // Worst case: every byte as =XX, plus a soft break "=\r\n" per 73 characters.
-  std::string out(3 * n + (3 * n / 73 + 1) * 3, '\0');
-  char* const begin = out.data();
-  char* o = begin;
   std::size_t column = 0;
   for (std::size_t i = 0; i < n; ++i) {
     const auto c = static_cast<unsigned char>(bytes[i]);
     if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n') {
-      *o++ = '\r';
-      *o++ = '\n';
+      sink.Add("\r\n");
       ++i;
       column = 0;
       continue;
     }
-    bool literal = kLiteral[c];
-    if (literal && IsBlank(static_cast<char>(c))) {
-      // A blank before a hard break or at the very end would be taken for padding.
-      const bool ends_line =
-          i + 1 == n || (bytes[i + 1] == '\r' && i + 2 < n && bytes[i + 2] == '\n');
-      literal = !ends_line;
-    }
-    const std::size_t width = literal ? 1 : 3;
-    // Keep room for the '=' of a soft break unless this byte ends the line anyway.
     const bool last_on_line =
         i + 1 == n || (bytes[i + 1] == '\r' && i + 2 < n && bytes[i + 2] == '\n');
+    // A blank before a hard break or at the very end would be taken for padding.
+    const bool literal = kLiteral[c] && !(last_on_line && IsBlank(static_cast<char>(c)));
+    const std::size_t width = literal ? 1 : 3;
+    // Keep room for the '=' of a soft break unless this byte ends the line anyway.
     const std::size_t limit = last_on_line ? kMaxLine : kMaxLine - 1;
     if (column + width > limit) {
-      *o++ = '=';
-      *o++ = '\r';
-      *o++ = '\n';
+      sink.Add("=\r\n");
       column = 0;
     }
     if (literal) {
-      *o++ = static_cast<char>(c);
+      sink.Add(static_cast<char>(c));
     } else {
-      *o++ = '=';
-      *o++ = kHex[c >> 4];
-      *o++ = kHex[c & 0x0F];
+      sink.Add('=');
+      sink.Add(kHex[c >> 4]);
+      sink.Add(kHex[c & 0x0F]);
     }
     column += width;
   }
-  out.resize(static_cast<std::size_t>(o - begin));
-  return out;
 }
 
-DecodeResult DecodeQuotedPrintable(std::string_view text) {
+// Writes the decoded form of `text` to `sink`; returns the offset of a bad escape, or npos.
+template <class Sink>
+std::size_t Decode(std::string_view text, Sink& sink) {
   const std::size_t n = text.size();
-  std::string out(n, '\0');
-  char* const begin = out.data();
-  char* o = begin;
   std::size_t i = 0;
   while (i < n) {
     const char c = text[i];
     if (c == '=') {
-      if (i + 2 < n && kHexValue[static_cast<unsigned char>(text[i + 1])] != 0xFF &&
-          kHexValue[static_cast<unsigned char>(text[i + 2])] != 0xFF) {
-        *o++ = static_cast<char>((kHexValue[static_cast<unsigned char>(text[i + 1])] << 4) |
-                                 kHexValue[static_cast<unsigned char>(text[i + 2])]);
+      const std::uint8_t high =
+          i + 2 < n ? kHexValue[static_cast<unsigned char>(text[i + 1])] : 0xFF;
+      const std::uint8_t low =
+          i + 2 < n ? kHexValue[static_cast<unsigned char>(text[i + 2])] : 0xFF;
+      if (high != 0xFF && low != 0xFF) {
+        sink.Add(static_cast<char>((high << 4) | low));
         i += 3;
         continue;
       }
@@ -114,7 +103,7 @@ DecodeResult DecodeQuotedPrintable(std::string_view text) {
         i = j + 2;
         continue;
       }
-      return detail::Failure(DecodeError::kQpBadEscape, i);
+      return i;
     }
     if (IsBlank(c)) {
       // Blanks are dropped when they end a line.
@@ -122,16 +111,35 @@ DecodeResult DecodeQuotedPrintable(std::string_view text) {
       while (j < n && IsBlank(text[j])) ++j;
       const bool at_line_end =
           j == n || text[j] == '\n' || (text[j] == '\r' && j + 1 < n && text[j + 1] == '\n');
-      if (!at_line_end) {
-        for (; i < j; ++i) *o++ = text[i];
-      }
+      if (!at_line_end) sink.Add(text.substr(i, j - i));
       i = j;
       continue;
     }
-    *o++ = c;
+    sink.Add(c);
     ++i;
   }
-  out.resize(static_cast<std::size_t>(o - begin));
+  return std::string_view::npos;
+}
+
+}  // namespace
+
+void AppendQuotedPrintable(std::string_view bytes, std::string& out) {
+  detail::AppendMeasured(out, [bytes](auto& sink) { Encode(bytes, sink); });
+}
+
+std::string EncodeQuotedPrintable(std::string_view bytes) {
+  std::string out;
+  AppendQuotedPrintable(bytes, out);
+  return out;
+}
+
+DecodeResult DecodeQuotedPrintable(std::string_view text) {
+  detail::CountSink count;
+  const std::size_t bad = Decode(text, count);
+  if (bad != std::string_view::npos) return detail::Failure(DecodeError::kQpBadEscape, bad);
+  std::string out(count.size, '\0');
+  detail::PointerSink sink{out.data()};
+  Decode(text, sink);
   return DecodeResult{DecodeError::kNone, 0, std::move(out)};
 }
 

@@ -13,6 +13,8 @@ namespace cyrvert {
 // are written as =XX with upper-case hex. Lines longer than 76 characters are broken with
 // a soft break "=" CR LF.
 std::string EncodeQuotedPrintable(std::string_view bytes);
+// The same, appended to `out`.
+void AppendQuotedPrintable(std::string_view bytes, std::string& out);
 
 // Decodes quoted-printable text. =XX takes upper- or lower-case hex; '=' before a line
 // break (CR LF or LF, optionally after spaces and tabs) or at the very end is a soft

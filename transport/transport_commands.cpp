@@ -50,35 +50,39 @@ ImportResult ImportUu(std::string_view text) {
 }
 
 ImportResult ImportUnix(std::string_view text) {
-  std::string converted(text);
-  ConvertLfToCrLf(converted);
-  return ImportResult{DecodeResult{DecodeError::kNone, 0, std::move(converted)}, {}};
+  return ImportResult{DecodeResult{DecodeError::kNone, 0, LfToCrLf(text)}, {}};
 }
 
 std::string ExportUtf7(std::string_view text) {
-  return WrapMime(BytesToUtf7(text), TransferEncoding::k7Bit);
+  std::string out = MimeHeader(TransferEncoding::k7Bit);
+  AppendUtf7(text, out);
+  return out;
 }
 
 std::string ExportUtf8(std::string_view text) {
-  return WrapMime(BytesToUtf8(text), TransferEncoding::k8Bit);
+  std::string out = MimeHeader(TransferEncoding::k8Bit);
+  AppendUtf8(text, out);
+  return out;
 }
 
 std::string ExportQuotedPrintable(std::string_view text) {
-  return WrapMime(EncodeQuotedPrintable(text), TransferEncoding::kQuotedPrintable);
+  std::string out = MimeHeader(TransferEncoding::kQuotedPrintable);
+  AppendQuotedPrintable(text, out);
+  return out;
 }
 
 std::string ExportBase64(std::string_view text) {
-  return WrapMime(EncodeBase64(text), TransferEncoding::kBase64);
+  std::string out = MimeHeader(TransferEncoding::kBase64);
+  AppendBase64(text, out);
+  return out;
 }
 
 std::string ExportUu(std::string_view text, std::string_view title) {
-  return WrapMime(EncodeUu(text, title, kUuFileMode), TransferEncoding::k8Bit);
+  std::string out = MimeHeader(TransferEncoding::k8Bit);
+  AppendUu(text, title, kUuFileMode, out);
+  return out;
 }
 
-std::string ExportUnix(std::string_view text) {
-  std::string converted(text);
-  ConvertCrLfToLf(converted);
-  return converted;
-}
+std::string ExportUnix(std::string_view text) { return CrLfToLf(text); }
 
 }  // namespace cyrvert

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "transport/output_sink.h"
 #include "transport/unicode_map.h"
 
 namespace cyrvert {
@@ -41,67 +42,81 @@ void Utf7Encoder::Begin() {
   m_bLastUnitZero = false;
 }
 
-void Utf7Encoder::AddUnit(std::uint32_t unit, std::string& out) {
+template <class Sink>
+void Utf7Encoder::AddUnit(std::uint32_t unit, Sink& sink) {
   m_bLastUnitZero = (unit & 0xFFFF) == 0;
   m_nBuffer += (unit & 0xFFFF) << (16 - m_nPending);
   m_nPending += 16;
   while (m_nPending >= 6) {
-    out += Base64Alphabet[m_nBuffer >> 26];
+    sink.Add(Base64Alphabet[m_nBuffer >> 26]);
     m_nBuffer <<= 6;
     m_nPending -= 6;
     ++m_nChars;
   }
 }
 
-void Utf7Encoder::CloseRun(std::string& out) {
+template <class Sink>
+void Utf7Encoder::CloseRun(Sink& sink) {
   if (m_nPending > 0) {
     // An all-zero last sextet is left out, as the decoder drops zero leftovers. Only when
     // the last unit is U+0000 is it written: the decoder would otherwise lose that unit.
     const std::uint32_t sextet = m_nBuffer >> 26;  // the bits below the pending ones are 0
     if (sextet != 0 || m_bLastUnitZero) {
-      out += Base64Alphabet[sextet];
+      sink.Add(Base64Alphabet[sextet]);
       ++m_nChars;
     }
   }
-  if (m_nChars % 2 != 0) out += 'A';
+  if (m_nChars % 2 != 0) sink.Add('A');
   m_nBuffer = 0;
   m_nPending = 0;
   m_nChars = 0;
 }
 
-void Utf7Encoder::Put(std::uint32_t value, std::string& out) {
+template <class Sink>
+void Utf7Encoder::PutTo(std::uint32_t value, Sink& sink) {
   const unsigned char byte = UnicodeToByte(value);
   const bool direct = kDirect[byte];
   if (m_bInRun) {
     if (!direct) {
-      AddUnit(value, out);
+      AddUnit(value, sink);
       return;
     }
-    CloseRun(out);
-    out += '-';
-    out += static_cast<char>(byte);
+    CloseRun(sink);
+    sink.Add('-');
+    sink.Add(static_cast<char>(byte));
     m_bInRun = false;
     return;
   }
   if (direct) {
-    out += static_cast<char>(byte);
+    sink.Add(static_cast<char>(byte));
   } else if (byte == '+') {
-    out += "+-";
+    sink.Add("+-");
   } else {
-    out += '+';
+    sink.Add('+');
     m_nBuffer = 0;
     m_nPending = 0;
     m_nChars = 0;
     m_bInRun = true;
-    AddUnit(value, out);
+    AddUnit(value, sink);
   }
 }
 
-void Utf7Encoder::End(std::string& out) {
+template <class Sink>
+void Utf7Encoder::EndTo(Sink& sink) {
   if (!m_bInRun) return;
   m_bInRun = false;
-  CloseRun(out);
-  out += '-';
+  CloseRun(sink);
+  sink.Add('-');
+}
+
+void Utf7Encoder::Put(std::uint32_t value, std::string& out) {
+  detail::StringSink sink{out};
+  PutTo(value, sink);
+}
+
+void Utf7Encoder::End(std::string& out) {
+  detail::StringSink sink{out};
+  EndTo(sink);
 }
 
 void Utf7Decoder::Begin() {
@@ -167,20 +182,27 @@ void Utf7Decoder::End(std::uint16_t& unit, bool& delivered) {
   if (m_bInRun) Flush(unit, delivered);
 }
 
+void AppendUtf7(std::string_view bytes, std::string& out) {
+  detail::AppendMeasured(out, [bytes](auto& sink) {
+    Utf7Encoder encoder;
+    encoder.Begin();
+    for (const char c : bytes) encoder.PutTo(ByteToUnicode(static_cast<unsigned char>(c)), sink);
+    encoder.EndTo(sink);
+  });
+}
+
 std::string BytesToUtf7(std::string_view bytes) {
   std::string out;
-  out.reserve(bytes.size() + bytes.size() / 2 + 16);
-  Utf7Encoder encoder;
-  encoder.Begin();
-  for (const char c : bytes) encoder.Put(ByteToUnicode(static_cast<unsigned char>(c)), out);
-  encoder.End(out);
+  AppendUtf7(bytes, out);
   return out;
 }
 
-DecodeResult Utf7ToBytes(std::string_view text) {
-  std::string out(text.size(), '\0');
-  char* const begin = out.data();
-  char* o = begin;
+namespace {
+
+// Writes the decoded bytes of `text` to `sink`; returns the offset of a byte of 0x80 or
+// more outside a run, or npos.
+template <class Sink>
+std::size_t DecodeAll(std::string_view text, Sink& sink) {
   Utf7Decoder decoder;
   decoder.Begin();
   std::uint16_t unit = 0;
@@ -188,14 +210,23 @@ DecodeResult Utf7ToBytes(std::string_view text) {
   std::size_t pos = 0;
   while (pos < text.size()) {
     const std::size_t at = pos;
-    if (decoder.Step(text, pos, unit, delivered) != 0) {
-      return detail::Failure(DecodeError::kUtf7ByteOutsideRun, at);
-    }
-    if (delivered) *o++ = static_cast<char>(UnicodeToByte(unit));
+    if (decoder.Step(text, pos, unit, delivered) != 0) return at;
+    if (delivered) sink.Add(static_cast<char>(UnicodeToByte(unit)));
   }
   decoder.End(unit, delivered);
-  if (delivered) *o++ = static_cast<char>(UnicodeToByte(unit));
-  out.resize(static_cast<std::size_t>(o - begin));
+  if (delivered) sink.Add(static_cast<char>(UnicodeToByte(unit)));
+  return std::string_view::npos;
+}
+
+}  // namespace
+
+DecodeResult Utf7ToBytes(std::string_view text) {
+  detail::CountSink count;
+  const std::size_t bad = DecodeAll(text, count);
+  if (bad != std::string_view::npos) return detail::Failure(DecodeError::kUtf7ByteOutsideRun, bad);
+  std::string out(count.size, '\0');
+  detail::PointerSink sink{out.data()};
+  DecodeAll(text, sink);
   return DecodeResult{DecodeError::kNone, 0, std::move(out)};
 }
 

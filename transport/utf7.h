@@ -35,10 +35,19 @@ class Utf7Encoder {
   void End(std::string& out);
 
  private:
+  friend void AppendUtf7(std::string_view bytes, std::string& out);
+
+  // Put and End for any output (see output_sink.h).
+  template <class Sink>
+  void PutTo(std::uint32_t value, Sink& sink);
+  template <class Sink>
+  void EndTo(Sink& sink);
   // Adds one 16-bit unit to the run and writes the complete sextets.
-  void AddUnit(std::uint32_t unit, std::string& out);
+  template <class Sink>
+  void AddUnit(std::uint32_t unit, Sink& sink);
   // Writes the leftover bits and the even-length padding, and resets the run.
-  void CloseRun(std::string& out);
+  template <class Sink>
+  void CloseRun(Sink& sink);
 
   bool m_bInRun = false;
   std::uint32_t m_nBuffer = 0;   // pending bits, left-aligned at bit 31
@@ -69,6 +78,8 @@ class Utf7Decoder {
 
 // cp-1251 bytes to the UTF-7 form above.
 std::string BytesToUtf7(std::string_view bytes);
+// The same, appended to `out`.
+void AppendUtf7(std::string_view bytes, std::string& out);
 
 // UTF-7 text to cp-1251 bytes; units without a byte become '?'.
 DecodeResult Utf7ToBytes(std::string_view text);

@@ -89,7 +89,10 @@ void Utf8EncodeOne(std::uint32_t value, std::string& out) {
 
 DecodeResult Utf8ToBytes(std::string_view text) {
   const std::size_t n = text.size();
-  std::string out(n, '\0');
+  // Each sequence starts with a byte that is not 10xxxxxx: that bounds the output.
+  std::size_t leads = 0;
+  for (const char c : text) leads += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  std::string out(leads, '\0');
   char* const begin = out.data();
   char* o = begin;
   std::size_t pos = 0;
@@ -118,11 +121,12 @@ DecodeResult Utf8ToBytes(std::string_view text) {
   return DecodeResult{DecodeError::kNone, 0, std::move(out)};
 }
 
-std::string BytesToUtf8(std::string_view bytes) {
+void AppendUtf8(std::string_view bytes, std::string& out) {
   std::size_t size = 0;
   for (const char c : bytes) size += kForms[static_cast<unsigned char>(c)].length;
-  std::string out(size, '\0');
-  char* o = out.data();
+  const std::size_t start = out.size();
+  out.resize(start + size);
+  char* o = out.data() + start;
   for (const char c : bytes) {
     const Utf8Form& form = kForms[static_cast<unsigned char>(c)];
     if (form.length == 1) {
@@ -134,6 +138,11 @@ std::string BytesToUtf8(std::string_view bytes) {
       o += form.length;
     }
   }
+}
+
+std::string BytesToUtf8(std::string_view bytes) {
+  std::string out;
+  AppendUtf8(bytes, out);
   return out;
 }
 

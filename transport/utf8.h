@@ -25,5 +25,7 @@ DecodeResult Utf8ToBytes(std::string_view text);
 
 // cp-1251 bytes to UTF-8 (one to three bytes each).
 std::string BytesToUtf8(std::string_view bytes);
+// The same, appended to `out`.
+void AppendUtf8(std::string_view bytes, std::string& out);
 
 }  // namespace cyrvert

@@ -75,9 +75,9 @@ bool IsEndLine(std::string_view line) {
 
 }  // namespace
 
-std::string EncodeUu(std::string_view bytes, std::string_view file_name, unsigned mode) {
+void AppendUu(std::string_view bytes, std::string_view file_name, unsigned mode, std::string& out) {
   const std::size_t n = bytes.size();
-  std::string out = "begin ";
+  out += "begin ";
   AppendOctal(out, mode);
   out += ' ';
   out.append(file_name);
@@ -107,6 +107,11 @@ std::string EncodeUu(std::string_view bytes, std::string_view file_name, unsigne
     *o++ = '\n';
   }
   for (const char c : std::string_view("`\r\nend\r\n")) *o++ = c;
+}
+
+std::string EncodeUu(std::string_view bytes, std::string_view file_name, unsigned mode) {
+  std::string out;
+  AppendUu(bytes, file_name, mode, out);
   return out;
 }
 

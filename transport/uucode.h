@@ -13,6 +13,8 @@ namespace cyrvert {
 // Encodes `bytes` under `file_name` with `mode` (written in octal). Zero sextets are
 // written as '`'; lines end with CR LF.
 std::string EncodeUu(std::string_view bytes, std::string_view file_name, unsigned mode);
+// The same, appended to `out`.
+void AppendUu(std::string_view bytes, std::string_view file_name, unsigned mode, std::string& out);
 
 // What uudecoding gives besides the bytes.
 struct UuDecodeResult {

@@ -179,7 +179,7 @@ TEST(QuotedPrintable, RoundTripsAnyBytes) {
     std::string bytes = RandomBytes(rng, rng() % 300);
     // Favour the awkward neighbours: blanks, CR LF and '='.
     for (char& c : bytes) {
-      const unsigned pick = rng() % 8;
+      const auto pick = static_cast<unsigned>(rng() % 8);
       if (pick == 0) c = ' ';
       if (pick == 1) c = '\r';
       if (pick == 2) c = '\n';
