@@ -61,3 +61,6 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/app/main.cpp)
   cyrvert_warnings(cyrvert)
   install(TARGETS cyrvert RUNTIME DESTINATION bin)
 endif()
+
+# Desktop entry and icons of the editor.
+include(${PROJECT_SOURCE_DIR}/resources/install.cmake)

@@ -1,0 +1,111 @@
+#include "app/cyrvert_app.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include "app/settings_io.h"
+#include "docview/child_frame.h"
+#include "docview/doc_template.h"
+#include "frame/main_frame.h"
+
+namespace cyrvert {
+
+namespace {
+CCyrvertApp* g_theApp = nullptr;  // the one application object, set while it lives
+}  // namespace
+
+CCyrvertApp::CCyrvertApp(ProfileStore& store, MessageBoxes& boxes, DocumentPrompts& prompts)
+    : m_store(store), m_boxes(boxes), m_prompts(prompts) {
+  g_theApp = this;
+  m_quitTimer.setInterval(20);
+  connect(&m_quitTimer, &QTimer::timeout, this, &CCyrvertApp::TryDeferredQuit);
+}
+
+CCyrvertApp::~CCyrvertApp() {
+  if (m_pMainFrame) delete m_pMainFrame.data();
+  if (g_theApp == this) g_theApp = nullptr;
+}
+
+CCyrvertApp* CCyrvertApp::Instance() { return g_theApp; }
+
+CMainFrame* CCyrvertApp::MainFrame() const { return m_pMainFrame.data(); }
+
+bool CCyrvertApp::InitInstance(const QStringList& arguments) {
+  m_recentFiles.ReadList(m_store);
+  ReadTxtAssociation();
+  LoadSettings();
+
+  // Text already on the clipboard while the frame comes up is never decoded.
+  const std::int32_t autoClip = m_settings.AutoClip;
+  m_settings.AutoClip = 0;
+  auto* frame = new CMainFrame(*this);
+  m_pMainFrame = frame;
+  if (!frame->OnCreate()) {
+    delete frame;
+    m_settings.AutoClip = autoClip;
+    return false;
+  }
+
+  // The first argument that is not a switch names a file to open instead of a new document.
+  QString file;
+  for (const QString& argument : arguments) {
+    if (!argument.startsWith('-')) {
+      file = argument;
+      break;
+    }
+  }
+  bool processed = false;
+  if (file.isEmpty()) {
+    processed = frame->DocTemplate().OpenNewDocument() != nullptr;
+  } else if (frame->DocTemplate().OpenDocumentFile(file) != nullptr) {
+    m_recentFiles.Add(file);
+    processed = true;
+  }
+  if (!processed) {
+    m_settings.AutoClip = autoClip;
+    return false;
+  }
+
+  frame->show();
+  frame->repaint();
+  m_settings.AutoClip = autoClip;
+  return true;
+}
+
+void CCyrvertApp::LoadSettings() { m_settings = cyrvert::LoadSettings(m_store, m_settings); }
+
+void CCyrvertApp::SaveSettings() { cyrvert::SaveSettings(m_store, m_settings); }
+
+void CCyrvertApp::ReadTxtAssociation() { m_bTxtAssociated = false; }
+
+bool CCyrvertApp::PumpPendingMessages() {
+  ++m_nPumpDepth;
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  --m_nPumpDepth;
+  if (m_pMainFrame) m_pMainFrame->UpdateActions();
+  return !m_bQuitRequested;
+}
+
+void CCyrvertApp::PostQuitRequest() {
+  m_bQuitRequested = true;
+  if (!m_quitTimer.isActive()) m_quitTimer.start();
+}
+
+void CCyrvertApp::TryDeferredQuit() {
+  if (!m_pMainFrame) {
+    m_quitTimer.stop();
+    return;
+  }
+  if (m_nPumpDepth > 0 || m_pMainFrame->m_bEngineBusy) return;
+  m_quitTimer.stop();
+  m_bQuitRequested = false;
+  m_pMainFrame->close();
+}
+
+CCyrvertView* CCyrvertApp::OpenNewDocumentWindow() {
+  if (!m_pMainFrame) return nullptr;
+  CChildFrame* child = m_pMainFrame->DocTemplate().OpenNewDocument();
+  return child ? child->GetActiveView() : nullptr;
+}
+
+}  // namespace cyrvert

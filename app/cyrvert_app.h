@@ -1,0 +1,85 @@
+// The application object: owns the Settings, the recent-file list and the main frame, runs the
+// start-up, and offers the services long commands use (pumping events, new windows).
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+#include <memory>
+
+#include "app/message_boxes.h"
+#include "app/profile_store.h"
+#include "app/recent_file_list.h"
+#include "app/settings.h"
+
+namespace cyrvert {
+
+class CMainFrame;
+class CCyrvertView;
+class DocumentPrompts;
+
+class CCyrvertApp : public QObject {
+  Q_OBJECT
+
+ public:
+  // The profile store, message boxes and document prompts must outlive the object.
+  CCyrvertApp(ProfileStore& store, MessageBoxes& boxes, DocumentPrompts& prompts);
+  ~CCyrvertApp() override;
+
+  // The application object of the process, or null when there is none.
+  static CCyrvertApp* Instance();
+
+  // Start-up: settings, main frame, command line (`arguments` without the program name).
+  // False when the program should end at once.
+  bool InitInstance(const QStringList& arguments);
+
+  // Reads the Settings from the profile.
+  void LoadSettings();
+  // Writes the Settings to the profile.
+  void SaveSettings();
+  // Stand-in until the .txt association lands: reads nothing, leaves the flag off.
+  void ReadTxtAssociation();
+
+  // Dispatches waiting events and refreshes the command states; false once the user asked
+  // the program to quit, after which the caller abandons its work.
+  bool PumpPendingMessages();
+  // Asks the program to end as soon as no long command is running.
+  void PostQuitRequest();
+  // Whether a long command is inside PumpPendingMessages right now.
+  bool IsPumping() const { return m_nPumpDepth > 0; }
+  // Whether a quit request is waiting for a long command to return.
+  bool IsQuitRequested() const { return m_bQuitRequested; }
+
+  // Opens a new empty document window and makes it active; its view, or null.
+  CCyrvertView* OpenNewDocumentWindow();
+
+  // The main window, or null before start-up and after it was destroyed.
+  CMainFrame* MainFrame() const;
+  // The profile store.
+  ProfileStore& Store() { return m_store; }
+  // Message boxes of the application.
+  MessageBoxes& Boxes() { return m_boxes; }
+  // The questions documents ask.
+  DocumentPrompts& Prompts() { return m_prompts; }
+  // The recently used files.
+  CRecentFileList& RecentFiles() { return m_recentFiles; }
+
+  Settings m_settings;            // the one Settings record of the process
+  bool m_bTxtAssociated = false;  // .txt files open with this program
+
+ private:
+  // Closes the main window once no long command is running.
+  void TryDeferredQuit();
+
+  ProfileStore& m_store;
+  MessageBoxes& m_boxes;
+  DocumentPrompts& m_prompts;
+  CRecentFileList m_recentFiles{4};
+  QPointer<CMainFrame> m_pMainFrame;  // deletes itself when closed
+  int m_nPumpDepth = 0;               // nesting of PumpPendingMessages
+  bool m_bQuitRequested = false;      // the main window was closed during a long command
+  QTimer m_quitTimer;                 // retries the deferred close
+};
+
+}  // namespace cyrvert

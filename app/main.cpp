@@ -1,0 +1,75 @@
+// The editor program: the application object on a QApplication, then the event loop.
+#include <QApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWindow>
+#include <cstdio>
+
+#include "app/cyrvert_app.h"
+#include "app/qt_profile_store.h"
+#include "docview/document_prompts.h"
+#include "frame/main_frame.h"
+
+namespace {
+
+// Start-up timing for the benchmark script: with CYRVERT_STARTUP_PROBE set, the program prints
+// the time from main() to the first paint of the exposed main window, then quits.
+class StartupProbe : public QObject {
+ public:
+  StartupProbe(const QElapsedTimer& clock, cyrvert::CCyrvertApp& app)
+      : m_clock(clock), m_app(app) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (!m_done && event->type() == QEvent::Paint) {
+      cyrvert::CMainFrame* frame = m_app.MainFrame();
+      auto* widget = qobject_cast<QWidget*>(watched);
+      if (frame && widget && widget->window() == frame && frame->windowHandle() &&
+          frame->windowHandle()->isExposed()) {
+        m_done = true;
+        std::printf("first-paint-ms %lld epoch-ms %lld\n",
+                    static_cast<long long>(m_clock.elapsed()),
+                    static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
+        std::fflush(stdout);
+        QTimer::singleShot(0, frame, &QWidget::close);
+      }
+    }
+    return false;
+  }
+
+ private:
+  const QElapsedTimer& m_clock;
+  cyrvert::CCyrvertApp& m_app;
+  bool m_done = false;
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QElapsedTimer clock;
+  clock.start();
+  Q_INIT_RESOURCE(cyrvert);
+  QApplication application(argc, argv);
+  QCoreApplication::setOrganizationName(QStringLiteral("Severion"));
+  QCoreApplication::setApplicationName(QStringLiteral("cyrvert"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("cyrvert"));
+
+  cyrvert::QtProfileStore store(QStringLiteral("Severion"), QStringLiteral("cyrvert"));
+  cyrvert::QtMessageBoxes boxes;
+  cyrvert::QtDocumentPrompts prompts;
+  cyrvert::CCyrvertApp app(store, boxes, prompts);
+
+  std::unique_ptr<StartupProbe> probe;
+  if (qEnvironmentVariableIsSet("CYRVERT_STARTUP_PROBE")) {
+    probe = std::make_unique<StartupProbe>(clock, app);
+    application.installEventFilter(probe.get());
+  }
+
+  QStringList arguments = QCoreApplication::arguments();
+  arguments.removeFirst();
+  if (!app.InitInstance(arguments)) return 1;
+  const int code = QApplication::exec();
+  store.Sync();
+  return code;
+}

@@ -1,0 +1,215 @@
+// The main frame's life: creation, persistence, close and window-state handling.
+#include "frame/main_frame.h"
+
+#include <QCloseEvent>
+#include <QFontDialog>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QScreen>
+
+#include "app/cyrvert_app.h"
+#include "dialogs/options_dlg.h"
+#include "docview/child_frame.h"
+#include "docview/cyrvert_doc.h"
+#include "docview/cyrvert_view.h"
+#include "docview/doc_template.h"
+#include "frame/frame_persistence.h"
+#include "resources/strings.h"
+
+namespace cyrvert {
+
+CMainFrame::CMainFrame(CCyrvertApp& app, QWidget* parent) : QMainWindow(parent), m_app(app) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWindowTitle(QString::fromUtf8(strings::kAppTitle.data(),
+                                   static_cast<qsizetype>(strings::kAppTitle.size())));
+  QIcon icon;
+  for (int size : {16, 32, 48, 64, 128})
+    icon.addFile(QStringLiteral(":/icons/cyrvert_%1.png").arg(size));
+  setWindowIcon(icon);
+  m_chooseFont = [](QWidget* parent_widget, const QFont& initial) -> std::optional<QFont> {
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, initial, parent_widget, QString(),
+                                            QFontDialog::FontDialogOptions());
+    if (!ok) return std::nullopt;
+    return font;
+  };
+}
+
+CMainFrame::~CMainFrame() {
+  // The document windows go first, while the members their signals reach still exist.
+  m_bTearingDown = true;
+  if (m_pDocTemplate) m_pDocTemplate->disconnect(this);
+  if (m_pMdiArea) {
+    m_pMdiArea->disconnect(this);
+    delete m_pMdiArea;
+    m_pMdiArea = nullptr;
+  }
+}
+
+bool CMainFrame::OnCreate() {
+  m_pMdiArea = new QMdiArea(this);
+  m_pMdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  m_pMdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setCentralWidget(m_pMdiArea);
+  m_pDocTemplate = new CDocTemplate(*m_pMdiArea, m_app.Prompts(), this);
+  m_pDocTemplate->SetFontSource([this] { return m_viewLogFont; });
+
+  CreateActions();
+  CreateToolBar();
+  CreateStatusBar();
+  CreateMenus();
+  ConnectCommands();
+
+  connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this] {
+    UpdateTitle();
+    UpdateActions();
+    // A closing window is still listed while it is being deactivated; look again afterwards.
+    QMetaObject::invokeMethod(this, &CMainFrame::UpdateMenuBar, Qt::QueuedConnection);
+  });
+  connect(m_pDocTemplate, &CDocTemplate::DocumentWindowCreated, this,
+          &CMainFrame::OnDocumentWindowCreated);
+  connect(m_pDocTemplate, &CDocTemplate::MainMenuRefreshRequested, this,
+          &CMainFrame::UpdateActions);
+
+  ShowTrayIcon();
+  LoadPlacement();
+  LoadViewFont();
+  UpdateMenuBar();
+  UpdateActions();
+  return true;
+}
+
+CChildFrame* CMainFrame::ActiveChild() const {
+  return m_pMdiArea ? qobject_cast<CChildFrame*>(m_pMdiArea->activeSubWindow()) : nullptr;
+}
+
+CCyrvertView* CMainFrame::ActiveView() const {
+  CChildFrame* child = ActiveChild();
+  return child ? child->GetActiveView() : nullptr;
+}
+
+void CMainFrame::LoadPlacement() {
+  // Where the system would put a new window: a good part of the primary screen.
+  QRect current(0, 0, 800, 600);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect avail = screen->availableGeometry();
+    current.setSize(
+        QSize(std::min(800, avail.width() * 3 / 4), std::min(600, avail.height() * 3 / 4)));
+    current.moveCenter(avail.center());
+  }
+  // The stored rectangle is applied as it stands, on a screen or not.
+  const NormalRect stored = LoadNormalRect(m_app.Store(), NormalRectFromQRect(current));
+  setGeometry(QRectFromNormalRect(stored));
+}
+
+bool CMainFrame::UpdateViewFont(const LogFont& font) {
+  m_viewFont.reset();
+  std::optional<QFont> made = FontFromLogFont(font);
+  if (!made) return false;
+  m_viewFont = *made;
+  m_viewLogFont = font;
+  return true;
+}
+
+void CMainFrame::LoadViewFont() {
+  m_viewLogFont = LoadLogFont(m_app.Store(), SystemLogFont());
+  m_viewFont = FontFromLogFont(m_viewLogFont);
+}
+
+void CMainFrame::SaveViewFont() { SaveLogFont(m_app.Store(), m_viewLogFont); }
+
+void CMainFrame::ShowTrayIcon() {
+  // The notification-area icon is not built yet; the hook keeps the call sites in place.
+}
+
+void CMainFrame::HideTrayIcon() { m_bTrayIconShown = false; }
+
+void CMainFrame::RestoreFromTray() {
+  showNormal();
+  raise();
+  activateWindow();
+}
+
+void CMainFrame::OnOptions() {
+  COptionsDlg dlg(
+      m_app.Boxes(),
+      [this](const Settings& settings) {
+        m_app.m_settings = settings;
+        m_app.SaveSettings();
+      },
+      this);
+  dlg.SetFromSettings(m_app.m_settings);
+  if (dlg.DoModal() == QDialog::Accepted) m_app.m_settings = dlg.GetSettings();
+  if (m_app.m_settings.Tray != 0) {
+    ShowTrayIcon();
+  } else {
+    HideTrayIcon();
+  }
+}
+
+void CMainFrame::OnSetFont() {
+  const QFont current = m_viewFont ? *m_viewFont : font();
+  const std::optional<QFont> chosen = m_chooseFont(this, current);
+  if (!chosen) return;
+  LogFont font = LogFontFromFont(*chosen, m_viewLogFont.CharSet);
+  // The dialog offers no effects: the stored underline stays as it was.
+  font.Underline = m_viewLogFont.Underline;
+  UpdateViewFont(font);
+  m_pDocTemplate->ApplyFontToDocuments(font);
+}
+
+void CMainFrame::OnStop() { m_bStopRequested = true; }
+
+void CMainFrame::OnCloseAll() { CloseDocumentWindows(*m_pMdiArea, true); }
+
+void CMainFrame::OnCloseNonIconised() { CloseDocumentWindows(*m_pMdiArea, false); }
+
+void CMainFrame::OnFileClose() {
+  CChildFrame* child = ActiveChild();
+  if (!child || !child->m_bCloseAllowed) return;
+  CCyrvertDoc* doc = child->GetActiveDocument();
+  if (doc && doc->SaveModified()) doc->OnCloseDocument();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  if (m_bDestroyed) {
+    event->accept();
+    return;
+  }
+  // A long command still works on this frame and its views: end once it has returned.
+  if (m_bEngineBusy || m_app.IsPumping()) {
+    m_app.PostQuitRequest();
+    event->ignore();
+    return;
+  }
+  if (!m_pDocTemplate->SaveAllModified()) {
+    event->ignore();
+    return;
+  }
+  OnDestroy();
+  // The document windows go with the frame, without asking again.
+  for (QMdiSubWindow* window : m_pMdiArea->subWindowList()) {
+    if (auto* child = qobject_cast<CChildFrame*>(window)) child->CloseWithoutAsking();
+  }
+  event->accept();
+}
+
+void CMainFrame::OnDestroy() {
+  m_bDestroyed = true;
+  HideTrayIcon();
+  m_app.SaveSettings();
+  SaveNormalRect(m_app.Store(), NormalRectFromQRect(normalGeometry()));
+  SaveViewFont();
+  m_app.RecentFiles().WriteList(m_app.Store());
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::WindowStateChange && isMinimized() && m_bTrayIconShown) {
+    // Minimised with the tray icon present: only the icon remains.
+    QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
+    return;
+  }
+  QMainWindow::changeEvent(event);
+}
+
+}  // namespace cyrvert

@@ -1,0 +1,385 @@
+// The main frame's commands: actions from the command table, the two menus, the toolbar,
+// the status bar, and the one place where enabled and checked states are computed.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+#include <QWhatsThis>
+
+#include "app/cyrvert_app.h"
+#include "docview/child_frame.h"
+#include "docview/cyrvert_doc.h"
+#include "docview/cyrvert_view.h"
+#include "docview/doc_template.h"
+#include "frame/command_table.h"
+#include "frame/engine_commands.h"
+#include "frame/main_frame.h"
+#include "resources/strings.h"
+
+namespace cyrvert {
+
+namespace {
+
+// The README that stands in for a help file, when it is installed or beside the program.
+QString HelpFile() {
+  const QString dir = QCoreApplication::applicationDirPath();
+  for (const QString& candidate : {dir + QStringLiteral("/../share/doc/cyrvert/README.md"),
+                                   dir + QStringLiteral("/../../docs/README.md"),
+                                   dir + QStringLiteral("/../docs/README.md")}) {
+    if (QFileInfo::exists(candidate)) return QFileInfo(candidate).absoluteFilePath();
+  }
+  return {};
+}
+
+bool ClipboardHasText() {
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  return data && data->hasText();
+}
+
+}  // namespace
+
+QAction* CMainFrame::Action(CommandId id) const {
+  const auto it = m_actions.find(id);
+  return it == m_actions.end() ? nullptr : it->second;
+}
+
+void CMainFrame::SetCommandHandler(CommandId id, std::function<void()> handler) {
+  QAction* action = Action(id);
+  if (!action) return;
+  m_handlers[id] = std::move(handler);
+  UpdateActions();
+}
+
+void CMainFrame::CreateActions() {
+  for (const CommandInfo& info : Commands()) {
+    auto* action = new QAction(QString::fromUtf8(info.text), this);
+    const QString prompt = QString::fromUtf8(info.prompt);
+    const qsizetype split = prompt.indexOf('\n');
+    action->setStatusTip(split < 0 ? prompt : prompt.left(split));
+    if (split >= 0) action->setToolTip(prompt.mid(split + 1));
+    if (info.icon) action->setIcon(QIcon(QStringLiteral(":/icons/%1.png").arg(info.icon)));
+    action->setCheckable(info.checkable);
+    action->setEnabled(false);
+    // Keys come from the accelerator table; the menu shows the text after the tab.
+    action->setShortcutVisibleInContextMenu(false);
+    action->setData(static_cast<int>(info.id));
+    const CommandId id = info.id;
+    connect(action, &QAction::triggered, this, [this, id] {
+      const auto it = m_handlers.find(id);
+      if (it != m_handlers.end() && Action(id)->isEnabled()) it->second();
+      UpdateActions();
+    });
+    m_actions[info.id] = action;
+    addAction(action);  // keys work while the menu bar shows the other menu
+  }
+  std::map<CommandId, QList<QKeySequence>> keys;
+  for (const Accelerator& accel : Accelerators()) {
+    keys[accel.id].append(QKeySequence(QString::fromLatin1(accel.key)));
+  }
+  for (auto& [id, list] : keys) {
+    if (QAction* action = Action(id)) action->setShortcuts(list);
+  }
+  // Recent files: four slots shared by both File menus.
+  for (int i = 0; i < m_app.RecentFiles().Size(); ++i) {
+    auto* action = new QAction(this);
+    action->setStatusTip(QStringLiteral("Open this document"));
+    connect(action, &QAction::triggered, this, [this, i] {
+      const QStringList& files = m_app.RecentFiles().Files();
+      if (i < files.size()) OpenFile(files[i]);
+    });
+    m_recentActions.push_back(action);
+  }
+  m_recentEmpty = new QAction(QStringLiteral("Recent File"), this);
+  m_recentEmpty->setEnabled(false);
+}
+
+void CMainFrame::ConnectCommands() {
+  using C = CommandId;
+  auto view = [this](void (CCyrvertView::*slot)()) {
+    return [this, slot] {
+      if (CCyrvertView* v = ActiveView()) (v->*slot)();
+    };
+  };
+  SetCommandHandler(C::kFileNew, [this] { m_pDocTemplate->OpenNewDocument(); });
+  SetCommandHandler(C::kFileOpen, [this] {
+    if (CChildFrame* child = m_pDocTemplate->OnFileOpen(this)) {
+      if (CCyrvertDoc* doc = child->GetActiveDocument()) {
+        m_app.RecentFiles().Add(doc->GetPathName());
+        UpdateRecentFileActions();
+      }
+    }
+  });
+  SetCommandHandler(C::kFileClose, [this] { OnFileClose(); });
+  SetCommandHandler(C::kFileSave, [this] {
+    if (CChildFrame* child = ActiveChild()) child->GetActiveDocument()->DoFileSave();
+  });
+  SetCommandHandler(C::kFileSaveAs, [this] {
+    if (CChildFrame* child = ActiveChild()) child->GetActiveDocument()->DoSave();
+  });
+  SetCommandHandler(C::kFilePrint, view(&CCyrvertView::OnFilePrint));
+  SetCommandHandler(C::kFilePrintDirect, view(&CCyrvertView::OnFilePrintDirect));
+  SetCommandHandler(C::kFilePrintPreview, view(&CCyrvertView::OnFilePrintPreview));
+  SetCommandHandler(C::kFilePrintSetup, [this] { m_pDocTemplate->OnFilePrintSetup(this); });
+  SetCommandHandler(C::kAppExit, [this] { close(); });
+  SetCommandHandler(C::kEditUndo, view(&CCyrvertView::OnEditUndo));
+  // Until the clipboard commands land, the editor's own copy and paste serve.
+  SetCommandHandler(C::kEditCut, view(&QsciScintilla::cut));
+  SetCommandHandler(C::kEditCopy, view(&QsciScintilla::copy));
+  SetCommandHandler(C::kEditPaste, view(&QsciScintilla::paste));
+  SetCommandHandler(C::kEditSelectAll, view(&CCyrvertView::OnEditSelectAll));
+  SetCommandHandler(C::kEditFind, view(&CCyrvertView::OnEditFind));
+  SetCommandHandler(C::kEditRepeat, view(&CCyrvertView::OnEditFindNext));
+  SetCommandHandler(C::kEditReplace, view(&CCyrvertView::OnEditReplace));
+  SetCommandHandler(C::kStop, [this] { OnStop(); });
+  SetCommandHandler(C::kOptions, [this] { OnOptions(); });
+  SetCommandHandler(C::kSetFont, [this] { OnSetFont(); });
+  SetCommandHandler(C::kViewToolbar, [this] { m_toolBar->setVisible(!m_toolBar->isVisible()); });
+  SetCommandHandler(C::kViewStatusBar,
+                    [this] { statusBar()->setVisible(!statusBar()->isVisible()); });
+  SetCommandHandler(C::kWindowCascade, [this] { m_pMdiArea->cascadeSubWindows(); });
+  SetCommandHandler(C::kWindowTile, [this] { m_pMdiArea->tileSubWindows(); });
+  SetCommandHandler(C::kWindowArrange, [this] { OnArrangeIcons(); });
+  SetCommandHandler(C::kCloseAll, [this] { OnCloseAll(); });
+  SetCommandHandler(C::kCloseNonIconised, [this] { OnCloseNonIconised(); });
+  SetCommandHandler(C::kContextHelp, [] { QWhatsThis::enterWhatsThisMode(); });
+  SetCommandHandler(C::kRestore, [this] { RestoreFromTray(); });
+  if (const QString help = HelpFile(); !help.isEmpty()) {
+    auto openHelp = [help] { QDesktopServices::openUrl(QUrl::fromLocalFile(help)); };
+    SetCommandHandler(C::kHelpFinder, openHelp);
+    SetCommandHandler(C::kHelp, openHelp);
+  }
+  connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::UpdateActions);
+  // Cyrvert, Translate and Set 8-th bit.
+  ConnectEngineCommands(*this, m_app);
+}
+
+std::vector<QMenu*> CMainFrame::BuildMenus(bool documentMenu) {
+  std::vector<QMenu*> menus;
+  for (const MenuInfo& info : documentMenu ? DocumentMenu() : NoDocumentMenu()) {
+    auto* menu = new QMenu(QString::fromUtf8(info.title), this);
+    for (const MenuItem& item : info.items) {
+      switch (item.kind) {
+        case MenuItemKind::kCommand:
+          menu->addAction(Action(item.id));
+          break;
+        case MenuItemKind::kSeparator:
+          menu->addSeparator();
+          break;
+        case MenuItemKind::kRecentFiles:
+          menu->addAction(m_recentEmpty);
+          for (QAction* action : m_recentActions) menu->addAction(action);
+          break;
+        case MenuItemKind::kImport:
+        case MenuItemKind::kExport: {
+          const bool import = item.kind == MenuItemKind::kImport;
+          QMenu* sub = menu->addMenu(import ? QStringLiteral("Import from...")
+                                            : QStringLiteral("Export to..."));
+          for (CommandId id : import ? ImportCommands() : ExportCommands()) {
+            if (id == CommandId::kImportAuto) sub->addSeparator();
+            sub->addAction(Action(id));
+          }
+          break;
+        }
+        case MenuItemKind::kWindowList:
+          connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateWindowList(menu); });
+          break;
+      }
+    }
+    connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateActions);
+    menus.push_back(menu);
+  }
+  return menus;
+}
+
+void CMainFrame::CreateMenus() {
+  m_noDocumentMenus = BuildMenus(false);
+  m_documentMenus = BuildMenus(true);
+  m_bDocumentMenuShown = true;  // forces the first UpdateMenuBar to fill the bar
+  UpdateRecentFileActions();
+}
+
+void CMainFrame::UpdateMenuBar() {
+  if (!m_pMdiArea || m_bTearingDown) return;
+  const bool document = !m_pMdiArea->subWindowList().isEmpty();
+  if (document == m_bDocumentMenuShown && !menuBar()->actions().isEmpty()) return;
+  m_bDocumentMenuShown = document;
+  menuBar()->clear();
+  for (QMenu* menu : document ? m_documentMenus : m_noDocumentMenus) menuBar()->addMenu(menu);
+  UpdateTitle();
+  UpdateActions();
+}
+
+void CMainFrame::UpdateRecentFileActions() {
+  const QStringList& files = m_app.RecentFiles().Files();
+  for (std::size_t i = 0; i < m_recentActions.size(); ++i) {
+    QAction* action = m_recentActions[i];
+    const auto index = static_cast<qsizetype>(i);
+    action->setVisible(index < files.size());
+    if (index < files.size()) {
+      action->setText(
+          QStringLiteral("&%1 %2").arg(index + 1).arg(QDir::toNativeSeparators(files[index])));
+    }
+  }
+  m_recentEmpty->setVisible(files.isEmpty());
+}
+
+void CMainFrame::UpdateWindowList(QMenu* menu) {
+  for (QAction* action : m_windowListActions) {
+    menu->removeAction(action);
+    action->deleteLater();
+  }
+  m_windowListActions.clear();
+  const QList<QMdiSubWindow*> windows = m_pMdiArea->subWindowList();
+  if (windows.isEmpty()) return;
+  m_windowListActions.push_back(menu->addSeparator());
+  int number = 1;
+  for (QMdiSubWindow* window : windows) {
+    QAction* action = menu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(
+        window->windowTitle().remove(QStringLiteral("[*]"))));
+    action->setCheckable(true);
+    action->setChecked(window == m_pMdiArea->activeSubWindow());
+    connect(action, &QAction::triggered, this,
+            [this, window] { m_pMdiArea->setActiveSubWindow(window); });
+    m_windowListActions.push_back(action);
+  }
+}
+
+void CMainFrame::CreateToolBar() {
+  m_toolBar = addToolBar(QStringLiteral("Standard"));
+  m_toolBar->setObjectName(QStringLiteral("toolbar128"));
+  m_toolBar->setIconSize(QSize(16, 16));
+  for (const MenuItem& item : ToolbarButtons()) {
+    if (item.kind == MenuItemKind::kSeparator) {
+      m_toolBar->addSeparator();
+    } else {
+      m_toolBar->addAction(Action(item.id));
+    }
+  }
+}
+
+void CMainFrame::CreateStatusBar() {
+  m_idleText = new QLabel(QString::fromUtf8(strings::kIdleStatus.data(),
+                                            static_cast<qsizetype>(strings::kIdleStatus.size())),
+                          this);
+  statusBar()->addWidget(m_idleText, 1);
+  for (const char* text : {"CAP", "NUM", "SCRL"}) {
+    auto* label = new QLabel(QString::fromLatin1(text), this);
+    label->setFrameShape(QFrame::Panel);
+    label->setFrameShadow(QFrame::Sunken);
+    label->setAlignment(Qt::AlignCenter);
+    // The platform does not tell us the lock keys' state; the panes stay dimmed.
+    label->setEnabled(false);
+    statusBar()->addPermanentWidget(label);
+    m_indicators.push_back(label);
+  }
+}
+
+void CMainFrame::UpdateActions() {
+  if (m_actions.empty() || m_bTearingDown) return;
+  using C = CommandId;
+  CChildFrame* child = ActiveChild();
+  CCyrvertView* view = child ? child->GetActiveView() : nullptr;
+  for (const CommandInfo& info : Commands()) {
+    QAction* action = Action(info.id);
+    bool enabled = m_handlers.count(info.id) != 0;
+    if (info.scope == CommandScope::kView) enabled = enabled && view != nullptr;
+    switch (info.id) {
+      case C::kFileClose:
+        enabled = enabled && child->m_bCloseAllowed;
+        break;
+      case C::kStop:
+        enabled = enabled && m_bEngineBusy;
+        break;
+      case C::kCyrvert:
+      case C::kTranslate:
+        enabled = enabled && !m_bEngineBusy;
+        break;
+      case C::kCyrvertClipboard:
+        enabled = enabled && !m_bEngineBusy && ClipboardHasText();
+        break;
+      case C::kEditUndo:
+        enabled = enabled && view->isUndoAvailable() && !view->isReadOnly();
+        break;
+      case C::kEditCut:
+        enabled = enabled && view->hasSelectedText() && !view->isReadOnly();
+        break;
+      case C::kEditCopy:
+        enabled = enabled && view->hasSelectedText();
+        break;
+      case C::kEditPaste:
+        enabled = enabled && !view->isReadOnly() && ClipboardHasText();
+        break;
+      case C::kWindowArrange:
+        enabled = m_handlers.count(info.id) != 0 && !m_pMdiArea->subWindowList().isEmpty();
+        break;
+      default:
+        break;
+    }
+    action->setEnabled(enabled);
+  }
+  Action(C::kViewToolbar)->setChecked(m_toolBar && !m_toolBar->isHidden());
+  Action(C::kViewStatusBar)->setChecked(!statusBar()->isHidden());
+  Action(C::kTxtAssociation)->setChecked(m_app.m_bTxtAssociated);
+}
+
+void CMainFrame::UpdateTitle() {
+  if (m_bTearingDown) return;
+  QString title = QString::fromUtf8(strings::kAppTitle.data(),
+                                    static_cast<qsizetype>(strings::kAppTitle.size()));
+  if (CChildFrame* child = ActiveChild()) {
+    if (CCyrvertDoc* doc = child->GetActiveDocument())
+      title += QStringLiteral(" - ") + doc->GetTitle();
+  }
+  setWindowTitle(title);
+}
+
+void CMainFrame::OnDocumentWindowCreated(CChildFrame* child) {
+  connect(child, &CChildFrame::MainMenuRefreshRequested, this, &CMainFrame::UpdateActions);
+  connect(child, &QObject::destroyed, this, [this] {
+    QMetaObject::invokeMethod(this, &CMainFrame::UpdateMenuBar, Qt::QueuedConnection);
+  });
+  if (CCyrvertView* view = child->GetActiveView()) {
+    connect(view, &QsciScintilla::selectionChanged, this, &CMainFrame::UpdateActions);
+    connect(view, &QsciScintilla::textChanged, this, &CMainFrame::UpdateActions);
+  }
+  if (CCyrvertDoc* doc = child->GetActiveDocument()) {
+    connect(doc, &CCyrvertDoc::TitleChanged, this, &CMainFrame::UpdateTitle);
+  }
+  UpdateMenuBar();
+  UpdateTitle();
+  UpdateActions();
+}
+
+void CMainFrame::OpenFile(const QString& path) {
+  if (m_pDocTemplate->OpenDocumentFile(path)) {
+    m_app.RecentFiles().Add(path);
+  } else {
+    // A file that cannot be opened leaves the list, as it would be of no use there.
+    m_app.RecentFiles().Remove(
+        static_cast<int>(m_app.RecentFiles().Files().indexOf(QFileInfo(path).absoluteFilePath())));
+  }
+  UpdateRecentFileActions();
+}
+
+void CMainFrame::OnArrangeIcons() {
+  const QRect area = m_pMdiArea->viewport()->rect();
+  int x = 0;
+  for (QMdiSubWindow* window : m_pMdiArea->subWindowList()) {
+    if (!window->isMinimized()) continue;
+    const QSize size = window->size();
+    window->move(x, area.bottom() - size.height() + 1);
+    x += size.width();
+  }
+}
+
+}  // namespace cyrvert
