@@ -1,12 +1,16 @@
 #include "frame/engine_commands.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QKeySequence>
+#include <QMenu>
 #include <QPointer>
 
 #include "app/cyrvert_app.h"
 #include "dialogs/progress_dlg.h"
 #include "dialogs/translate_dlg.h"
 #include "dialogs/variant_list_dlg.h"
+#include "docview/child_frame.h"
 #include "docview/cyrvert_view.h"
 #include "engine/commands/auto_decode.h"
 #include "engine/commands/translate.h"
@@ -20,6 +24,38 @@ namespace {
 QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
+
+// The searched view as the auto-decode command sees it: closing the window also greys the
+// Close item of its system menu.
+class SearchedView : public DocumentHost {
+ public:
+  explicit SearchedView(CCyrvertView& view) : m_view(view) {}
+  std::string GetViewText() const override { return m_view.GetViewText(); }
+  void PutViewText(std::string_view text) override { m_view.PutViewText(text); }
+  std::string Title() const override { return m_view.Title(); }
+  void SetTitle(std::string_view title) override { m_view.SetTitle(title); }
+  void SetModified(bool modified) override { m_view.SetModified(modified); }
+  void SetReadOnly(bool read_only) override { m_view.SetReadOnly(read_only); }
+  void SetCloseAllowed(bool allowed) override {
+    m_view.SetCloseAllowed(allowed);
+    if (QAction* close = SystemMenuClose()) close->setEnabled(allowed);
+  }
+  void Redraw() override { m_view.Redraw(); }
+
+ private:
+  // The Close item of the window's system menu, or null.
+  QAction* SystemMenuClose() const {
+    CChildFrame* child = m_view.GetParentFrame();
+    QMenu* menu = child != nullptr ? child->systemMenu() : nullptr;
+    if (menu == nullptr) return nullptr;
+    for (QAction* action : menu->actions()) {
+      if (action->shortcut() == QKeySequence(QKeySequence::Close)) return action;
+    }
+    return nullptr;
+  }
+
+  CCyrvertView& m_view;
+};
 
 }  // namespace
 }  // namespace detail
@@ -90,7 +126,8 @@ CCyrvertView* AutoDecodeView(CCyrvertApp& app, CMainFrame& frame, CCyrvertView& 
   options.n_best = s.N_best;
   options.out_to = s.Out_to;
   options.silent = silent;
-  const AutoDecodeResult result = AutoDecode(view, host, options);
+  detail::SearchedView searched(view);
+  const AutoDecodeResult result = AutoDecode(searched, host, options);
   return dynamic_cast<CCyrvertView*>(result.view);
 }
 

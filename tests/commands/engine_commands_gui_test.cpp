@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -56,6 +57,14 @@ void DoubleClick(QWidget* widget, QPoint where) {
   QTest::mouseRelease(widget, Qt::LeftButton, {}, where);
   QTest::mouseDClick(widget, Qt::LeftButton, {}, where);
   QTest::mouseRelease(widget, Qt::LeftButton, {}, where);
+}
+
+// The Close item of a document window's system menu.
+QAction* SystemMenuClose(QMdiSubWindow* window) {
+  for (QAction* action : window->systemMenu()->actions()) {
+    if (action->shortcut() == QKeySequence(QKeySequence::Close)) return action;
+  }
+  return nullptr;
 }
 
 // Runs `act` on the modal dialog of type Dialog as soon as one is up; the search may pump
@@ -212,6 +221,7 @@ void EngineCommandsGuiTest::runningSearchLocksDocumentAndCommands() {
     QVERIFY(m_frame->Action(CommandId::kStop)->isEnabled());
     QVERIFY(source->isReadOnly());
     QVERIFY(!child->IsCloseAllowed());
+    QVERIFY(!SystemMenuClose(child)->isEnabled());
     child->close();
     QVERIFY(m_frame->MdiArea()->subWindowList().contains(child));
     source->setFocus();
@@ -228,6 +238,7 @@ void EngineCommandsGuiTest::runningSearchLocksDocumentAndCommands() {
   QVERIFY(!m_frame->Action(CommandId::kStop)->isEnabled());
   QVERIFY(!source->isReadOnly());
   QVERIFY(child->IsCloseAllowed());
+  QVERIFY(SystemMenuClose(child)->isEnabled());
 }
 
 void EngineCommandsGuiTest::stopEndsTheSearchWithoutAWindow() {
