@@ -1,6 +1,7 @@
 #include "docview/byte_mapping.h"
 
 #include <array>
+#include <optional>
 
 namespace cyrvert {
 namespace {
@@ -58,11 +59,16 @@ int CodePointToByte(char32_t code_point) {
   return Tables().from_bmp[code_point];
 }
 
-std::string BytesToUtf8(std::string_view bytes) {
+std::size_t Utf8Size(std::string_view bytes) {
   const auto& cells = Tables().to_utf8;
   std::size_t size = 0;
   for (const char c : bytes) size += cells[static_cast<unsigned char>(c)].size;
-  std::string out(size, '\0');
+  return size;
+}
+
+std::string BytesToUtf8(std::string_view bytes) {
+  const auto& cells = Tables().to_utf8;
+  std::string out(Utf8Size(bytes), '\0');
   char* p = out.data();
   for (const char c : bytes) {
     const detail::Utf8Cell& cell = cells[static_cast<unsigned char>(c)];
@@ -76,44 +82,70 @@ std::string BytesToUtf8(std::string_view bytes) {
   return out;
 }
 
-std::string Utf8ToBytes(std::string_view utf8) {
+namespace {
+
+// Decodes the character at `s[i]` that is not a well-formed one- or two-byte one: writes its
+// byte (or "?") to `*out` and returns how many input bytes it took.
+std::size_t DecodeSlow(const unsigned char* s, std::size_t i, std::size_t n, char* out) {
   const auto& from = Tables().from_bmp;
-  std::string out(utf8.size(), '\0');
-  char* p = out.data();
-  const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
-  const std::size_t n = utf8.size();
+  const unsigned char c = s[i];
+  if (c >= 0xE0 && c <= 0xEF && i + 2 < n && IsContinuation(s[i + 1]) && IsContinuation(s[i + 2])) {
+    const char32_t cp =
+        (char32_t{c} & 0x0F) << 12 | char32_t{s[i + 1] & 0x3Fu} << 6 | (s[i + 2] & 0x3F);
+    if (cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF)) {
+      const int b = from[cp];
+      *out = b < 0 ? kUnmappableByte : static_cast<char>(b);
+      return 3;
+    }
+  } else if (c >= 0xF0 && c <= 0xF4 && i + 3 < n && IsContinuation(s[i + 1]) &&
+             IsContinuation(s[i + 2]) && IsContinuation(s[i + 3])) {
+    *out = kUnmappableByte;  // beyond the table
+    return 4;
+  }
+  *out = kUnmappableByte;  // malformed: one "?" per byte
+  return 1;
+}
+
+// Decodes `n` bytes of UTF-8 at `s` into at most `room` bytes at `out`; returns how many were
+// written, or nothing when `room` was too small.
+std::optional<std::size_t> DecodeInto(const unsigned char* s, std::size_t n, char* out,
+                                      std::size_t room) {
+  const auto& from = Tables().from_bmp;
+  char* p = out;
+  char* const end = out + room;
   std::size_t i = 0;
   while (i < n) {
-    const unsigned char c = s[i];
+    if (p == end) return std::nullopt;
+    const unsigned c = s[i];
     if (c < 0x80) {
       *p++ = static_cast<char>(c);
       ++i;
-      continue;
+    } else if (c - 0xC2u < 0x1Eu && i + 1 < n && IsContinuation(s[i + 1])) {
+      const int b = from[(c & 0x1Fu) << 6 | (s[i + 1] & 0x3Fu)];
+      *p++ = b < 0 ? kUnmappableByte : static_cast<char>(b);
+      i += 2;
+    } else {
+      i += DecodeSlow(s, i, n, p++);
     }
-    char32_t cp = 0;
-    std::size_t len = 0;
-    if (c >= 0xC2 && c <= 0xDF && i + 1 < n && IsContinuation(s[i + 1])) {
-      cp = (char32_t{c} & 0x1F) << 6 | (s[i + 1] & 0x3F);
-      len = 2;
-    } else if (c >= 0xE0 && c <= 0xEF && i + 2 < n && IsContinuation(s[i + 1]) &&
-               IsContinuation(s[i + 2])) {
-      cp = (char32_t{c} & 0x0F) << 12 | char32_t{s[i + 1] & 0x3Fu} << 6 | (s[i + 2] & 0x3F);
-      len = cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF) ? 3 : 0;
-    } else if (c >= 0xF0 && c <= 0xF4 && i + 3 < n && IsContinuation(s[i + 1]) &&
-               IsContinuation(s[i + 2]) && IsContinuation(s[i + 3])) {
-      cp = 0x10000;  // beyond the table: no byte
-      len = 4;
-    }
-    if (len == 0) {  // malformed: one "?" per byte
-      *p++ = kUnmappableByte;
-      ++i;
-      continue;
-    }
-    const int b = cp < 0x10000 ? from[cp] : -1;
-    *p++ = b < 0 ? kUnmappableByte : static_cast<char>(b);
-    i += len;
   }
-  out.resize(static_cast<std::size_t>(p - out.data()));
+  return static_cast<std::size_t>(p - out);
+}
+
+}  // namespace
+
+std::string Utf8ToBytes(std::string_view utf8) {
+  const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
+  const std::size_t n = utf8.size();
+  // Well-formed text gives one byte per lead byte; malformed text may give more.
+  std::size_t leads = 0;
+  for (std::size_t i = 0; i < n; ++i) leads += !IsContinuation(s[i]);
+  std::string out(leads, '\0');
+  std::optional<std::size_t> size = DecodeInto(s, n, out.data(), out.size());
+  if (!size) {
+    out.assign(n, '\0');
+    size = DecodeInto(s, n, out.data(), out.size());
+  }
+  out.resize(*size);
   return out;
 }
 

@@ -20,6 +20,9 @@ char32_t ByteToCodePoint(std::uint8_t byte);
 // The byte that `code_point` stands for, or -1 when it has none.
 int CodePointToByte(char32_t code_point);
 
+// Length of the UTF-8 form of `bytes`.
+std::size_t Utf8Size(std::string_view bytes);
+
 // The UTF-8 form of `bytes`, one character per byte.
 std::string BytesToUtf8(std::string_view bytes);
 

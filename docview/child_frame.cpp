@@ -84,10 +84,11 @@ void CloseDocumentWindows(QMdiArea& area, bool include_minimised) {
     const bool closable = document != nullptr && frame->IsCloseAllowed();
     if (closable && (include_minimised || !child->isMinimized())) {
       document->OnCloseDocument();
+      first_skipped = nullptr;  // the round starts again over the windows that are left
       continue;
     }
     // Left open: minimised, being searched, or not a document window. Stop once the
-    // first window left open comes round again.
+    // first window left open comes round again with nothing closed in between.
     if (child == first_skipped) return;
     if (first_skipped == nullptr) first_skipped = child;
     area.activateNextSubWindow();

@@ -51,7 +51,7 @@ CCyrvertView::CCyrvertView(CCyrvertDoc* document, QWidget* parent)
   SendScintilla(SCI_SETPASTECONVERTENDINGS, 0UL);
   setMarginWidth(0, 0);
   setMarginWidth(1, 0);
-  setWrapMode(QsciScintilla::WrapWord);
+  setWrapMode(QsciScintilla::WrapNone);
   for (QsciCommand* command : standardCommands()->commands()) {
     if (IsFrameShortcut(command->key())) command->setKey(0);
     if (IsFrameShortcut(command->alternateKey())) command->setAlternateKey(0);
@@ -85,15 +85,24 @@ std::string CCyrvertView::GetViewText() const {
 
 void CCyrvertView::PutViewText(std::string_view text) {
   if (isReadOnly()) return;
-  std::string utf8 = BytesToUtf8(text);
-  // The previous text is not kept for undo: a big text would be held twice.
+  // The previous text is not kept for undo, and the text goes in by slices so that a big
+  // text is never held twice in UTF-8. Change notices are off meanwhile: their listeners
+  // copy each inserted slice and count characters from the start of the text.
+  constexpr std::size_t kSlice = 1 << 20;
+  const auto event_mask = static_cast<unsigned long>(SendScintilla(SCI_GETMODEVENTMASK));
+  SendScintilla(SCI_SETMODEVENTMASK, 0UL);
   SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
   SendScintilla(SCI_CLEARALL);
-  SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(utf8.size()) + 1UL);
-  SendScintilla(SCI_ADDTEXT, static_cast<unsigned long>(utf8.size()), utf8.data());
+  SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(Utf8Size(text)) + 1UL);
+  for (std::size_t at = 0; at < text.size(); at += kSlice) {
+    const std::string utf8 = BytesToUtf8(text.substr(at, kSlice));
+    SendScintilla(SCI_ADDTEXT, static_cast<unsigned long>(utf8.size()), utf8.data());
+  }
   SendScintilla(SCI_EMPTYUNDOBUFFER);
   SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+  SendScintilla(SCI_SETMODEVENTMASK, event_mask);
   SendScintilla(SCI_GOTOPOS, 0UL);
+  emit textChanged();
   if (m_pDocument != nullptr) m_pDocument->SetModifiedFlag(true);
 }
 
@@ -123,7 +132,10 @@ bool CCyrvertView::ApplyFont(const LogFont& font) {
   const std::optional<QFont> qfont = FontFromLogFont(font);
   if (!qfont) return false;
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  setFont(*qfont);
+  // QScintilla reads only the point size: give a pixel-sized font its size in points.
+  QFont shown = *qfont;
+  if (shown.pixelSize() > 0) shown.setPointSizeF(shown.pixelSize() * 72.0 / logicalDpiY());
+  setFont(shown);
   m_logFont = font;
   if (m_pDocument != nullptr) m_pDocument->UpdateAllViews();
   QApplication::restoreOverrideCursor();

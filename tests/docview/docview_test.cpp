@@ -1,0 +1,393 @@
+// Widget tests of the document window: byte-exact text, files, closing rules, typing and fonts.
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QMdiArea>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <string>
+
+#include "docview/child_frame.h"
+#include "docview/cyrvert_doc.h"
+#include "docview/cyrvert_view.h"
+#include "docview/doc_template.h"
+#include "docview/document_prompts.h"
+#include "docview/file_bytes.h"
+#include "docview/font_description.h"
+
+using namespace cyrvert;
+
+namespace {
+
+// Answers the document's questions without dialogs and counts them.
+class FakePrompts : public DocumentPrompts {
+ public:
+  SaveAnswer AskToSave(QWidget*, const QString&) override {
+    ++asked_to_save;
+    return save_answer;
+  }
+  QString AskSavePath(QWidget*, const QString&) override { return save_path; }
+  QString AskOpenPath(QWidget*) override { return {}; }
+  void ShowError(QWidget*, const QString& text) override { errors << text; }
+
+  SaveAnswer save_answer = SaveAnswer::kNo;
+  QString save_path;
+  int asked_to_save = 0;
+  QStringList errors;
+};
+
+std::string AllBytes() {
+  std::string bytes;
+  for (int b = 0; b < 256; ++b) bytes.push_back(static_cast<char>(b));
+  return bytes;
+}
+
+std::string Bytes(const char* text, std::size_t size) { return std::string(text, size); }
+
+// Types `text` one character at a time, as a keyboard layout would deliver it.
+void TypeText(QWidget* widget, const QString& text) {
+  for (const QChar ch : text) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+    QCoreApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(ch));
+    QCoreApplication::sendEvent(widget, &release);
+  }
+}
+
+void FlushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+}  // namespace
+
+class DocViewTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QMdiArea* m_area = nullptr;
+  FakePrompts* m_prompts = nullptr;
+  CDocTemplate* m_template = nullptr;
+
+  CCyrvertView* NewView() { return m_template->OpenNewDocument()->GetActiveView(); }
+
+  QStringList Titles() const {
+    QStringList titles;
+    for (QMdiSubWindow* w : m_area->subWindowList()) titles << w->windowTitle();
+    titles.sort();
+    return titles;
+  }
+
+ private slots:
+  void init() {
+    m_area = new QMdiArea;
+    m_area->resize(800, 600);
+    m_area->show();
+    m_prompts = new FakePrompts;
+    m_template = new CDocTemplate(*m_area, *m_prompts);
+  }
+
+  void cleanup() {
+    for (QMdiSubWindow* w : m_area->subWindowList()) {
+      if (auto* frame = qobject_cast<CChildFrame*>(w)) frame->CloseWithoutAsking();
+    }
+    FlushDeletes();
+    delete m_area;
+    FlushDeletes();
+    delete m_template;
+    delete m_prompts;
+  }
+
+  void RoundTrip_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    const std::string all = AllBytes();
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("all byte values") << QByteArray(all.data(), qsizetype(all.size()));
+    QTest::newRow("mixed line ends") << QByteArray("a\r\nb\rc\nd\n\re\r\r\n\n", 17);
+    QTest::newRow("NUL inside and at the ends") << QByteArray("\0x\0\0y\0", 6);
+    QTest::newRow("lone CR at end") << QByteArray("\xC0\xFF\r");
+    QByteArray across(1 << 20, 'a');  // the view takes big texts in 1 MiB slices
+    across[(1 << 20) - 1] = '\r';
+    QTest::newRow("CR LF across a slice") << across + QByteArray("\nz\r");
+    QByteArray random(5 << 20, '\0');
+    QRandomGenerator generator(1251);
+    for (char& c : random) c = static_cast<char>(generator.bounded(256));
+    QTest::newRow("5 MiB random") << random;
+  }
+
+  void RoundTrip() {
+    QFETCH(QByteArray, bytes);
+    CCyrvertView* view = NewView();
+    const std::string_view in(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    view->PutViewText(in);
+    QVERIFY(view->GetViewText() == in);
+    view->PutViewText(in);  // replaces, does not append
+    QVERIFY(view->GetViewText() == in);
+  }
+
+  void PutViewTextIsNotUndoable() {
+    CCyrvertView* view = NewView();
+    view->PutViewText("abc");
+    view->OnEditUndo();
+    QCOMPARE(view->GetViewText(), std::string("abc"));
+  }
+
+  void ReadOnlyViewRefusesText() {
+    CCyrvertView* view = NewView();
+    view->PutViewText("keep");
+    view->SetReadOnly(true);
+    view->PutViewText("other");
+    QTest::keyClicks(view, "zz");
+    QCOMPARE(view->GetViewText(), std::string("keep"));
+  }
+
+  void TypedText_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QByteArray>("want");
+    QTest::newRow("ascii") << QStringLiteral("ab") << QByteArray("ab");
+    QTest::newRow("cyrillic") << QStringLiteral("Жё№") << QByteArray("\xC6\xB8\xB9");
+    QTest::newRow("no byte") << QStringLiteral("a中ü") << QByteArray("a??");
+  }
+
+  void TypedText() {
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, want);
+    CCyrvertView* view = NewView();
+    TypeText(view, typed);
+    QCOMPARE(QByteArray::fromStdString(view->GetViewText()), want);
+  }
+
+  void EnterInsertsCrLf() {
+    CCyrvertView* view = NewView();
+    view->PutViewText("a\nb");
+    QTest::keyClick(view, Qt::Key_End);
+    QTest::keyClick(view, Qt::Key_Return);
+    QCOMPARE(view->GetViewText(), std::string("a\r\n\nb"));
+  }
+
+  void ComposedTextIsMapped() {
+    CCyrvertView* view = NewView();
+    QInputMethodEvent event;
+    event.setCommitString(QStringLiteral("я中"));
+    QCoreApplication::sendEvent(view, &event);
+    QCOMPARE(view->GetViewText(), std::string("\xFF?"));
+  }
+
+  void PasteIsMapped() {
+    CCyrvertView* view = NewView();
+    QApplication::clipboard()->setText(QStringLiteral("x中Ё\r\n"));
+    view->paste();
+    QCOMPARE(view->GetViewText(), std::string("x?\xA8\r\n"));
+    view->PutViewText("");
+    QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(view->GetViewText(), std::string("x?\xA8\r\n"));
+  }
+
+  void ReplaceMapsTheReplacement() {
+    CCyrvertView* view = NewView();
+    view->PutViewText("one two one");
+    QCOMPARE(view->ReplaceAll(QStringLiteral("one"), QStringLiteral("Я中"), true, false), 2);
+    QCOMPARE(view->GetViewText(), std::string("\xDF? two \xDF?"));
+    QVERIFY(!view->FindText(QStringLiteral("one"), true, false, true));
+  }
+
+  void NewDocumentsAreNumberedAndMaximised() {
+    CChildFrame* first = m_template->OpenNewDocument();
+    CChildFrame* second = m_template->OpenNewDocument();
+    QCOMPARE(first->windowTitle(), QStringLiteral("Cyrvert1"));
+    QCOMPARE(second->windowTitle(), QStringLiteral("Cyrvert2"));
+    QVERIFY(second->isMaximized());
+    QCOMPARE(m_area->currentSubWindow(), second);
+    QVERIFY(!second->GetActiveDocument()->IsModified());
+    QVERIFY(first->IsCloseAllowed());
+  }
+
+  void OpenAndSaveAreByteExact() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const std::string content = AllBytes() + Bytes("\r\n\n\r\0end", 9) + AllBytes();
+    const QString in = dir.filePath(QStringLiteral("in.txt"));
+    QCOMPARE(WriteFileBytes(in, content).error, FileError::kNone);
+
+    CChildFrame* frame = m_template->OpenDocumentFile(in);
+    QVERIFY(frame != nullptr);
+    CCyrvertDoc* doc = frame->GetActiveDocument();
+    QCOMPARE(frame->windowTitle(), QStringLiteral("in.txt"));
+    QVERIFY(!doc->IsModified());
+    QVERIFY(frame->GetActiveView()->GetViewText() == content);
+    QCOMPARE(m_template->OpenDocumentFile(in), frame);  // already open: same window
+
+    const QString out = dir.filePath(QStringLiteral("out.txt"));
+    m_prompts->save_path = out;
+    QTest::keyClick(frame->GetActiveView(), Qt::Key_Delete);  // drops byte 0x00
+    QVERIFY(doc->IsModified());
+    QVERIFY(doc->DoSave());
+    QVERIFY(!doc->IsModified());
+    QCOMPARE(doc->GetTitle(), QStringLiteral("out.txt"));
+    const FileReadResult saved = ReadFileBytes(out);
+    QCOMPARE(saved.error, FileError::kNone);
+    QVERIFY(saved.bytes == content.substr(1));
+  }
+
+  void FileFailuresAreReported() {
+    QTemporaryDir dir;
+    QVERIFY(m_template->OpenDocumentFile(dir.filePath(QStringLiteral("missing.txt"))) == nullptr);
+    QCOMPARE(m_prompts->errors.size(), 1);
+    FlushDeletes();
+    QVERIFY(m_area->subWindowList().isEmpty());
+    QVERIFY(m_template->Documents().empty());
+
+    CCyrvertDoc* doc = m_template->OpenNewDocument()->GetActiveDocument();
+    doc->SetModifiedFlag(true);
+    QVERIFY(!doc->OnSaveDocument(dir.filePath(QStringLiteral("no/such/dir/x.txt"))));
+    QCOMPARE(m_prompts->errors.size(), 2);
+    QVERIFY(doc->IsModified());
+  }
+
+  void CloseDocumentWindows_data() {
+    QTest::addColumn<int>("minimised");  // bit i: window i minimised
+    QTest::addColumn<bool>("include_minimised");
+    QTest::addColumn<int>("searched");  // index of a window that may not close, or -1
+    QTest::addColumn<QStringList>("left");
+    QTest::newRow("close all") << 0b010 << true << -1 << QStringList();
+    QTest::newRow("middle minimised") << 0b010 << false << -1 << QStringList{"Cyrvert2"};
+    QTest::newRow("all minimised")
+        << 0b111 << false << -1 << QStringList{"Cyrvert1", "Cyrvert2", "Cyrvert3"};
+    QTest::newRow("none minimised") << 0 << false << -1 << QStringList();
+    QTest::newRow("first and last minimised")
+        << 0b101 << false << -1 << QStringList{"Cyrvert1", "Cyrvert3"};
+    QTest::newRow("searched window stays") << 0 << true << 2 << QStringList{"Cyrvert3"};
+    QTest::newRow("searched and minimised")
+        << 0b001 << false << 1 << QStringList{"Cyrvert1", "Cyrvert2"};
+  }
+
+  void CloseDocumentWindows() {
+    QFETCH(int, minimised);
+    QFETCH(bool, include_minimised);
+    QFETCH(int, searched);
+    QFETCH(QStringList, left);
+    std::vector<CChildFrame*> frames;
+    for (int i = 0; i < 3; ++i) {
+      frames.push_back(m_template->OpenNewDocument());
+      frames.back()->GetActiveDocument()->SetModifiedFlag(true);  // closes without asking
+    }
+    for (int i = 0; i < 3; ++i) {
+      if ((minimised & (1 << i)) == 0) continue;
+      CChildFrame* frame = frames[static_cast<std::size_t>(i)];
+      m_area->setActiveSubWindow(frame);  // as the user does: the window's own button
+      frame->showMinimized();
+    }
+    if (searched >= 0) frames[static_cast<std::size_t>(searched)]->SetCloseAllowed(false);
+    cyrvert::CloseDocumentWindows(*m_area, include_minimised);
+    FlushDeletes();
+    QCOMPARE(Titles(), left);
+    QCOMPARE(m_prompts->asked_to_save, 0);
+    QCOMPARE(m_template->Documents().size(), static_cast<std::size_t>(left.size()));
+    for (QMdiSubWindow* w : m_area->subWindowList()) {
+      QCOMPARE(w->isMinimized(),
+               (minimised & (1 << (w->windowTitle().back().digitValue() - 1))) != 0);
+    }
+  }
+
+  void CloseIsIgnoredWhileNotAllowed() {
+    CChildFrame* frame = m_template->OpenNewDocument();
+    QSignalSpy refresh(frame, &CChildFrame::MainMenuRefreshRequested);
+    frame->SetCloseAllowed(false);
+    QCOMPARE(refresh.size(), 1);
+    QVERIFY(!frame->close());
+    FlushDeletes();
+    QCOMPARE(m_area->subWindowList().size(), 1);
+    frame->SetCloseAllowed(true);
+    QVERIFY(frame->close());
+    FlushDeletes();
+    QVERIFY(m_area->subWindowList().isEmpty());
+  }
+
+  void ClosingAModifiedDocumentAsks_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("cancel") << int(SaveAnswer::kCancel) << false << false;
+    QTest::newRow("no") << int(SaveAnswer::kNo) << true << false;
+    QTest::newRow("yes") << int(SaveAnswer::kYes) << true << true;
+  }
+
+  void ClosingAModifiedDocumentAsks() {
+    QFETCH(int, answer);
+    QFETCH(bool, closed);
+    QFETCH(bool, saved);
+    QTemporaryDir dir;
+    m_prompts->save_answer = static_cast<SaveAnswer>(answer);
+    m_prompts->save_path = dir.filePath(QStringLiteral("saved.txt"));
+    CChildFrame* frame = m_template->OpenNewDocument();
+    TypeText(frame->GetActiveView(), QStringLiteral("ы"));
+    QVERIFY(frame->GetActiveDocument()->IsModified());
+    QCOMPARE(frame->close(), closed);
+    QCOMPARE(m_prompts->asked_to_save, 1);
+    QCOMPARE(QFile::exists(m_prompts->save_path), saved);
+    if (saved) QCOMPARE(ReadFileBytes(m_prompts->save_path).bytes, std::string("\xFB"));
+  }
+
+  void FontDescriptions_data() {
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("weight");
+    QTest::addColumn<int>("pitch_and_family");
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("pixel height bold fixed")
+        << -16 << 700 << int(kFixedPitch | kFamilyModern) << true;
+    QTest::newRow("default weight") << -12 << 0 << 0 << true;
+    QTest::newRow("weight out of range") << -12 << 1200 << 0 << false;
+    QTest::newRow("absurd height") << -100000 << 400 << 0 << false;
+  }
+
+  void FontDescriptions() {
+    QFETCH(int, height);
+    QFETCH(int, weight);
+    QFETCH(int, pitch_and_family);
+    QFETCH(bool, valid);
+    LogFont font;
+    font.Height = height;
+    font.Weight = weight;
+    font.Italic = 1;
+    font.CharSet = 204;
+    font.PitchAndFamily = static_cast<std::uint8_t>(pitch_and_family);
+    font.FaceName = "DejaVu Sans Mono";
+    const std::optional<QFont> qfont = FontFromLogFont(font);
+    QCOMPARE(qfont.has_value(), valid);
+    CCyrvertView* view = NewView();
+    const LogFont before = view->CurrentLogFont();
+    QCOMPARE(view->ApplyFont(font), valid);
+    QVERIFY(view->CurrentLogFont() == (valid ? font : before));
+    if (!valid) return;
+    QCOMPARE(qfont->pixelSize(), -height);
+    QVERIFY(qfont->italic());
+    QCOMPARE(qfont->fixedPitch(), (pitch_and_family & kFixedPitch) != 0);
+    const LogFont back = LogFontFromFont(*qfont, font.CharSet);
+    QCOMPARE(back.Height, height);
+    QCOMPARE(back.Weight, weight == 0 ? 400 : weight);
+    QCOMPARE(back.CharSet, font.CharSet);
+    QCOMPARE(back.FaceName, font.FaceName);
+  }
+
+  void FaceNamesKeep31Characters() {
+    QCOMPARE(TruncateFaceName(std::string(40, 'a')), std::string(31, 'a'));
+    std::string cyrillic;
+    for (int i = 0; i < 32; ++i) cyrillic += "ж";
+    QCOMPARE(TruncateFaceName(cyrillic).size(), std::size_t{31 * 2});
+  }
+
+  void FontReachesNewAndOpenViews() {
+    LogFont font;
+    font.Height = -20;
+    font.Weight = 700;
+    m_template->SetFontSource([&font] { return font; });
+    CCyrvertView* first = NewView();
+    QVERIFY(first->CurrentLogFont() == font);
+    LogFont chosen = font;
+    chosen.Height = -30;
+    m_template->ApplyFontToDocuments(chosen);
+    QVERIFY(first->CurrentLogFont() == chosen);
+    QVERIFY(NewView()->CurrentLogFont() == font);  // new views follow the source
+  }
+};
+
+QTEST_MAIN(DocViewTest)
+#include "docview_test.moc"
