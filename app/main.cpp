@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QIcon>
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
@@ -54,6 +55,11 @@ int main(int argc, char* argv[]) {
   QCoreApplication::setOrganizationName(QStringLiteral("Severion"));
   QCoreApplication::setApplicationName(QStringLiteral("cyrvert"));
   QGuiApplication::setDesktopFileName(QStringLiteral("cyrvert"));
+  QIcon icon;
+  for (int size : {16, 32, 48, 64, 128}) {
+    icon.addFile(QStringLiteral(":/icons/cyrvert_%1.png").arg(size));
+  }
+  QApplication::setWindowIcon(icon);
 
   cyrvert::QtProfileStore store(QStringLiteral("Severion"), QStringLiteral("cyrvert"));
   cyrvert::QtMessageBoxes boxes;
