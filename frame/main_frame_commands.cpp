@@ -1,5 +1,8 @@
 // The main frame's commands: actions from the command table, the two menus, the toolbar,
 // the status bar, and the one place where enabled and checked states are computed.
+#include <Qsci/qscicommand.h>
+#include <Qsci/qscicommandset.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -39,6 +42,16 @@ QString HelpFile() {
     if (QFileInfo::exists(candidate)) return QFileInfo(candidate).absoluteFilePath();
   }
   return {};
+}
+
+// Whether a QScintilla key binding is one of the accelerator table's keys.
+bool IsAcceleratorKey(int binding) {
+  if (binding == 0) return false;
+  const QKeySequence key(binding);
+  for (const Accelerator& accel : Accelerators()) {
+    if (QKeySequence(QString::fromLatin1(accel.key)) == key) return true;
+  }
+  return false;
 }
 
 bool ClipboardHasText() {
@@ -349,6 +362,12 @@ void CMainFrame::OnDocumentWindowCreated(CChildFrame* child) {
     QMetaObject::invokeMethod(this, &CMainFrame::UpdateMenuBar, Qt::QueuedConnection);
   });
   if (CCyrvertView* view = child->GetActiveView()) {
+    // The editor would take keys of the accelerator table for itself (Esc in particular):
+    // they belong to the frame's commands.
+    for (QsciCommand* command : view->standardCommands()->commands()) {
+      if (IsAcceleratorKey(command->key())) command->setKey(0);
+      if (IsAcceleratorKey(command->alternateKey())) command->setAlternateKey(0);
+    }
     connect(view, &QsciScintilla::selectionChanged, this, &CMainFrame::UpdateActions);
     connect(view, &QsciScintilla::textChanged, this, &CMainFrame::UpdateActions);
   }

@@ -306,6 +306,13 @@ class FrameTest : public QObject {
     frame.m_bEngineBusy = true;
     frame.UpdateActions();
     QVERIFY(stop->isEnabled());
+    // Esc in the document window stops a run.
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    frame.ActiveView()->setFocus();
+    QTest::keyClick(frame.ActiveView(), Qt::Key_Escape);
+    QVERIFY(frame.m_bStopRequested);
+    frame.m_bStopRequested = false;
     stop->trigger();
     QVERIFY(frame.m_bStopRequested);
     // The engine commands stay greyed while busy, even once they have handlers.
@@ -315,6 +322,26 @@ class FrameTest : public QObject {
     frame.UpdateActions();
     QVERIFY(frame.Action(CommandId::kCyrvert)->isEnabled());
     QVERIFY(!stop->isEnabled());
+  }
+
+  void MinimisingWithTheTrayIconHides_data() {
+    QTest::addColumn<bool>("trayIcon");
+    QTest::newRow("no tray icon") << false;
+    QTest::newRow("tray icon shown") << true;
+  }
+  void MinimisingWithTheTrayIconHides() {
+    QFETCH(bool, trayIcon);
+    Harness h;
+    QVERIFY(h.app.InitInstance({}));
+    CMainFrame& frame = h.Frame();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    frame.m_bTrayIconShown = trayIcon;
+    frame.showMinimized();
+    QTRY_VERIFY(frame.isMinimized() || !frame.isVisible());
+    QTest::qWait(20);
+    QCOMPARE(frame.isVisible(), !trayIcon);
+    frame.RestoreFromTray();
+    QVERIFY(frame.isVisible());
   }
 
   void CloseDuringALongCommandWaitsForIt() {
