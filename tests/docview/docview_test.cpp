@@ -1,4 +1,5 @@
 // Widget tests of the document window: byte-exact text, files, closing rules, typing and fonts.
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
@@ -101,7 +102,7 @@ class DocViewTest : public QObject {
     const std::string all = AllBytes();
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("all byte values") << QByteArray(all.data(), qsizetype(all.size()));
-    QTest::newRow("mixed line ends") << QByteArray("a\r\nb\rc\nd\n\re\r\r\n\n", 17);
+    QTest::newRow("mixed line ends") << QByteArray("a\r\nb\rc\nd\n\re\r\r\n\n");
     QTest::newRow("NUL inside and at the ends") << QByteArray("\0x\0\0y\0", 6);
     QTest::newRow("lone CR at end") << QByteArray("\xC0\xFF\r");
     QByteArray across(1 << 20, 'a');  // the view takes big texts in 1 MiB slices
@@ -179,6 +180,30 @@ class DocViewTest : public QObject {
     view->PutViewText("");
     QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(view->GetViewText(), std::string("x?\xA8\r\n"));
+  }
+
+  void FrameShortcutsPassTheEditor_data() {
+    QTest::addColumn<int>("key");
+    for (const auto& [name, key] : {std::pair{"Ctrl+Y", Qt::Key_Y}, std::pair{"Ctrl+T", Qt::Key_T},
+                                    std::pair{"Ctrl+L", Qt::Key_L}, std::pair{"Ctrl+I", Qt::Key_I},
+                                    std::pair{"Ctrl+B", Qt::Key_B}}) {
+      QTest::newRow(name) << int(key);
+    }
+  }
+
+  void FrameShortcutsPassTheEditor() {
+    QFETCH(int, key);
+    CCyrvertView* view = NewView();
+    view->PutViewText("one\r\ntwo");
+    QAction action(m_area);
+    action.setShortcut(QKeySequence(Qt::ControlModifier | Qt::Key(key)));
+    m_area->addAction(&action);
+    QSignalSpy triggered(&action, &QAction::triggered);
+    m_area->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_area));
+    QTest::keyClick(view, Qt::Key(key), Qt::ControlModifier);
+    QCOMPARE(triggered.size(), 1);
+    QCOMPARE(view->GetViewText(), std::string("one\r\ntwo"));
   }
 
   void ReplaceMapsTheReplacement() {
