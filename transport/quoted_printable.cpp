@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "transport/output_sink.h"
@@ -39,39 +40,71 @@ constexpr std::array<std::uint8_t, 256> kHexValue = MakeHexTable();
 
 inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// Writes the encoded form of `bytes` to `sink`.
-template <class Sink>
-void Encode(std::string_view bytes, Sink& sink) {
+// How each byte is written when nothing about its neighbours matters: the characters
+// (padded to four) and how many of them count.
+struct QpForm {
+  std::array<char, 4> chars;
+  std::uint32_t width;
+};
+
+constexpr std::array<QpForm, 256> MakeFormTable() {
+  std::array<QpForm, 256> table{};
+  for (unsigned c = 0; c < 256; ++c) {
+    if (kLiteral[c]) {
+      table[c] = {{static_cast<char>(c), 0, 0, 0}, 1};
+    } else {
+      table[c] = {{'=', kHex[c >> 4], kHex[c & 0x0F], 0}, 3};
+    }
+  }
+  return table;
+}
+constexpr std::array<QpForm, 256> kForms = MakeFormTable();
+
+// Bytes whose form depends on what follows: CR (of a CR LF pair) and blanks (at a line end).
+constexpr std::array<bool, 256> MakeSpecialTable() {
+  std::array<bool, 256> table{};
+  table['\r'] = table[' '] = table['\t'] = true;
+  return table;
+}
+constexpr std::array<bool, 256> kSpecial = MakeSpecialTable();
+
+// Encodes `bytes` into `out`, which has room for the worst case and three spare bytes;
+// returns the encoded size.
+std::size_t Encode(std::string_view bytes, char* out) {
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
+  // Whether the byte at i is the last of its line: the text or a CR LF pair follows.
+  const auto last_on_line = [in, n](std::size_t i) {
+    return i + 1 == n || (i + 2 < n && in[i + 1] == '\r' && in[i + 2] == '\n');
+  };
+  std::size_t size = 0;
   std::size_t column = 0;
   for (std::size_t i = 0; i < n; ++i) {
-    const auto c = static_cast<unsigned char>(bytes[i]);
-    if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n') {
-      sink.Add("\r\n");
-      ++i;
-      column = 0;
-      continue;
+    const unsigned char c = in[i];
+    QpForm form = kForms[c];
+    if (kSpecial[c]) {
+      if (c == '\r' && i + 1 < n && in[i + 1] == '\n') {
+        std::memcpy(out + size, "\r\n", 2);
+        size += 2;
+        ++i;
+        column = 0;
+        continue;
+      }
+      // A blank before a hard break or at the very end would be taken for padding.
+      if (c != '\r' && last_on_line(i)) form = {{'=', kHex[c >> 4], kHex[c & 0x0F], 0}, 3};
     }
-    const bool last_on_line =
-        i + 1 == n || (bytes[i + 1] == '\r' && i + 2 < n && bytes[i + 2] == '\n');
-    // A blank before a hard break or at the very end would be taken for padding.
-    const bool literal = kLiteral[c] && !(last_on_line && IsBlank(static_cast<char>(c)));
-    const std::size_t width = literal ? 1 : 3;
     // Keep room for the '=' of a soft break unless this byte ends the line anyway.
-    const std::size_t limit = last_on_line ? kMaxLine : kMaxLine - 1;
-    if (column + width > limit) {
-      sink.Add("=\r\n");
+    if (column + form.width > kMaxLine - 1 &&
+        (column + form.width > kMaxLine || !last_on_line(i))) {
+      std::memcpy(out + size, "=\r\n", 3);
+      size += 3;
       column = 0;
     }
-    if (literal) {
-      sink.Add(static_cast<char>(c));
-    } else {
-      sink.Add('=');
-      sink.Add(kHex[c >> 4]);
-      sink.Add(kHex[c & 0x0F]);
-    }
-    column += width;
+    std::memcpy(out + size, form.chars.data(), 4);  // only `width` of them count
+    size += form.width;
+    column += form.width;
   }
+  return size;
 }
 
 // Writes the decoded form of `text` to `sink`; returns the offset of a bad escape, or npos.
@@ -124,7 +157,12 @@ std::size_t Decode(std::string_view text, Sink& sink) {
 }  // namespace
 
 void AppendQuotedPrintable(std::string_view bytes, std::string& out) {
-  detail::AppendMeasured(out, [bytes](auto& sink) { Encode(bytes, sink); });
+  // Worst case: every byte as =XX, and a soft break per 25 of them. One pass into memory of
+  // that size costs less than measuring first.
+  const std::size_t n = bytes.size();
+  const std::size_t start = out.size();
+  out.resize(start + 3 * n + 3 * (n / 25 + 1) + 4);
+  out.resize(start + Encode(bytes, out.data() + start));
 }
 
 std::string EncodeQuotedPrintable(std::string_view bytes) {

@@ -1,5 +1,6 @@
 #include "transport/utf7.h"
 
+#include <cstring>
 #include <utility>
 
 #include "transport/output_sink.h"
@@ -42,81 +43,67 @@ void Utf7Encoder::Begin() {
   m_bLastUnitZero = false;
 }
 
-template <class Sink>
-void Utf7Encoder::AddUnit(std::uint32_t unit, Sink& sink) {
+void Utf7Encoder::AddUnit(std::uint32_t unit, std::string& out) {
   m_bLastUnitZero = (unit & 0xFFFF) == 0;
   m_nBuffer += (unit & 0xFFFF) << (16 - m_nPending);
   m_nPending += 16;
   while (m_nPending >= 6) {
-    sink.Add(Base64Alphabet[m_nBuffer >> 26]);
+    out += Base64Alphabet[m_nBuffer >> 26];
     m_nBuffer <<= 6;
     m_nPending -= 6;
     ++m_nChars;
   }
 }
 
-template <class Sink>
-void Utf7Encoder::CloseRun(Sink& sink) {
+void Utf7Encoder::CloseRun(std::string& out) {
   if (m_nPending > 0) {
     // An all-zero last sextet is left out, as the decoder drops zero leftovers. Only when
     // the last unit is U+0000 is it written: the decoder would otherwise lose that unit.
     const std::uint32_t sextet = m_nBuffer >> 26;  // the bits below the pending ones are 0
     if (sextet != 0 || m_bLastUnitZero) {
-      sink.Add(Base64Alphabet[sextet]);
+      out += Base64Alphabet[sextet];
       ++m_nChars;
     }
   }
-  if (m_nChars % 2 != 0) sink.Add('A');
+  if (m_nChars % 2 != 0) out += 'A';
   m_nBuffer = 0;
   m_nPending = 0;
   m_nChars = 0;
 }
 
-template <class Sink>
-void Utf7Encoder::PutTo(std::uint32_t value, Sink& sink) {
+void Utf7Encoder::Put(std::uint32_t value, std::string& out) {
   const unsigned char byte = UnicodeToByte(value);
   const bool direct = kDirect[byte];
   if (m_bInRun) {
     if (!direct) {
-      AddUnit(value, sink);
+      AddUnit(value, out);
       return;
     }
-    CloseRun(sink);
-    sink.Add('-');
-    sink.Add(static_cast<char>(byte));
+    CloseRun(out);
+    out += '-';
+    out += static_cast<char>(byte);
     m_bInRun = false;
     return;
   }
   if (direct) {
-    sink.Add(static_cast<char>(byte));
+    out += static_cast<char>(byte);
   } else if (byte == '+') {
-    sink.Add("+-");
+    out += "+-";
   } else {
-    sink.Add('+');
+    out += '+';
     m_nBuffer = 0;
     m_nPending = 0;
     m_nChars = 0;
     m_bInRun = true;
-    AddUnit(value, sink);
+    AddUnit(value, out);
   }
 }
 
-template <class Sink>
-void Utf7Encoder::EndTo(Sink& sink) {
+void Utf7Encoder::End(std::string& out) {
   if (!m_bInRun) return;
   m_bInRun = false;
-  CloseRun(sink);
-  sink.Add('-');
-}
-
-void Utf7Encoder::Put(std::uint32_t value, std::string& out) {
-  detail::StringSink sink{out};
-  PutTo(value, sink);
-}
-
-void Utf7Encoder::End(std::string& out) {
-  detail::StringSink sink{out};
-  EndTo(sink);
+  CloseRun(out);
+  out += '-';
 }
 
 void Utf7Decoder::Begin() {
@@ -182,13 +169,106 @@ void Utf7Decoder::End(std::uint16_t& unit, bool& delivered) {
   if (m_bInRun) Flush(unit, delivered);
 }
 
+namespace {
+
+// Whether each byte is written as itself; bytes whose value maps back to another byte
+// (0x98) take that byte's class, as Put does.
+constexpr std::array<bool, 256> MakeDirectByteTable() {
+  std::array<bool, 256> table{};
+  for (unsigned b = 0; b < 256; ++b) table[b] = kDirect[UnicodeToByte(ByteToUnicode(b))];
+  return table;
+}
+constexpr std::array<bool, 256> kDirectByte = MakeDirectByteTable();
+
+// The two characters of each 12-bit value.
+constexpr std::array<std::array<char, 2>, 4096> MakeSextetPairs() {
+  std::array<std::array<char, 2>, 4096> table{};
+  for (std::size_t v = 0; v < table.size(); ++v) {
+    table[v] = {Base64Alphabet[v >> 6], Base64Alphabet[v & 0x3F]};
+  }
+  return table;
+}
+constexpr std::array<std::array<char, 2>, 4096> kSextetPairs = MakeSextetPairs();
+
+// The encoder of Utf7Encoder, a whole run at a time: every byte of a run is encoded, so
+// its units go out in groups of three (48 bits, 8 characters).
+template <class Sink>
+void EncodeAll(std::string_view bytes, Sink& sink) {
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  std::size_t i = 0;
+  while (i < n) {
+    // Direct bytes stand for themselves.
+    const std::size_t direct_from = i;
+    while (i < n && kDirectByte[in[i]]) ++i;
+    if (i == direct_from + 1) {
+      sink.Add(bytes[direct_from]);
+    } else if (i > direct_from) {
+      sink.Add(bytes.substr(direct_from, i - direct_from));
+    }
+    if (i == n) break;
+    if (in[i] == '+') {
+      sink.Add("+-");
+      ++i;
+      continue;
+    }
+    // A run: every byte up to the next direct one. Bytes of 0x80 or more never are,
+    // so upper-half text is passed over eight bytes at a time.
+    std::size_t end = i;
+    for (std::uint64_t word; n - end >= 8; end += 8) {
+      std::memcpy(&word, in + end, 8);
+      if ((word & 0x8080808080808080ULL) != 0x8080808080808080ULL) break;
+    }
+    while (end < n && !kDirectByte[in[end]]) ++end;
+    sink.Add('+');
+    std::size_t chars = 0;
+    const std::size_t groups = (end - i) / 3;
+    {
+      for (std::size_t g = 0; g < groups; ++g, i += 3) {
+        const std::uint64_t bits = (std::uint64_t{ByteToUnicode(in[i])} << 32) |
+                                   (std::uint64_t{ByteToUnicode(in[i + 1])} << 16) |
+                                   ByteToUnicode(in[i + 2]);
+        char* const group = sink.Room(8);
+        std::memcpy(group, kSextetPairs[(bits >> 36) & 0xFFF].data(), 2);
+        std::memcpy(group + 2, kSextetPairs[(bits >> 24) & 0xFFF].data(), 2);
+        std::memcpy(group + 4, kSextetPairs[(bits >> 12) & 0xFFF].data(), 2);
+        std::memcpy(group + 6, kSextetPairs[bits & 0xFFF].data(), 2);
+      }
+    }
+    chars += 8 * groups;
+    if (i < end) {
+      // One or two units left: 16 or 32 bits, two or five full sextets and 4 or 2 bits.
+      const std::size_t left = end - i;
+      const std::uint32_t last = ByteToUnicode(in[end - 1]);
+      std::uint64_t bits = ByteToUnicode(in[i]);
+      if (left == 2) bits = (bits << 16) | last;
+      const int total = static_cast<int>(16 * left);
+      const int full = total / 6;
+      const int rest = total % 6;
+      for (int k = 0; k < full; ++k) {
+        sink.Add(Base64Alphabet[(bits >> (total - 6 * (k + 1))) & 0x3F]);
+      }
+      chars += static_cast<std::size_t>(full);
+      const auto sextet = static_cast<std::uint32_t>((bits << (6 - rest)) & 0x3F);
+      // As CloseRun: a zero last sextet is left out unless the last unit is U+0000.
+      if (sextet != 0 || last == 0) {
+        sink.Add(Base64Alphabet[sextet]);
+        ++chars;
+      }
+      i = end;
+    }
+    if (chars % 2 != 0) sink.Add('A');
+    sink.Add('-');
+  }
+}
+
+}  // namespace
+
 void AppendUtf7(std::string_view bytes, std::string& out) {
-  detail::AppendMeasured(out, [bytes](auto& sink) {
-    Utf7Encoder encoder;
-    encoder.Begin();
-    for (const char c : bytes) encoder.PutTo(ByteToUnicode(static_cast<unsigned char>(c)), sink);
-    encoder.EndTo(sink);
-  });
+  // Upper-half text grows to about 2.7 times its size; more only reallocates.
+  out.reserve(out.size() + bytes.size() / 4 * 11 + 16);
+  detail::ChunkSink sink(out);
+  EncodeAll(bytes, sink);
 }
 
 std::string BytesToUtf7(std::string_view bytes) {
@@ -197,36 +277,66 @@ std::string BytesToUtf7(std::string_view bytes) {
   return out;
 }
 
-namespace {
-
-// Writes the decoded bytes of `text` to `sink`; returns the offset of a byte of 0x80 or
-// more outside a run, or npos.
-template <class Sink>
-std::size_t DecodeAll(std::string_view text, Sink& sink) {
-  Utf7Decoder decoder;
-  decoder.Begin();
-  std::uint16_t unit = 0;
-  bool delivered = false;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    const std::size_t at = pos;
-    if (decoder.Step(text, pos, unit, delivered) != 0) return at;
-    if (delivered) sink.Add(static_cast<char>(UnicodeToByte(unit)));
-  }
-  decoder.End(unit, delivered);
-  if (delivered) sink.Add(static_cast<char>(UnicodeToByte(unit)));
-  return std::string_view::npos;
-}
-
-}  // namespace
-
 DecodeResult Utf7ToBytes(std::string_view text) {
-  detail::CountSink count;
-  const std::size_t bad = DecodeAll(text, count);
-  if (bad != std::string_view::npos) return detail::Failure(DecodeError::kUtf7ByteOutsideRun, bad);
-  std::string out(count.size, '\0');
-  detail::PointerSink sink{out.data()};
-  DecodeAll(text, sink);
+  // Follows Utf7Decoder::Step and End, without the per-byte call.
+  const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  std::string out(n, '\0');
+  char* const begin = out.data();
+  char* o = begin;
+  std::size_t i = 0;
+  while (i < n) {
+    const unsigned char c = in[i];
+    if (c != '+') {
+      if (c >= 0x80) return detail::Failure(DecodeError::kUtf7ByteOutsideRun, i);
+      *o++ = static_cast<char>(c);  // ASCII maps to itself
+      ++i;
+      continue;
+    }
+    ++i;
+    if (i < n && in[i] == '-') {
+      *o++ = '+';
+      ++i;
+      continue;
+    }
+    // A run, up to '-' or the end of the text; other characters are skipped.
+    std::uint32_t accumulator = 0;
+    int bits = 0;
+    // Whole groups of eight alphabet characters give three units.
+    while (n - i >= 8) {
+      std::uint64_t group = 0;
+      unsigned bad = 0;
+      for (std::size_t k = 0; k < 8; ++k) {
+        const unsigned char d = in[i + k];
+        const unsigned value = d < 0x80 ? (Base64DecodeTable[d] & 0xFFU) : kNotBase64;
+        bad |= value;
+        group = (group << 6) | (value & 0x3F);
+      }
+      if (bad >= kNotBase64) break;
+      o[0] = static_cast<char>(UnicodeToByte(static_cast<std::uint32_t>(group >> 32) & 0xFFFF));
+      o[1] = static_cast<char>(UnicodeToByte(static_cast<std::uint32_t>(group >> 16) & 0xFFFF));
+      o[2] = static_cast<char>(UnicodeToByte(static_cast<std::uint32_t>(group) & 0xFFFF));
+      o += 3;
+      i += 8;
+    }
+    for (; i < n && in[i] != '-'; ++i) {
+      const unsigned char d = in[i];
+      const unsigned value = d < 0x80 ? (Base64DecodeTable[d] & 0xFFU) : kNotBase64;
+      if (value >= kNotBase64) continue;
+      accumulator = (accumulator << 6) + value;
+      bits += 6;
+      if (bits >= 16) {
+        *o++ = static_cast<char>(UnicodeToByte((accumulator >> (bits - 16)) & 0xFFFF));
+        bits -= 16;
+      }
+    }
+    if (i < n) ++i;  // the '-'
+    if (bits > 0) {
+      const std::uint32_t rest = (accumulator << (16 - bits)) & 0xFFFF;
+      if (rest != 0) *o++ = static_cast<char>(UnicodeToByte(rest));
+    }
+  }
+  out.resize(static_cast<std::size_t>(o - begin));
   return DecodeResult{DecodeError::kNone, 0, std::move(out)};
 }
 

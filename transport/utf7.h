@@ -35,19 +35,10 @@ class Utf7Encoder {
   void End(std::string& out);
 
  private:
-  friend void AppendUtf7(std::string_view bytes, std::string& out);
-
-  // Put and End for any output (see output_sink.h).
-  template <class Sink>
-  void PutTo(std::uint32_t value, Sink& sink);
-  template <class Sink>
-  void EndTo(Sink& sink);
   // Adds one 16-bit unit to the run and writes the complete sextets.
-  template <class Sink>
-  void AddUnit(std::uint32_t unit, Sink& sink);
+  void AddUnit(std::uint32_t unit, std::string& out);
   // Writes the leftover bits and the even-length padding, and resets the run.
-  template <class Sink>
-  void CloseRun(Sink& sink);
+  void CloseRun(std::string& out);
 
   bool m_bInRun = false;
   std::uint32_t m_nBuffer = 0;   // pending bits, left-aligned at bit 31
@@ -76,12 +67,14 @@ class Utf7Decoder {
   int m_nBits = 0;                   // bits not yet delivered, 0..15 between steps
 };
 
-// cp-1251 bytes to the UTF-7 form above.
+// cp-1251 bytes to the UTF-7 form above: what Begin, Put of each byte's value and End
+// give, computed a run at a time.
 std::string BytesToUtf7(std::string_view bytes);
 // The same, appended to `out`.
 void AppendUtf7(std::string_view bytes, std::string& out);
 
-// UTF-7 text to cp-1251 bytes; units without a byte become '?'.
+// UTF-7 text to cp-1251 bytes; units without a byte become '?'. What Begin, Step to the
+// end and End give, computed a run at a time.
 DecodeResult Utf7ToBytes(std::string_view text);
 
 }  // namespace cyrvert

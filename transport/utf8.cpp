@@ -1,6 +1,7 @@
 #include "transport/utf8.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 #include <utility>
 
@@ -13,10 +14,10 @@ namespace {
 constexpr std::array<std::uint32_t, 6> kLowest = {0, 0x80, 0x800, 0x10000, 0x200000, 0x4000000};
 constexpr std::array<std::uint8_t, 6> kLeadMask = {0x7F, 0x1F, 0x0F, 0x07, 0x03, 0x01};
 
-// The UTF-8 form of each byte's value, at most three bytes, and its length.
+// The UTF-8 form of each byte's value, padded to four bytes, and its length.
 struct Utf8Form {
-  std::array<char, 3> bytes;
-  std::uint8_t length;
+  std::array<char, 4> bytes;
+  std::uint32_t length;
 };
 
 constexpr std::array<Utf8Form, 256> MakeFormTable() {
@@ -24,22 +25,26 @@ constexpr std::array<Utf8Form, 256> MakeFormTable() {
   for (unsigned b = 0; b < 256; ++b) {
     const std::uint32_t v = ByteToUnicode(b);
     Utf8Form& form = table[b];
+    const auto c = [](std::uint32_t byte) { return static_cast<char>(byte); };
     if (v < 0x80) {
-      form.bytes = {static_cast<char>(v), 0, 0};
-      form.length = 1;
+      form = {{c(v), 0, 0, 0}, 1};
     } else if (v < 0x800) {
-      form.bytes = {static_cast<char>(0xC0 | (v >> 6)), static_cast<char>(0x80 | (v & 0x3F)), 0};
-      form.length = 2;
+      form = {{c(0xC0 | (v >> 6)), c(0x80 | (v & 0x3F)), 0, 0}, 2};
     } else {
-      form.bytes = {static_cast<char>(0xE0 | (v >> 12)),
-                    static_cast<char>(0x80 | ((v >> 6) & 0x3F)),
-                    static_cast<char>(0x80 | (v & 0x3F))};
-      form.length = 3;
+      form = {{c(0xE0 | (v >> 12)), c(0x80 | ((v >> 6) & 0x3F)), c(0x80 | (v & 0x3F)), 0}, 3};
     }
   }
   return table;
 }
 constexpr std::array<Utf8Form, 256> kForms = MakeFormTable();
+
+// UnicodeToByte of every value a two-byte sequence carries.
+constexpr std::array<unsigned char, 0x800> MakeTwoByteTable() {
+  std::array<unsigned char, 0x800> table{};
+  for (std::uint32_t v = 0; v < table.size(); ++v) table[v] = UnicodeToByte(v);
+  return table;
+}
+constexpr std::array<unsigned char, 0x800> kTwoByte = MakeTwoByteTable();
 
 }  // namespace
 
@@ -90,23 +95,43 @@ void Utf8EncodeOne(std::uint32_t value, std::string& out) {
 DecodeResult Utf8ToBytes(std::string_view text) {
   const std::size_t n = text.size();
   // Each sequence starts with a byte that is not 10xxxxxx: that bounds the output.
-  std::size_t leads = 0;
-  for (const char c : text) leads += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  std::size_t continuations = 0;
+  std::size_t at = 0;
+  for (std::uint64_t word; n - at >= 8; at += 8) {
+    std::memcpy(&word, text.data() + at, 8);
+    continuations += static_cast<std::size_t>(
+        std::popcount(word & ~(word << 1) & 0x8080808080808080ULL));  // 10xxxxxx
+  }
+  for (; at < n; ++at) continuations += (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80;
+  const std::size_t leads = n - continuations;
   std::string out(leads, '\0');
   char* const begin = out.data();
   char* o = begin;
   std::size_t pos = 0;
   while (pos < n) {
-    // Runs of ASCII, eight bytes at a time.
-    while (n - pos >= 8) {
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    if (lead < 0x80) {
+      // ASCII, eight bytes at a time while it lasts.
       std::uint64_t word;
-      std::memcpy(&word, text.data() + pos, 8);
-      if ((word & 0x8080808080808080ULL) != 0) break;
-      std::memcpy(o, &word, 8);
-      o += 8;
-      pos += 8;
+      if (n - pos >= 8 &&
+          (std::memcpy(&word, text.data() + pos, 8), (word & 0x8080808080808080ULL) == 0)) {
+        std::memcpy(o, &word, 8);
+        o += 8;
+        pos += 8;
+      } else {
+        *o++ = static_cast<char>(lead);
+        ++pos;
+      }
+      continue;
     }
-    if (pos == n) break;
+    // Two-byte sequences (all of Cyrillic), as Utf8DecodeOne would take them.
+    if (lead >= 0xC2 && lead < 0xE0 && pos + 1 < n &&
+        (static_cast<unsigned char>(text[pos + 1]) & 0xC0) == 0x80) {
+      *o++ = static_cast<char>(
+          kTwoByte[((lead & 0x1FU) << 6) | (static_cast<unsigned char>(text[pos + 1]) & 0x3FU)]);
+      pos += 2;
+      continue;
+    }
     std::uint32_t value = 0;
     const int code = Utf8DecodeOne(text, pos, value);
     if (code != 0) {
@@ -125,19 +150,15 @@ void AppendUtf8(std::string_view bytes, std::string& out) {
   std::size_t size = 0;
   for (const char c : bytes) size += kForms[static_cast<unsigned char>(c)].length;
   const std::size_t start = out.size();
-  out.resize(start + size);
+  // Each form is stored as four bytes, so the buffer has three to spare at the end.
+  out.resize(start + size + 3);
   char* o = out.data() + start;
   for (const char c : bytes) {
     const Utf8Form& form = kForms[static_cast<unsigned char>(c)];
-    if (form.length == 1) {
-      *o++ = form.bytes[0];
-    } else {
-      o[0] = form.bytes[0];
-      o[1] = form.bytes[1];
-      if (form.length == 3) o[2] = form.bytes[2];
-      o += form.length;
-    }
+    std::memcpy(o, form.bytes.data(), 4);
+    o += form.length;
   }
+  out.resize(start + size);
 }
 
 std::string BytesToUtf8(std::string_view bytes) {
