@@ -1,5 +1,6 @@
-// Output targets for encoders that run twice: once to measure the result, once to write
-// it into memory sized exactly, so a large text never touches more memory than it needs.
+// Output targets for coders of whole texts. Large results should touch no more memory
+// than they need: either measure first (CountSink) and write into exact memory
+// (PointerSink), or gather blocks and append them (ChunkSink).
 #pragma once
 
 #include <cstddef>
@@ -24,13 +25,6 @@ struct PointerSink {
     std::memcpy(at, bytes.data(), bytes.size());
     at += bytes.size();
   }
-};
-
-// Appends to a string.
-struct StringSink {
-  std::string& out;
-  void Add(char c) { out += c; }
-  void Add(std::string_view bytes) { out.append(bytes); }
 };
 
 // Gathers output in a fixed block and appends it to a string a block at a time: one pass,
@@ -76,16 +70,5 @@ class ChunkSink {
   std::size_t m_nUsed = 0;
   char m_block[kBlock];
 };
-
-// Appends to `out` what `produce(sink)` gives, measuring it first.
-template <class Produce>
-void AppendMeasured(std::string& out, Produce produce) {
-  CountSink count;
-  produce(count);
-  const std::size_t start = out.size();
-  out.resize(start + count.size);
-  PointerSink sink{out.data() + start};
-  produce(sink);
-}
 
 }  // namespace cyrvert::detail

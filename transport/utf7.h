@@ -1,7 +1,7 @@
 // The program's UTF-7 coder. Digits, CR and TAB are encoded; a run is always closed with
-// '-'; an all-zero last sextet is left out and the run padded to an even length; the
-// decoder ends a run only at '-' or at the end of the text. Encoder and decoder work as a
-// pair.
+// '-'; an all-zero last sextet is left out (unless the run ends with U+0000, which the
+// decoder would otherwise drop) and the run padded to an even length; the decoder ends a
+// run only at '-' or at the end of the text. Encoder and decoder work as a pair.
 #pragma once
 
 #include <array>
