@@ -13,9 +13,9 @@ namespace cyrvert::cli {
 // Exit statuses shared by every sub-command.
 enum ExitStatus : int {
   kExitOk = 0,
-  kExitUsage = 2,         // bad usage or unreadable input
-  kExitNotDecoded = 3,    // nothing found / decoding failed
-  kExitTooLittle = 4,     // empty input or too few upper-half bytes
+  kExitUsage = 2,       // bad usage or unreadable input
+  kExitNotDecoded = 3,  // nothing found / decoding failed
+  kExitTooLittle = 4,   // empty input or too few upper-half bytes
 };
 
 using Args = std::vector<std::string>;
