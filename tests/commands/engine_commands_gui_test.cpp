@@ -5,6 +5,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -13,6 +14,7 @@
 
 #include "app/cyrvert_app.h"
 #include "app/profile_store.h"
+#include "dialogs/progress_dlg.h"
 #include "dialogs/translate_dlg.h"
 #include "dialogs/variant_list_dlg.h"
 #include "docview/child_frame.h"
@@ -96,7 +98,9 @@ class EngineCommandsGuiTest : public QObject {
   void ctrlYOpensTheRepairedTextTitledWithItsPath();
   void variantListOpensThePickedVariantTwice();
   void runningSearchLocksDocumentAndCommands();
+  void stopEndsTheSearchWithoutAWindow_data();
   void stopEndsTheSearchWithoutAWindow();
+  void closingTheMainWindowDuringASearchEndsBoth();
   void translateAndEighthBitOpenOneWindowEach();
 
  private:
@@ -241,15 +245,54 @@ void EngineCommandsGuiTest::runningSearchLocksDocumentAndCommands() {
   QVERIFY(SystemMenuClose(child)->isEnabled());
 }
 
+void EngineCommandsGuiTest::stopEndsTheSearchWithoutAWindow_data() {
+  QTest::addColumn<bool>("by_escape");
+  QTest::newRow("Stop command") << false;
+  QTest::newRow("Esc in the progress window") << true;
+}
+
 void EngineCommandsGuiTest::stopEndsTheSearchWithoutAWindow() {
+  QFETCH(bool, by_escape);
   PutDamagedText();
   m_app->m_settings.Depth = 5;
   m_app->m_settings.Sense = 2;
-  QTimer::singleShot(0, m_frame, [&] { m_frame->Action(CommandId::kStop)->trigger(); });
+  bool progress_seen = false;
+  auto* poll = new QTimer(m_frame);
+  poll->setInterval(1);
+  connect(poll, &QTimer::timeout, m_frame, [&, poll] {
+    CProgressDlg* progress = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (auto* p = qobject_cast<CProgressDlg*>(w); p != nullptr && p->isVisible()) progress = p;
+    }
+    if (progress == nullptr) return;  // the search opens it after its first pump
+    poll->stop();
+    progress_seen = true;
+    if (by_escape) {
+      QTest::keyClick(progress, Qt::Key_Escape);
+    } else {
+      m_frame->Action(CommandId::kStop)->trigger();
+    }
+  });
+  poll->start();
   m_frame->Action(CommandId::kCyrvert)->trigger();
+  QVERIFY(progress_seen);
   QCOMPARE(WindowCount(), 1);
   QCOMPARE(m_boxes->texts, QStringList{FromUtf8(strings::kStoppedByUser)});
   QVERIFY(!m_frame->m_bEngineBusy);
+}
+
+void EngineCommandsGuiTest::closingTheMainWindowDuringASearchEndsBoth() {
+  PutDamagedText();
+  m_app->m_settings.Depth = 5;
+  m_app->m_settings.Sense = 2;
+  QPointer<CMainFrame> frame = m_frame;
+  QTimer::singleShot(0, m_frame, [&] { m_frame->close(); });
+  m_frame->Action(CommandId::kCyrvert)->trigger();
+  QVERIFY(m_boxes->texts.isEmpty());
+  QCOMPARE(WindowCount(), 1);
+  // The close was only deferred: it happens once the run has returned.
+  QTRY_VERIFY(frame.isNull() || !frame->isVisible());
+  if (frame.isNull()) m_frame = nullptr;
 }
 
 void EngineCommandsGuiTest::translateAndEighthBitOpenOneWindowEach() {
