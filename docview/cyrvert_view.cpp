@@ -10,10 +10,12 @@
 #include <QMimeData>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <vector>
 
 #include "docview/byte_mapping.h"
 #include "docview/child_frame.h"
 #include "docview/find_replace_dlg.h"
+#include "docview/text_search.h"
 
 namespace cyrvert {
 namespace {
@@ -33,13 +35,6 @@ bool IsFrameShortcut(int binding) {
   const int modifiers = binding & static_cast<int>(Qt::KeyboardModifierMask);
   const bool ctrl = (modifiers & static_cast<int>(Qt::ControlModifier)) != 0;
   return ctrl && key >= Qt::Key_A && key <= Qt::Key_Z && !IsEditorControlLetter(key);
-}
-
-// The selection's text equals `what` under the search's case rule.
-bool SelectionMatches(const QsciScintilla& view, const QString& what, bool match_case) {
-  return view.hasSelectedText() &&
-         view.selectedText().compare(what, match_case ? Qt::CaseSensitive : Qt::CaseInsensitive) ==
-             0;
 }
 
 }  // namespace
@@ -173,38 +168,68 @@ bool CCyrvertView::FindText(const QString& what, bool match_case, bool whole_wor
   m_lastMatchCase = match_case;
   m_lastWholeWord = whole_word;
   m_lastForward = forward;
-  if (what.isEmpty()) return false;
-  int line = -1;
-  int index = -1;
-  if (!forward && hasSelectedText()) {  // search backwards from the selection's start
-    int line_to = 0;
-    int index_to = 0;
-    getSelection(&line, &index, &line_to, &index_to);
-  }
-  return findFirst(what, false, match_case, whole_word, false, forward, line, index, true);
+  // A character with no byte cannot be in the text.
+  if (what.isEmpty() || MapToByteCharacters(what) != what) return false;
+  const std::string needle = QStringToBytes(what);
+  const std::string text = GetViewText();
+  // The text has one character per byte, so character counts are byte offsets.
+  const long caret = SendScintilla(forward ? SCI_GETSELECTIONEND : SCI_GETSELECTIONSTART);
+  const auto from = static_cast<std::size_t>(SendScintilla(SCI_COUNTCHARACTERS, 0UL, caret));
+  const std::optional<std::size_t> found =
+      FindBytes(text, needle, from, SearchOptions{match_case, whole_word, forward});
+  if (!found) return false;
+  const long start = SendScintilla(SCI_POSITIONRELATIVE, 0UL, static_cast<long>(*found));
+  const long end = SendScintilla(SCI_POSITIONRELATIVE, static_cast<unsigned long>(start),
+                                 static_cast<long>(needle.size()));
+  SendScintilla(SCI_SETSEL, static_cast<unsigned long>(start), end);
+  SendScintilla(SCI_SCROLLCARET);
+  return true;
 }
 
 bool CCyrvertView::ReplaceSelection(const QString& what, const QString& with, bool match_case,
                                     bool whole_word) {
   if (isReadOnly()) return false;
-  if (SelectionMatches(*this, what, match_case)) replaceSelectedText(MapToByteCharacters(with));
+  if (hasSelectedText()) {
+    const std::string selected = QStringToBytes(selectedText());
+    const std::string needle = QStringToBytes(what);
+    if (selected.size() == needle.size() &&
+        FindBytes(selected, needle, 0, SearchOptions{match_case, false, true}) == 0u) {
+      replaceSelectedText(MapToByteCharacters(with));
+    }
+  }
   return FindText(what, match_case, whole_word, true);
 }
 
 int CCyrvertView::ReplaceAll(const QString& what, const QString& with, bool match_case,
                              bool whole_word) {
-  if (what.isEmpty() || isReadOnly()) return 0;
-  const QString replacement = MapToByteCharacters(with);
-  int count = 0;
+  if (what.isEmpty() || MapToByteCharacters(what) != what || isReadOnly()) return 0;
+  const std::string needle = QStringToBytes(what);
+  const std::string text = GetViewText();
+  const SearchOptions options{match_case, whole_word, true};
+  // Positions of the matches in the editor, found in one pass from the start.
+  std::vector<long> starts;
+  long position = 0;
+  std::size_t offset = 0;
+  for (auto found = FindBytes(text, needle, 0, options); found;
+       found = FindBytes(text, needle, *found + needle.size(), options)) {
+    position = SendScintilla(SCI_POSITIONRELATIVE, static_cast<unsigned long>(position),
+                             static_cast<long>(*found - offset));
+    offset = *found;
+    starts.push_back(position);
+  }
+  const std::string replacement = BytesToUtf8(QStringToBytes(with));
+  // From the last to the first, so that earlier positions stay valid.
   beginUndoAction();
-  bool found = findFirst(what, false, match_case, whole_word, false, true, 0, 0, false);
-  while (found) {
-    replace(replacement);
-    ++count;
-    found = findNext();
+  for (auto it = starts.rbegin(); it != starts.rend(); ++it) {
+    const long end = SendScintilla(SCI_POSITIONRELATIVE, static_cast<unsigned long>(*it),
+                                   static_cast<long>(needle.size()));
+    SendScintilla(SCI_SETTARGETSTART, static_cast<unsigned long>(*it));
+    SendScintilla(SCI_SETTARGETEND, static_cast<unsigned long>(end));
+    SendScintilla(SCI_REPLACETARGET, static_cast<unsigned long>(replacement.size()),
+                  replacement.data());
   }
   endUndoAction();
-  return count;
+  return static_cast<int>(starts.size());
 }
 
 QPrinter& CCyrvertView::Printer() {

@@ -206,6 +206,34 @@ class DocViewTest : public QObject {
     QCOMPARE(view->GetViewText(), std::string("one\r\ntwo"));
   }
 
+  void FindWalksBothWays() {
+    CCyrvertView* view = NewView();
+    view->PutViewText("ab \xC6\xE6 AB \xC6");  // "ab Жж AB Ж"
+    struct Step {
+      QString what;
+      bool match_case, forward, found;
+      int start;  // selection start after the step
+    };
+    const Step steps[] = {
+        {QStringLiteral("ab"), false, true, true, 0},
+        {QStringLiteral("ab"), false, true, true, 6},
+        {QStringLiteral("ab"), false, true, false, 6},
+        {QStringLiteral("ab"), false, false, true, 0},
+        {QStringLiteral("ж"), true, true, true, 4},
+        {QStringLiteral("ж"), false, true, true, 9},
+        {QStringLiteral("ж"), false, false, true, 4},
+        {QStringLiteral("ж"), false, false, true, 3},
+        {QStringLiteral("中"), false, true, false, 3},
+    };
+    view->setCursorPosition(0, 0);
+    for (const Step& step : steps) {
+      QCOMPARE(view->FindText(step.what, step.match_case, false, step.forward), step.found);
+      int line = 0, index = 0, line_to = 0, index_to = 0;
+      view->getSelection(&line, &index, &line_to, &index_to);
+      QCOMPARE(index, step.start);
+    }
+  }
+
   void ReplaceMapsTheReplacement() {
     CCyrvertView* view = NewView();
     view->PutViewText("one two one");
