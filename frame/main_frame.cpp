@@ -61,7 +61,8 @@ bool CMainFrame::OnCreate() {
   ConnectCommands();
 
   connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this] {
-    UpdateTitle();
+    // After the area has merged the maximised window's title, so that ours stands.
+    QMetaObject::invokeMethod(this, &CMainFrame::UpdateTitle, Qt::QueuedConnection);
     UpdateActions();
     // A closing window is still listed while it is being deactivated; look again afterwards.
     QMetaObject::invokeMethod(this, &CMainFrame::UpdateMenuBar, Qt::QueuedConnection);

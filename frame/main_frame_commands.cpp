@@ -349,11 +349,13 @@ void CMainFrame::UpdateTitle() {
   if (m_bTearingDown) return;
   QString title = QString::fromUtf8(strings::kAppTitle.data(),
                                     static_cast<qsizetype>(strings::kAppTitle.size()));
-  if (CChildFrame* child = ActiveChild()) {
-    if (CCyrvertDoc* doc = child->GetActiveDocument())
-      title += QStringLiteral(" - ") + doc->GetTitle();
+  // As an MDI frame shows it: "app - [doc]" over a maximised document window, else "app - doc".
+  CChildFrame* child = ActiveChild();
+  if (CCyrvertDoc* doc = child ? child->GetActiveDocument() : nullptr) {
+    title += child->isMaximized() ? QStringLiteral(" - [%1]").arg(doc->GetTitle())
+                                  : QStringLiteral(" - %1").arg(doc->GetTitle());
   }
-  setWindowTitle(title);
+  if (windowTitle() != title) setWindowTitle(title);
 }
 
 void CMainFrame::OnDocumentWindowCreated(CChildFrame* child) {
