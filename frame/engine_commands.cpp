@@ -60,8 +60,8 @@ class SearchedView : public DocumentHost {
 }  // namespace
 }  // namespace detail
 
-CEngineCommandHost::CEngineCommandHost(CCyrvertApp& app, CMainFrame& frame)
-    : m_app(app), m_frame(frame) {}
+CEngineCommandHost::CEngineCommandHost(CCyrvertApp& app, CMainFrame& frame, QWidget* searched)
+    : m_app(app), m_frame(frame), m_pSearched(searched) {}
 
 CEngineCommandHost::~CEngineCommandHost() = default;
 
@@ -111,14 +111,14 @@ void CEngineCommandHost::CloseProgress() { m_pProgress.reset(); }
 void CEngineCommandHost::ShowVariantList(const std::vector<std::string>& previews,
                                          const std::vector<Variant>& variants,
                                          const std::function<void(const Variant&)>& open) {
-  QWidget* parent = m_frame.ActiveView();
+  QWidget* parent = m_pSearched != nullptr ? m_pSearched : m_frame.ActiveView();
   CVariantListDlg dlg(parent != nullptr ? parent : &m_frame);
   dlg.SetVariants(previews, variants, open);
   dlg.exec();
 }
 
 CCyrvertView* AutoDecodeView(CCyrvertApp& app, CMainFrame& frame, CCyrvertView& view, bool silent) {
-  CEngineCommandHost host(app, frame);
+  CEngineCommandHost host(app, frame, &view);
   const Settings& s = app.m_settings;
   AutoDecodeOptions options;
   options.depth = s.Depth;

@@ -6,6 +6,8 @@
 
 #include "engine/commands/command_host.h"
 
+class QWidget;
+
 namespace cyrvert {
 
 class CCyrvertApp;
@@ -17,7 +19,8 @@ class CProgressDlg;
 // the length of one command.
 class CEngineCommandHost : public CommandHost {
  public:
-  CEngineCommandHost(CCyrvertApp& app, CMainFrame& frame);
+  // `searched` parents the variant list; null: the active view.
+  CEngineCommandHost(CCyrvertApp& app, CMainFrame& frame, QWidget* searched = nullptr);
   ~CEngineCommandHost() override;
 
   DocumentHost* OpenNewDocumentWindow() override;
@@ -40,6 +43,7 @@ class CEngineCommandHost : public CommandHost {
  private:
   CCyrvertApp& m_app;
   CMainFrame& m_frame;
+  QWidget* m_pSearched;                       // the view whose text is searched, or null
   std::unique_ptr<CProgressDlg> m_pProgress;  // open during a search only
 };
 
