@@ -36,10 +36,11 @@ namespace {
 // The README that stands in for a help file, when it is installed or beside the program.
 QString HelpFile() {
   const QString dir = QCoreApplication::applicationDirPath();
-  for (const QString& candidate : {dir + QStringLiteral("/../share/doc/cyrvert/README.md"),
-                                   dir + QStringLiteral("/../../docs/README.md"),
-                                   dir + QStringLiteral("/../docs/README.md")}) {
-    if (QFileInfo::exists(candidate)) return QFileInfo(candidate).absoluteFilePath();
+  // Installed, then beside a build tree (build/<name>/ or build/<name>/<sub>/).
+  for (const char* relative :
+       {"/../share/doc/cyrvert/README.md", "/../../README.md", "/../../../README.md"}) {
+    const QFileInfo candidate(dir + QString::fromLatin1(relative));
+    if (candidate.exists()) return candidate.absoluteFilePath();
   }
   return {};
 }

@@ -99,6 +99,7 @@ class FrameTest : public QObject {
       QCOMPARE(frame.MdiArea()->subWindowList().size(), 1);
       QCOMPARE(frame.ActiveChild()->GetActiveDocument()->GetTitle(), QString("Cyrvert1"));
       QVERIFY(frame.ActiveChild()->isMaximized());
+      QTRY_COMPARE(frame.windowTitle(), QString("cyrvert - [Cyrvert1]"));
       QVERIFY(MenuAction(frame, "&Window", "C&lose All\tCtrl+L"));
       frame.close();
       QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
