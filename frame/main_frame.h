@@ -32,7 +32,9 @@ class CMainFrame : public QMainWindow {
   // Picks a font from the font dialog; nothing when cancelled. Replaceable for tests.
   using FontChooser = std::function<std::optional<QFont>(QWidget* parent, const QFont& initial)>;
 
+  // An empty frame of `app`; OnCreate builds it.
   explicit CMainFrame(CCyrvertApp& app, QWidget* parent = nullptr);
+  // Closes the document windows first, while the frame's members still exist.
   ~CMainFrame() override;
 
   // Builds the bars, menus and document template, shows the tray icon, then takes the stored
