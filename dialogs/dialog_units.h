@@ -1,4 +1,4 @@
-// Dialog layouts are given in dialog units: a quarter of the font's average character width
+// Dialog layouts are given in dialog units: a quarter of the font's average letter width
 // horizontally, an eighth of its height vertically.
 #pragma once
 
@@ -12,7 +12,7 @@ namespace cyrvert::detail {
 class DialogUnits {
  public:
   explicit DialogUnits(const QWidget& widget)
-      : m_width(QFontMetrics(widget.font()).averageCharWidth()),
+      : m_width(AverageLetterWidth(QFontMetrics(widget.font()))),
         m_height(QFontMetrics(widget.font()).height()) {}
   // Horizontal dialog units to pixels.
   int X(int units) const { return units * m_width / 4; }
@@ -24,6 +24,13 @@ class DialogUnits {
   }
 
  private:
+  // The mean advance of the 52 Latin letters, rounded: the horizontal base unit.
+  static int AverageLetterWidth(const QFontMetrics& metrics) {
+    const int letters = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    return (letters / 26 + 1) / 2;
+  }
+
   int m_width;
   int m_height;
 };
