@@ -37,7 +37,8 @@ class CCyrvertView : public QsciScintilla, public DocumentHost {
 
   // The whole text, byte for byte (line ends as stored).
   std::string GetViewText() const override;
-  // Replaces the whole text by `text` byte for byte; the previous text cannot be undone.
+  // Replaces the whole text by `text` byte for byte and marks the document modified; the
+  // previous text cannot be undone. Does nothing in read-only mode.
   void PutViewText(std::string_view text) override;
   // The document's title (UTF-8).
   std::string Title() const override;

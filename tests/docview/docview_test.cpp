@@ -434,10 +434,15 @@ class DocViewTest : public QObject {
     m_template->SetFontSource([&font] { return font; });
     CCyrvertView* first = NewView();
     QVERIFY(first->CurrentLogFont() == font);
+    const auto line_height = [first] {
+      return first->SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0UL);
+    };
+    const long small_height = line_height();
     LogFont chosen = font;
     chosen.Height = -30;
     m_template->ApplyFontToDocuments(chosen);
     QVERIFY(first->CurrentLogFont() == chosen);
+    QVERIFY(line_height() > small_height);         // the editor draws with it
     QVERIFY(NewView()->CurrentLogFont() == font);  // new views follow the source
   }
 };
