@@ -171,16 +171,6 @@ TEST(AutoDecode, MinimisedRunShowsNothingButWindows) {
   EXPECT_TRUE(host.m_progress.empty());
 }
 
-TEST(AutoDecode, ProgressFollowsTheTopLevelBranches) {
-  FakeHost host;
-  FakeDocument doc(Damaged(kW2K), "Cyrvert1");
-  AutoDecode(doc, host, {.depth = 2, .sense = 0});
-  std::vector<std::string> want = {"open 1..13 1"};
-  for (int i = 2; i <= 13; ++i) want.push_back(std::to_string(i));
-  want.push_back("close");
-  EXPECT_EQ(host.m_progress, want);
-}
-
 TEST(AutoDecode, NothingFoundIsReportedUnlessSilent) {
   struct Case {
     bool silent;
