@@ -192,8 +192,7 @@ constexpr std::array<std::array<char, 2>, 4096> kSextetPairs = MakeSextetPairs()
 
 // The encoder of Utf7Encoder, a whole run at a time: every byte of a run is encoded, so
 // its units go out in groups of three (48 bits, 8 characters).
-template <class Sink>
-void EncodeAll(std::string_view bytes, Sink& sink) {
+void EncodeAll(std::string_view bytes, detail::ChunkSink& sink) {
   const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
   std::size_t i = 0;
@@ -212,53 +211,45 @@ void EncodeAll(std::string_view bytes, Sink& sink) {
       ++i;
       continue;
     }
-    // A run: every byte up to the next direct one. Bytes of 0x80 or more never are,
-    // so upper-half text is passed over eight bytes at a time.
-    std::size_t end = i;
-    for (std::uint64_t word; n - end >= 8; end += 8) {
-      std::memcpy(&word, in + end, 8);
-      if ((word & 0x8080808080808080ULL) != 0x8080808080808080ULL) break;
-    }
-    while (end < n && !kDirectByte[in[end]]) ++end;
+    // A run: every byte up to the next direct one, three at a time while they last.
     sink.Add('+');
     std::size_t chars = 0;
-    const std::size_t groups = (end - i) / 3;
-    {
-      for (std::size_t g = 0; g < groups; ++g, i += 3) {
-        const std::uint64_t bits = (std::uint64_t{ByteToUnicode(in[i])} << 32) |
-                                   (std::uint64_t{ByteToUnicode(in[i + 1])} << 16) |
-                                   ByteToUnicode(in[i + 2]);
-        char* const group = sink.Room(8);
-        std::memcpy(group, kSextetPairs[(bits >> 36) & 0xFFF].data(), 2);
-        std::memcpy(group + 2, kSextetPairs[(bits >> 24) & 0xFFF].data(), 2);
-        std::memcpy(group + 4, kSextetPairs[(bits >> 12) & 0xFFF].data(), 2);
-        std::memcpy(group + 6, kSextetPairs[bits & 0xFFF].data(), 2);
-      }
+    while (n - i >= 3 && !kDirectByte[in[i + 1]] && !kDirectByte[in[i + 2]]) {
+      const std::uint64_t bits = (std::uint64_t{ByteToUnicode(in[i])} << 32) |
+                                 (std::uint64_t{ByteToUnicode(in[i + 1])} << 16) |
+                                 ByteToUnicode(in[i + 2]);
+      char* const group = sink.Room(8);
+      std::memcpy(group, kSextetPairs[(bits >> 36) & 0xFFF].data(), 2);
+      std::memcpy(group + 2, kSextetPairs[(bits >> 24) & 0xFFF].data(), 2);
+      std::memcpy(group + 4, kSextetPairs[(bits >> 12) & 0xFFF].data(), 2);
+      std::memcpy(group + 6, kSextetPairs[bits & 0xFFF].data(), 2);
+      chars += 8;
+      i += 3;
+      if (i == n || kDirectByte[in[i]]) break;
     }
-    chars += 8 * groups;
-    if (i < end) {
-      // One or two units left: 16 or 32 bits, two or five full sextets and 4 or 2 bits.
-      const std::size_t left = end - i;
-      const std::uint32_t last = ByteToUnicode(in[end - 1]);
-      std::uint64_t bits = ByteToUnicode(in[i]);
-      if (left == 2) bits = (bits << 16) | last;
+    // Then none, one or two units: 16 or 32 bits, two or five full sextets and 4 or 2
+    // bits left over.
+    std::size_t left = 0;
+    if (i < n && !kDirectByte[in[i]]) left = i + 1 < n && !kDirectByte[in[i + 1]] ? 2 : 1;
+    char tail[8];
+    std::size_t size = 0;
+    if (left > 0) {
+      const std::uint32_t last = ByteToUnicode(in[i + left - 1]);
+      const std::uint64_t bits =
+          left == 2 ? (std::uint64_t{ByteToUnicode(in[i])} << 16) | last : std::uint64_t{last};
       const int total = static_cast<int>(16 * left);
       const int full = total / 6;
-      const int rest = total % 6;
       for (int k = 0; k < full; ++k) {
-        sink.Add(Base64Alphabet[(bits >> (total - 6 * (k + 1))) & 0x3F]);
+        tail[size++] = Base64Alphabet[(bits >> (total - 6 * (k + 1))) & 0x3F];
       }
-      chars += static_cast<std::size_t>(full);
-      const auto sextet = static_cast<std::uint32_t>((bits << (6 - rest)) & 0x3F);
+      const auto sextet = static_cast<std::uint32_t>((bits << (6 - total % 6)) & 0x3F);
       // As CloseRun: a zero last sextet is left out unless the last unit is U+0000.
-      if (sextet != 0 || last == 0) {
-        sink.Add(Base64Alphabet[sextet]);
-        ++chars;
-      }
-      i = end;
+      if (sextet != 0 || last == 0) tail[size++] = Base64Alphabet[sextet];
+      i += left;
     }
-    if (chars % 2 != 0) sink.Add('A');
-    sink.Add('-');
+    if ((chars + size) % 2 != 0) tail[size++] = 'A';
+    tail[size++] = '-';
+    sink.Add(std::string_view(tail, size));
   }
 }
 
