@@ -375,7 +375,14 @@ void CMainFrame::OnDocumentWindowCreated(CChildFrame* child) {
     connect(view, &QsciScintilla::textChanged, this, &CMainFrame::UpdateActions);
   }
   if (CCyrvertDoc* doc = child->GetActiveDocument()) {
-    connect(doc, &CCyrvertDoc::TitleChanged, this, &CMainFrame::UpdateTitle);
+    connect(doc, &CCyrvertDoc::TitleChanged, this, [this, doc] {
+      UpdateTitle();
+      // A document that took a file name (opened or saved as) joins the recent files.
+      if (!doc->GetPathName().isEmpty()) {
+        m_app.RecentFiles().Add(doc->GetPathName());
+        UpdateRecentFileActions();
+      }
+    });
   }
   UpdateMenuBar();
   UpdateTitle();

@@ -10,6 +10,7 @@
 
 #include "app/profile_store.h"
 #include "app/qt_profile_store.h"
+#include "app/recent_file_list.h"
 #include "app/settings_io.h"
 #include "dialogs/options_dlg.h"
 
@@ -87,6 +88,22 @@ class SettingsTest : public QObject {
     QCOMPARE(store.GetProfileString("FONT", "FaceName", ""), QString("Noto Sans Mono"));
     QCOMPARE(store.GetProfileInt("FONT", "Bad", 42), 42);
     QCOMPARE(store.GetProfileInt("FONT", "Missing", 42), 42);
+  }
+
+  void RecentFilesKeepFourNewestFirst() {
+    CRecentFileList list(4);
+    for (const char* name : {"/a.txt", "/b.txt", "/c.txt", "/d.txt", "/e.txt", "/c.txt"}) {
+      list.Add(name);
+    }
+    const QStringList want = {"/c.txt", "/e.txt", "/d.txt", "/b.txt"};
+    QCOMPARE(list.Files(), want);
+    MemoryProfileStore store;
+    list.Remove(1);
+    list.WriteList(store);
+    CRecentFileList read(4);
+    read.ReadList(store);
+    QCOMPARE(read.Files(), (QStringList{"/c.txt", "/d.txt", "/b.txt"}));
+    QCOMPARE(store.GetProfileString("Recent File List", "File4", "x"), QString());
   }
 
   void SenseShowsItsButton_data() {
