@@ -180,6 +180,14 @@ constexpr std::array<bool, 256> MakeDirectByteTable() {
 }
 constexpr std::array<bool, 256> kDirectByte = MakeDirectByteTable();
 
+// ByteToUnicode of every byte.
+constexpr std::array<std::uint16_t, 256> MakeUnitTable() {
+  std::array<std::uint16_t, 256> table{};
+  for (unsigned b = 0; b < 256; ++b) table[b] = static_cast<std::uint16_t>(ByteToUnicode(b));
+  return table;
+}
+constexpr std::array<std::uint16_t, 256> kUnitOf = MakeUnitTable();
+
 // The two characters of each 12-bit value.
 constexpr std::array<std::array<char, 2>, 4096> MakeSextetPairs() {
   std::array<std::array<char, 2>, 4096> table{};
@@ -215,9 +223,8 @@ void EncodeAll(std::string_view bytes, detail::ChunkSink& sink) {
     sink.Add('+');
     std::size_t chars = 0;
     while (n - i >= 3 && !kDirectByte[in[i + 1]] && !kDirectByte[in[i + 2]]) {
-      const std::uint64_t bits = (std::uint64_t{ByteToUnicode(in[i])} << 32) |
-                                 (std::uint64_t{ByteToUnicode(in[i + 1])} << 16) |
-                                 ByteToUnicode(in[i + 2]);
+      const std::uint64_t bits = (std::uint64_t{kUnitOf[in[i]]} << 32) |
+                                 (std::uint64_t{kUnitOf[in[i + 1]]} << 16) | kUnitOf[in[i + 2]];
       char* const group = sink.Room(8);
       std::memcpy(group, kSextetPairs[(bits >> 36) & 0xFFF].data(), 2);
       std::memcpy(group + 2, kSextetPairs[(bits >> 24) & 0xFFF].data(), 2);
@@ -233,20 +240,24 @@ void EncodeAll(std::string_view bytes, detail::ChunkSink& sink) {
     if (i < n && !kDirectByte[in[i]]) left = i + 1 < n && !kDirectByte[in[i + 1]] ? 2 : 1;
     char tail[8];
     std::size_t size = 0;
-    if (left > 0) {
-      const std::uint32_t last = ByteToUnicode(in[i + left - 1]);
-      const std::uint64_t bits =
-          left == 2 ? (std::uint64_t{ByteToUnicode(in[i])} << 16) | last : std::uint64_t{last};
-      const int total = static_cast<int>(16 * left);
-      const int full = total / 6;
-      for (int k = 0; k < full; ++k) {
-        tail[size++] = Base64Alphabet[(bits >> (total - 6 * (k + 1))) & 0x3F];
-      }
-      const auto sextet = static_cast<std::uint32_t>((bits << (6 - total % 6)) & 0x3F);
+    if (left == 1) {
+      const std::uint32_t last = kUnitOf[in[i]];
+      tail[0] = Base64Alphabet[last >> 10];
+      tail[1] = Base64Alphabet[(last >> 4) & 0x3F];
+      size = 2;
       // As CloseRun: a zero last sextet is left out unless the last unit is U+0000.
-      if (sextet != 0 || last == 0) tail[size++] = Base64Alphabet[sextet];
-      i += left;
+      if ((last & 0x0F) != 0 || last == 0) tail[size++] = Base64Alphabet[(last & 0x0F) << 2];
+    } else if (left == 2) {
+      const std::uint32_t first = kUnitOf[in[i]];
+      const std::uint32_t last = kUnitOf[in[i + 1]];
+      const std::uint32_t bits = (first << 16) | last;
+      std::memcpy(tail, kSextetPairs[bits >> 20].data(), 2);
+      std::memcpy(tail + 2, kSextetPairs[(bits >> 8) & 0xFFF].data(), 2);
+      tail[4] = Base64Alphabet[(bits >> 2) & 0x3F];
+      size = 5;
+      if ((last & 0x03) != 0 || last == 0) tail[size++] = Base64Alphabet[(last & 0x03) << 4];
     }
+    i += left;
     if ((chars + size) % 2 != 0) tail[size++] = 'A';
     tail[size++] = '-';
     sink.Add(std::string_view(tail, size));
