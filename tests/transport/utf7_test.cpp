@@ -112,17 +112,5 @@ TEST(Utf7, RoundTripsRandomText) {
   EXPECT_EQ(Utf7ToBytes(BytesToUtf7("\x98")).bytes, "\xA0");
 }
 
-TEST(Utf7, DirectSet) {
-  std::string direct;
-  for (unsigned c = 0; c < 256; ++c) {
-    if (IsUtf7Direct(static_cast<unsigned char>(c))) direct += static_cast<char>(c);
-  }
-  EXPECT_EQ(direct, "\n '(),-./:?ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-  for (unsigned c = 0; c < 128; ++c) {
-    const auto at = Base64Alphabet.find(static_cast<char>(c));
-    EXPECT_EQ(Base64DecodeTable[c], at == std::string_view::npos ? 0x40 : at);
-  }
-}
-
 }  // namespace
 }  // namespace cyrvert
