@@ -147,8 +147,9 @@ class CMainFrame : public QMainWindow {
   QLabel* m_idleText = nullptr;
   std::vector<QLabel*> m_indicators;  // CAP, NUM, SCRL
   FontChooser m_chooseFont;
-  bool m_bDestroyed = false;    // OnDestroy ran
-  bool m_bTearingDown = false;  // the destructor is running
+  bool m_bDestroyed = false;         // OnDestroy ran
+  bool m_bTearingDown = false;       // the destructor is running
+  bool m_bClipboardHasText = false;  // the clipboard held text at its last change
 };
 
 }  // namespace cyrvert

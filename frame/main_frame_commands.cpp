@@ -172,7 +172,13 @@ void CMainFrame::ConnectCommands() {
     SetCommandHandler(C::kHelpFinder, openHelp);
     SetCommandHandler(C::kHelp, openHelp);
   }
-  connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::UpdateActions);
+  // Asking the clipboard can mean a round trip to its owner: ask once per change, not on
+  // every update of the command states.
+  m_bClipboardHasText = ClipboardHasText();
+  connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+    m_bClipboardHasText = ClipboardHasText();
+    UpdateActions();
+  });
   // Cyrvert, Translate and Set 8-th bit.
   ConnectEngineCommands(*this, m_app);
 }
@@ -319,7 +325,7 @@ void CMainFrame::UpdateActions() {
         enabled = enabled && !m_bEngineBusy;
         break;
       case C::kCyrvertClipboard:
-        enabled = enabled && !m_bEngineBusy && ClipboardHasText();
+        enabled = enabled && !m_bEngineBusy && m_bClipboardHasText;
         break;
       case C::kEditUndo:
         enabled = enabled && view->isUndoAvailable() && !view->isReadOnly();
@@ -331,7 +337,7 @@ void CMainFrame::UpdateActions() {
         enabled = enabled && view->hasSelectedText();
         break;
       case C::kEditPaste:
-        enabled = enabled && !view->isReadOnly() && ClipboardHasText();
+        enabled = enabled && !view->isReadOnly() && m_bClipboardHasText;
         break;
       case C::kWindowArrange:
         enabled = m_handlers.count(info.id) != 0 && !m_pMdiArea->subWindowList().isEmpty();

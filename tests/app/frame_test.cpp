@@ -2,6 +2,7 @@
 // commands and their enable states, and a close that waits for a long command.
 #include <QAbstractButton>
 #include <QAction>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QMdiArea>
@@ -294,6 +295,19 @@ class FrameTest : public QObject {
     QCOMPARE(h.Windows().size(), 1);
     child->SetCloseAllowed(true);
     QTRY_VERIFY(close->isEnabled());
+  }
+
+  void PasteFollowsTheClipboard() {
+    Harness h;
+    QVERIFY(h.app.InitInstance({}));
+    QAction* paste = h.Frame().Action(CommandId::kEditPaste);
+    QGuiApplication::clipboard()->clear();
+    QTRY_VERIFY(!paste->isEnabled());
+    QGuiApplication::clipboard()->setText(QStringLiteral("текст"));
+    QTRY_VERIFY(paste->isEnabled());
+    h.Frame().ActiveView()->SetReadOnly(true);
+    h.Frame().UpdateActions();
+    QVERIFY(!paste->isEnabled());
   }
 
   void StopFollowsTheBusyFlag() {
