@@ -12,26 +12,26 @@ CImportTargetDlg::CImportTargetDlg(QWidget* parent) : QDialog(parent) {
   const detail::DialogUnits du(*this);
   setFixedSize(du.X(225), du.Y(34));
 
-  struct ButtonSpec {
+  struct ButtonDef {
     int id;
     QString text;
     int x;
     int choice;  // -1: cancel
   };
-  const ButtonSpec specs[] = {
+  const ButtonDef buttons[] = {
       {kIdToFile, QStringLiteral("В файл"), 7, kToFile},
       {kIdToWindow, QStringLiteral("В новое окно"), 80, kToWindow},
       {kIdCancel, QStringLiteral("Cancel"), 153, -1},
   };
-  for (const ButtonSpec& spec : specs) {
-    auto* button = new QPushButton(spec.text, this);
-    button->setObjectName(QString::number(spec.id));
-    button->setGeometry(du.Rect(spec.x, 10, 64, 14));
-    if (spec.choice < 0) {
+  for (const ButtonDef& def : buttons) {
+    auto* button = new QPushButton(def.text, this);
+    button->setObjectName(QString::number(def.id));
+    button->setGeometry(du.Rect(def.x, 10, 64, 14));
+    if (def.choice < 0) {
       connect(button, &QPushButton::clicked, this, &QDialog::reject);
       continue;
     }
-    const int choice = spec.choice;
+    const int choice = def.choice;
     connect(button, &QPushButton::clicked, this, [this, choice] {
       m_nChoice = choice;
       accept();
