@@ -1,6 +1,5 @@
 // cyrvert-cli decode, translate and set8bit, run as a program on sample files.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -11,43 +10,17 @@
 #include <vector>
 
 #include "resources/strings.h"
+#include "tests/cli/cli_runner.h"
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  EXPECT_TRUE(in) << path;
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, std::string_view bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using cyrvert::test::CliRun;
+using cyrvert::test::ReadFile;
+using cyrvert::test::RunCli;
+using cyrvert::test::WriteFile;
 
 std::string Data(const std::string& name) {
   return std::string(CYRVERT_TEST_DATA_DIR) + "/" + name;
-}
-
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs cyrvert-cli with `args` (shell words), standard input from `input` when given.
-CliRun RunCli(const std::string& args, const std::string& input = "/dev/null") {
-  const std::string dir = ::testing::TempDir();
-  const std::string out = dir + "cli_out.bin";
-  const std::string err = dir + "cli_err.txt";
-  const std::string command = std::string("'") + CYRVERT_CLI + "' " + args + " <'" + input +
-                              "' >'" + out + "' 2>'" + err + "'";
-  const int raw = std::system(command.c_str());
-  CliRun run;
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-  run.out = ReadFile(out);
-  run.err = ReadFile(err);
-  return run;
 }
 
 // Samples named <target>-<damage>-<history codes joined by _>.txt, decoded with automatic

@@ -1,49 +1,23 @@
 // cyrvert-cli import and export, run as a program.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 
 #include "resources/strings.h"
+#include "tests/cli/cli_runner.h"
 #include "transport/mime.h"
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using cyrvert::test::CliRun;
+using cyrvert::test::RunCli;
+using cyrvert::test::WriteFile;
 
 std::string TempFile(const std::string& name, std::string_view bytes) {
   const std::string path = ::testing::TempDir() + name;
-  std::ofstream(path, std::ios::binary)
-      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  WriteFile(path, bytes);
   return path;
-}
-
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs cyrvert-cli with `args` (shell words), standard input from the file `input`.
-CliRun RunCli(const std::string& args, const std::string& input = "/dev/null") {
-  const std::string dir = ::testing::TempDir();
-  const std::string out = dir + "cli_transport_out.bin";
-  const std::string err = dir + "cli_transport_err.txt";
-  const std::string command = std::string("'") + CYRVERT_CLI + "' " + args + " <'" + input +
-                              "' >'" + out + "' 2>'" + err + "'";
-  const int raw = std::system(command.c_str());
-  CliRun run;
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-  run.out = ReadFile(out);
-  run.err = ReadFile(err);
-  return run;
 }
 
 // Every byte value but 0x98, with CR LF line ends: what every encoding carries exactly.
