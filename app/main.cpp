@@ -11,6 +11,7 @@
 #include "app/qt_profile_store.h"
 #include "docview/document_prompts.h"
 #include "frame/main_frame.h"
+#include "platform/huge_pages.h"
 
 namespace {
 
@@ -48,6 +49,7 @@ class StartupProbe : public QObject {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  cyrvert::platform::UseHugePagesForLargeBuffers(argv);
   QElapsedTimer clock;
   clock.start();
   Q_INIT_RESOURCE(cyrvert);

@@ -57,7 +57,7 @@ target_link_libraries(cyrvert_gui INTERFACE ${CYRVERT_GUI_DEPS})
 
 if(EXISTS ${PROJECT_SOURCE_DIR}/app/main.cpp)
   add_executable(cyrvert ${PROJECT_SOURCE_DIR}/app/main.cpp)
-  target_link_libraries(cyrvert PRIVATE cyrvert_gui)
+  target_link_libraries(cyrvert PRIVATE cyrvert_gui cyrvert_platform)
   cyrvert_warnings(cyrvert)
   install(TARGETS cyrvert RUNTIME DESTINATION bin)
 endif()
