@@ -2,6 +2,7 @@
 // returns the process exit status.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -35,5 +36,9 @@ std::optional<std::string> ReadInput(const std::string& path, std::ostream& err)
 
 // Writes bytes unchanged to standard output (binary safe).
 void WriteBytes(std::ostream& out, std::string_view bytes);
+
+// Runs `command`; a text too large for memory ends it with `message` and kExitUsage instead
+// of an abort.
+int GuardMemory(const std::function<int()>& command, std::string_view message, std::ostream& err);
 
 }  // namespace cyrvert::cli

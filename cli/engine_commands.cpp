@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <new>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -315,17 +314,6 @@ int Set8Bit(const Args& args, std::ostream& out, std::ostream& err) {
   for (char& c : *text) c = static_cast<char>(static_cast<unsigned char>(c) | 0x80u);
   WriteBytes(out, *text);
   return kExitOk;
-}
-
-// Runs `command`; a text too large for memory ends it with `message` instead of an abort.
-template <typename Command>
-int GuardMemory(Command command, std::string_view message, std::ostream& err) {
-  try {
-    return command();
-  } catch (const std::bad_alloc&) {
-    err << message << '\n';
-    return kExitUsage;
-  }
 }
 
 }  // namespace

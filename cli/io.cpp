@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <new>
 #include <sstream>
 
 #include "cli/cli.h"
@@ -53,6 +54,15 @@ std::optional<std::string> ReadInput(const std::string& path, std::ostream& err)
 
 void WriteBytes(std::ostream& out, std::string_view bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+int GuardMemory(const std::function<int()>& command, std::string_view message, std::ostream& err) {
+  try {
+    return command();
+  } catch (const std::bad_alloc&) {
+    err << message << '\n';
+    return kExitUsage;
+  }
 }
 
 void PrintUsage(std::ostream& out) {

@@ -133,9 +133,7 @@ int ReadText(const TransportOptions& options, std::string& text, std::ostream& e
   return kExitOk;
 }
 
-}  // namespace
-
-int RunImport(const Args& args, std::ostream& out, std::ostream& err) {
+int Import(const Args& args, std::ostream& out, std::ostream& err) {
   TransportOptions options;
   if (!ParseTransportArgs("import", args, false, options, err)) return kExitUsage;
   std::string text;
@@ -172,7 +170,7 @@ int RunImport(const Args& args, std::ostream& out, std::ostream& err) {
   return kExitOk;
 }
 
-int RunExport(const Args& args, std::ostream& out, std::ostream& err) {
+int Export(const Args& args, std::ostream& out, std::ostream& err) {
   TransportOptions options;
   if (!ParseTransportArgs("export", args, true, options, err)) return kExitUsage;
   std::string text;
@@ -207,6 +205,16 @@ int RunExport(const Args& args, std::ostream& out, std::ostream& err) {
   }
   WriteBytes(out, exported);
   return kExitOk;
+}
+
+}  // namespace
+
+int RunImport(const Args& args, std::ostream& out, std::ostream& err) {
+  return GuardMemory([&] { return Import(args, out, err); }, strings::kNotEnoughMemory, err);
+}
+
+int RunExport(const Args& args, std::ostream& out, std::ostream& err) {
+  return GuardMemory([&] { return Export(args, out, err); }, strings::kNotEnoughMemory, err);
 }
 
 }  // namespace cyrvert::cli

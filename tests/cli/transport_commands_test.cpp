@@ -1,6 +1,8 @@
 // cyrvert-cli import and export, run as a program.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -107,6 +109,28 @@ TEST(CliTransport, FailuresAndUsage) {
     EXPECT_EQ(run.err.substr(0, c.message.size()), c.message) << c.args << ": " << run.err;
     EXPECT_TRUE(run.out.empty()) << c.args;
   }
+}
+
+// A text too large for the memory left ends the command with the editor's message, not an
+// abort: the address space is capped well below what each command needs for 16 MB.
+TEST(CliTransport, TooLittleMemoryIsReported) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the sanitizer's shadow memory does not fit under the cap";
+#else
+  const std::string input = TempFile("cli_transport_large.txt", std::string(16'000'000, 'a'));
+  const std::string err = ::testing::TempDir() + "cli_transport_memory_err.txt";
+  for (const std::string command : {"import utf8", "import unix", "export base64", "export qp"}) {
+    const std::string line = "ulimit -v 30000; exec '" + std::string(CYRVERT_CLI) + "' " + command +
+                             " '" + input + "' >/dev/null 2>'" + err + "'";
+    const int raw = std::system(line.c_str());
+    ASSERT_TRUE(WIFEXITED(raw)) << command << ": ended by a signal";
+    EXPECT_EQ(WEXITSTATUS(raw), 2) << command;
+    const std::string message = cyrvert::test::ReadFile(err);
+    EXPECT_EQ(message.substr(0, cyrvert::strings::kNotEnoughMemory.size()),
+              cyrvert::strings::kNotEnoughMemory)
+        << command << ": " << message;
+  }
+#endif
 }
 
 }  // namespace
