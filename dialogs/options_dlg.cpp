@@ -20,10 +20,6 @@ namespace cyrvert {
 
 namespace {
 
-QString Text(std::string_view s) {
-  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 // Checks exactly the button `index` of `group`, or none when it is out of range.
 void SetRadio(QButtonGroup* group, int index) {
   group->setExclusive(false);
@@ -262,8 +258,8 @@ bool COptionsDlg::ReadUnsigned(QLineEdit* edit, int lo, int hi, int& out) {
     out = static_cast<int>(value);
     return true;
   }
-  m_boxes.Show(this, Text(strings::kParseIntRange).arg(lo).arg(hi), Text(strings::kAppTitle),
-               BoxIcon::kExclamation);
+  m_boxes.Show(this, QString::fromUtf8(strings::kParseIntRange).arg(lo).arg(hi),
+               QString::fromUtf8(strings::kAppTitle), BoxIcon::kExclamation);
   edit->setFocus();
   edit->selectAll();
   return false;

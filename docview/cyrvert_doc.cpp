@@ -13,14 +13,10 @@
 namespace cyrvert {
 namespace {
 
-QString Text(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // "<what>\n<path>: <reason>" for a failed file operation.
 QString FailureText(std::string_view what, const QString& path, const QString& reason) {
-  return Text(what) + QLatin1Char('\n') + QDir::toNativeSeparators(path) + QStringLiteral(": ") +
-         reason;
+  return QString::fromUtf8(what) + QLatin1Char('\n') + QDir::toNativeSeparators(path) +
+         QStringLiteral(": ") + reason;
 }
 
 }  // namespace

@@ -6,17 +6,11 @@
 #include "resources/strings.h"
 
 namespace cyrvert {
-namespace {
-
-QString Text(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
 
 SaveAnswer QtDocumentPrompts::AskToSave(QWidget* parent, const QString& title) {
   const auto answer =
-      QMessageBox::question(parent, Text(strings::kAppTitle), Text(strings::kAskToSave).arg(title),
+      QMessageBox::question(parent, QString::fromUtf8(strings::kAppTitle),
+                            QString::fromUtf8(strings::kAskToSave).arg(title),
                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
   if (answer == QMessageBox::Yes) return SaveAnswer::kYes;
   if (answer == QMessageBox::No) return SaveAnswer::kNo;
@@ -37,7 +31,7 @@ QString QtDocumentPrompts::AskOpenPath(QWidget* parent) {
 }
 
 void QtDocumentPrompts::ShowError(QWidget* parent, const QString& text) {
-  QMessageBox::critical(parent, Text(strings::kAppTitle), text);
+  QMessageBox::critical(parent, QString::fromUtf8(strings::kAppTitle), text);
 }
 
 }  // namespace cyrvert

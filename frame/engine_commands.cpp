@@ -21,10 +21,6 @@ namespace cyrvert {
 namespace detail {
 namespace {
 
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // The searched view as the auto-decode command sees it: closing the window also greys the
 // Close item of its system menu.
 class SearchedView : public DocumentHost {
@@ -69,7 +65,7 @@ DocumentHost* CEngineCommandHost::OpenNewDocumentWindow() { return m_app.OpenNew
 
 void CEngineCommandHost::ShowMessage(std::string_view text, std::string_view caption,
                                      MessageIcon icon) {
-  m_app.Boxes().Show(&m_frame, detail::FromUtf8(text), detail::FromUtf8(caption),
+  m_app.Boxes().Show(&m_frame, QString::fromUtf8(text), QString::fromUtf8(caption),
                      icon == MessageIcon::kStop ? BoxIcon::kStop : BoxIcon::kExclamation);
 }
 

@@ -20,8 +20,7 @@ namespace cyrvert {
 
 CMainFrame::CMainFrame(CCyrvertApp& app, QWidget* parent) : QMainWindow(parent), m_app(app) {
   setAttribute(Qt::WA_DeleteOnClose);
-  setWindowTitle(QString::fromUtf8(strings::kAppTitle.data(),
-                                   static_cast<qsizetype>(strings::kAppTitle.size())));
+  setWindowTitle(QString::fromUtf8(strings::kAppTitle));
   QIcon icon;
   for (int size : {16, 32, 48, 64, 128})
     icon.addFile(QStringLiteral(":/icons/cyrvert_%1.png").arg(size));
