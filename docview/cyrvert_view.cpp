@@ -39,6 +39,13 @@ bool IsFrameShortcut(int binding) {
 
 }  // namespace
 
+std::unique_ptr<QPrinter> MakeDocumentPrinter() {
+  auto printer = std::make_unique<QsciPrinter>(QPrinter::HighResolution);
+  printer->setPageMargins(QMarginsF(kPrintMarginMm, kPrintMarginMm, kPrintMarginMm, kPrintMarginMm),
+                          QPageLayout::Millimeter);
+  return printer;
+}
+
 CCyrvertView::CCyrvertView(CCyrvertDoc* document, QWidget* parent)
     : QsciScintilla(parent), m_pDocument(document) {
   setUtf8(true);
@@ -107,7 +114,7 @@ std::string CCyrvertView::Title() const {
 
 void CCyrvertView::SetTitle(std::string_view title) {
   if (m_pDocument != nullptr) {
-    m_pDocument->SetTitle(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())));
+    m_pDocument->SetTitle(QString::fromUtf8(title));
   }
 }
 
@@ -234,12 +241,7 @@ int CCyrvertView::ReplaceAll(const QString& what, const QString& with, bool matc
 
 QPrinter& CCyrvertView::Printer() {
   if (m_pPrinter != nullptr) return *m_pPrinter;
-  if (!m_ownPrinter) {
-    m_ownPrinter = std::make_unique<QsciPrinter>(QPrinter::HighResolution);
-    m_ownPrinter->setPageMargins(
-        QMarginsF(kPrintMarginMm, kPrintMarginMm, kPrintMarginMm, kPrintMarginMm),
-        QPageLayout::Millimeter);
-  }
+  if (!m_ownPrinter) m_ownPrinter = MakeDocumentPrinter();
   return *m_ownPrinter;
 }
 

@@ -22,6 +22,9 @@ class CCyrvertDoc;
 class CChildFrame;
 class CFindReplaceDlg;
 
+// A printer with the program's page margins, for the shared page setup and lone views.
+std::unique_ptr<QPrinter> MakeDocumentPrinter();
+
 class CCyrvertView : public QsciScintilla, public DocumentHost {
   Q_OBJECT
 

@@ -1,10 +1,9 @@
 #include "docview/doc_template.h"
 
-#include <Qsci/qsciprinter.h>
-
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QPageSetupDialog>
+#include <QPrinter>
 
 #include "docview/child_frame.h"
 #include "docview/cyrvert_doc.h"
@@ -12,12 +11,6 @@
 #include "docview/document_prompts.h"
 
 namespace cyrvert {
-namespace {
-
-// Print margins: 720 twips (half an inch) on each side.
-constexpr qreal kPrintMarginMm = 12.7;
-
-}  // namespace
 
 CDocTemplate::CDocTemplate(QMdiArea& area, DocumentPrompts& prompts, QObject* parent)
     : QObject(parent), m_area(area), m_prompts(prompts) {}
@@ -89,12 +82,7 @@ bool CDocTemplate::SaveAllModified() {
 }
 
 QPrinter& CDocTemplate::Printer() {
-  if (!m_printer) {
-    m_printer = std::make_unique<QsciPrinter>(QPrinter::HighResolution);
-    m_printer->setPageMargins(
-        QMarginsF(kPrintMarginMm, kPrintMarginMm, kPrintMarginMm, kPrintMarginMm),
-        QPageLayout::Millimeter);
-  }
+  if (!m_printer) m_printer = MakeDocumentPrinter();
   return *m_printer;
 }
 
