@@ -45,14 +45,17 @@ QString HelpFile() {
   return {};
 }
 
-// Whether a QScintilla key binding is one of the accelerator table's keys.
+// Whether a QScintilla key binding is one of the accelerator table's keys. The table's keys
+// are parsed once: every new document window asks this for each of the editor's bindings.
 bool IsAcceleratorKey(int binding) {
-  if (binding == 0) return false;
-  const QKeySequence key(binding);
-  for (const Accelerator& accel : Accelerators()) {
-    if (QKeySequence(QString::fromLatin1(accel.key)) == key) return true;
-  }
-  return false;
+  static const QList<QKeySequence> keys = [] {
+    QList<QKeySequence> parsed;
+    for (const Accelerator& accel : Accelerators()) {
+      parsed.append(QKeySequence(QString::fromLatin1(accel.key)));
+    }
+    return parsed;
+  }();
+  return binding != 0 && keys.contains(QKeySequence(binding));
 }
 
 bool ClipboardHasText() {
@@ -288,9 +291,7 @@ void CMainFrame::CreateToolBar() {
 }
 
 void CMainFrame::CreateStatusBar() {
-  m_idleText = new QLabel(QString::fromUtf8(strings::kIdleStatus.data(),
-                                            static_cast<qsizetype>(strings::kIdleStatus.size())),
-                          this);
+  m_idleText = new QLabel(QString::fromUtf8(strings::kIdleStatus), this);
   statusBar()->addWidget(m_idleText, 1);
   for (const char* text : {"CAP", "NUM", "SCRL"}) {
     auto* label = new QLabel(QString::fromLatin1(text), this);
@@ -354,8 +355,7 @@ void CMainFrame::UpdateActions() {
 
 void CMainFrame::UpdateTitle() {
   if (m_bTearingDown) return;
-  QString title = QString::fromUtf8(strings::kAppTitle.data(),
-                                    static_cast<qsizetype>(strings::kAppTitle.size()));
+  QString title = QString::fromUtf8(strings::kAppTitle);
   // As an MDI frame shows it: "app - [doc]" over a maximised document window, else "app - doc".
   CChildFrame* child = ActiveChild();
   if (CCyrvertDoc* doc = child ? child->GetActiveDocument() : nullptr) {
