@@ -13,24 +13,30 @@
 namespace cyrvert::cli {
 namespace {
 
-enum class Codec { kUtf7, kUtf8, kQp, kBase64, kUu, kUnix };
-
-struct CodecName {
+// One encoding of import and export: its name on the command line, its coders, and the
+// message the editor shows when the text cannot be decoded (empty for unix, which cannot
+// fail). uu exports through ExportUu, which also takes the file name.
+struct Codec {
   std::string_view name;
-  Codec codec;
+  ImportResult (*import)(std::string_view text);
+  std::string (*export_text)(std::string_view text);
+  std::string_view failure;
 };
-constexpr std::array<CodecName, 6> kCodecs = {{{"utf7", Codec::kUtf7},
-                                               {"utf8", Codec::kUtf8},
-                                               {"qp", Codec::kQp},
-                                               {"base64", Codec::kBase64},
-                                               {"uu", Codec::kUu},
-                                               {"unix", Codec::kUnix}}};
+constexpr std::array<Codec, 6> kCodecs = {{
+    {"utf7", ImportUtf7, ExportUtf7, strings::kUtf7DecodeError},
+    {"utf8", ImportUtf8, ExportUtf8, strings::kUtf8DecodeError},
+    {"qp", ImportQuotedPrintable, ExportQuotedPrintable, strings::kQpDecodeError},
+    {"base64", ImportBase64, ExportBase64, strings::kBase64DecodeError},
+    {"uu", ImportUu, nullptr, strings::kUuDecodeError},
+    {"unix", ImportUnix, ExportUnix, {}},
+}};
+constexpr const Codec& kUu = kCodecs[4];
 
 // The editor's title for a document read from standard input.
 constexpr std::string_view kDefaultTitle = "Cyrvert1";
 
 struct TransportOptions {
-  Codec codec = Codec::kUtf7;
+  const Codec* codec = nullptr;
   std::string path;
   std::string name;
   bool have_name = false;
@@ -40,7 +46,6 @@ struct TransportOptions {
 // only by export.
 bool ParseTransportArgs(std::string_view command, const Args& args, bool allow_name,
                         TransportOptions& options, std::ostream& err) {
-  bool have_codec = false;
   bool have_path = false;
   bool options_done = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -66,20 +71,15 @@ bool ParseTransportArgs(std::string_view command, const Args& args, bool allow_n
       err << "cyrvert-cli: unknown option '" << arg << "' for " << command << "\n";
       return false;
     }
-    if (!have_codec) {
-      bool known = false;
-      for (const CodecName& entry : kCodecs) {
-        if (arg == entry.name) {
-          options.codec = entry.codec;
-          known = true;
-        }
+    if (options.codec == nullptr) {
+      for (const Codec& entry : kCodecs) {
+        if (arg == entry.name) options.codec = &entry;
       }
-      if (!known) {
+      if (options.codec == nullptr) {
         err << "cyrvert-cli: unknown encoding '" << arg << "' for " << command
             << "; use utf7, utf8, qp, base64, uu or unix\n";
         return false;
       }
-      have_codec = true;
     } else if (!have_path) {
       options.path = arg;
       have_path = true;
@@ -88,30 +88,11 @@ bool ParseTransportArgs(std::string_view command, const Args& args, bool allow_n
       return false;
     }
   }
-  if (!have_codec) {
+  if (options.codec == nullptr) {
     err << "cyrvert-cli: " << command << " needs an encoding: utf7, utf8, qp, base64, uu or unix\n";
     return false;
   }
   return true;
-}
-
-// The message the editor shows when `codec` cannot decode the text.
-std::string_view DecodeFailureMessage(Codec codec) {
-  switch (codec) {
-    case Codec::kUtf7:
-      return strings::kUtf7DecodeError;
-    case Codec::kUtf8:
-      return strings::kUtf8DecodeError;
-    case Codec::kQp:
-      return strings::kQpDecodeError;
-    case Codec::kBase64:
-      return strings::kBase64DecodeError;
-    case Codec::kUu:
-      return strings::kUuDecodeError;
-    case Codec::kUnix:
-      break;
-  }
-  return {};
 }
 
 // The last component of a path: the title the editor gives a document read from it.
@@ -138,34 +119,14 @@ int Import(const Args& args, std::ostream& out, std::ostream& err) {
   if (!ParseTransportArgs("import", args, false, options, err)) return kExitUsage;
   std::string text;
   if (const int status = ReadText(options, text, err); status != kExitOk) return status;
-  ImportResult imported;
-  switch (options.codec) {
-    case Codec::kUtf7:
-      imported = ImportUtf7(text);
-      break;
-    case Codec::kUtf8:
-      imported = ImportUtf8(text);
-      break;
-    case Codec::kQp:
-      imported = ImportQuotedPrintable(text);
-      break;
-    case Codec::kBase64:
-      imported = ImportBase64(text);
-      break;
-    case Codec::kUu:
-      imported = ImportUu(text);
-      break;
-    case Codec::kUnix:
-      imported = ImportUnix(text);
-      break;
-  }
+  const ImportResult imported = options.codec->import(text);
   if (!imported.result.ok()) {
-    err << DecodeFailureMessage(options.codec) << "\n"
+    err << options.codec->failure << "\n"
         << "cyrvert-cli: " << DecodeErrorName(imported.result.error) << " at byte "
         << imported.result.position << "\n";
     return kExitNotDecoded;
   }
-  if (options.codec == Codec::kUu) err << imported.file_name << "\n";
+  if (options.codec == &kUu) err << imported.file_name << "\n";
   WriteBytes(out, imported.result.bytes);
   return kExitOk;
 }
@@ -175,35 +136,17 @@ int Export(const Args& args, std::ostream& out, std::ostream& err) {
   if (!ParseTransportArgs("export", args, true, options, err)) return kExitUsage;
   std::string text;
   if (const int status = ReadText(options, text, err); status != kExitOk) return status;
-  std::string exported;
-  switch (options.codec) {
-    case Codec::kUtf7:
-      exported = ExportUtf7(text);
-      break;
-    case Codec::kUtf8:
-      exported = ExportUtf8(text);
-      break;
-    case Codec::kQp:
-      exported = ExportQuotedPrintable(text);
-      break;
-    case Codec::kBase64:
-      exported = ExportBase64(text);
-      break;
-    case Codec::kUu: {
-      std::string_view title = kDefaultTitle;
-      if (options.have_name) {
-        title = options.name;
-      } else if (!options.path.empty() && options.path != "-") {
-        title = FileTitle(options.path);
-      }
-      exported = ExportUu(text, title);
-      break;
-    }
-    case Codec::kUnix:
-      exported = ExportUnix(text);
-      break;
+  if (options.codec != &kUu) {
+    WriteBytes(out, options.codec->export_text(text));
+    return kExitOk;
   }
-  WriteBytes(out, exported);
+  std::string_view title = kDefaultTitle;
+  if (options.have_name) {
+    title = options.name;
+  } else if (!options.path.empty() && options.path != "-") {
+    title = FileTitle(options.path);
+  }
+  WriteBytes(out, ExportUu(text, title));
   return kExitOk;
 }
 
