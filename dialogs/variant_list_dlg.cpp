@@ -3,11 +3,11 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPushButton>
-#include <QStringDecoder>
 #include <QTreeWidget>
 #include <utility>
 
 #include "dialogs/dialog_units.h"
+#include "docview/byte_codec.h"
 
 namespace cyrvert {
 namespace detail {
@@ -19,14 +19,12 @@ constexpr int kColumnWidth = 600;
 }  // namespace detail
 
 QString PreviewToDisplay(const std::string& preview) {
-  const std::size_t end = std::min(preview.find('\0'), preview.size());
-  QByteArray bytes(preview.data(), static_cast<qsizetype>(end));
+  // The view's own byte table, so a Qt build without a cp-1251 codec shows the same letters.
+  std::string bytes = preview.substr(0, preview.find('\0'));
   for (char& c : bytes) {
     if (static_cast<unsigned char>(c) < 0x20) c = ' ';
   }
-  QStringDecoder decoder("windows-1251");
-  if (!decoder.isValid()) return QString::fromLatin1(bytes);
-  return decoder.decode(bytes);
+  return QString::fromUtf8(BytesToUtf8(bytes));
 }
 
 CVariantListDlg::CVariantListDlg(QWidget* parent)

@@ -34,6 +34,8 @@ class DialogsTest : public QObject {
   void importTargetChoices_data();
   void importTargetChoices();
   void waitAnimationMovesWhileWorkRuns();
+  void variantPreviewUsesTheViewsByteTable_data();
+  void variantPreviewUsesTheViewsByteTable();
 };
 
 // Shows `dialog` modally, runs `action` once it is up, and returns the modal result.
@@ -249,6 +251,23 @@ void DialogsTest::waitAnimationMovesWhileWorkRuns() {
   });
   QCOMPARE(result, 42);
   dlg.Run([] {});  // work without a result
+}
+
+void DialogsTest::variantPreviewUsesTheViewsByteTable_data() {
+  QTest::addColumn<QByteArray>("preview");
+  QTest::addColumn<QString>("shown");
+  QTest::newRow("letters") << QByteArray("\xCF\xF0\xE8\xE2\xE5\xF2") << QStringLiteral("Привет");
+  QTest::newRow("yo and numero") << QByteArray("\xA8\xB8\xB9") << QStringLiteral("Ёё№");
+  QTest::newRow("unassigned byte") << QByteArray("\x98") << QString(QChar(0x0098));
+  QTest::newRow("controls become blanks") << QByteArray("a\r\nb\tc") << QStringLiteral("a  b c");
+  QTest::newRow("stops at zero") << QByteArray("ab\0\xC0", 4) << QStringLiteral("ab");
+  QTest::newRow("empty") << QByteArray() << QString();
+}
+
+void DialogsTest::variantPreviewUsesTheViewsByteTable() {
+  QFETCH(QByteArray, preview);
+  QFETCH(QString, shown);
+  QCOMPARE(PreviewToDisplay(preview.toStdString()), shown);
 }
 
 }  // namespace cyrvert
