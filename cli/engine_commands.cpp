@@ -47,6 +47,27 @@ int ParseTarget(std::string_view name) {
   return -1;
 }
 
+// The integer options of decode: their bounds, where they go, and the range as told.
+struct IntOption {
+  std::string_view name;
+  int low;
+  int high;
+  int DecodeOptions::*field;
+  std::string_view range;
+};
+constexpr std::array<IntOption, 3> kIntOptions = {{
+    {"--depth", 0, 5, &DecodeOptions::depth, "0 (automatic) to 5"},
+    {"--sense", 0, 6, &DecodeOptions::sense, "0 (automatic) to 6"},
+    {"--best", 0, 500, &DecodeOptions::best, "0 (all) to 500"},
+}};
+
+const IntOption* FindIntOption(std::string_view arg) {
+  for (const IntOption& option : kIntOptions) {
+    if (arg == option.name) return &option;
+  }
+  return nullptr;
+}
+
 // Fills `options` from `args`; false (with a message) on bad usage.
 bool ParseDecodeArgs(const Args& args, DecodeOptions& options, std::ostream& err) {
   bool have_path = false;
@@ -68,19 +89,10 @@ bool ParseDecodeArgs(const Args& args, DecodeOptions& options, std::ostream& err
         err << "cyrvert-cli: --target must be win, dos, koi or iso\n";
         return false;
       }
-    } else if (arg == "--depth") {
-      if (!value_of(arg, value) || !ParseInt(value, 0, 5, options.depth)) {
-        err << "cyrvert-cli: --depth must be 0 (automatic) to 5\n";
-        return false;
-      }
-    } else if (arg == "--sense") {
-      if (!value_of(arg, value) || !ParseInt(value, 0, 6, options.sense)) {
-        err << "cyrvert-cli: --sense must be 0 (automatic) to 6\n";
-        return false;
-      }
-    } else if (arg == "--best") {
-      if (!value_of(arg, value) || !ParseInt(value, 0, 500, options.best)) {
-        err << "cyrvert-cli: --best must be 0 (all) to 500\n";
+    } else if (const IntOption* option = FindIntOption(arg)) {
+      if (!value_of(arg, value) ||
+          !ParseInt(value, option->low, option->high, options.*(option->field))) {
+        err << "cyrvert-cli: " << option->name << " must be " << option->range << "\n";
         return false;
       }
     } else if (arg == "--big-letters") {
