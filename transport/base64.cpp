@@ -7,8 +7,6 @@
 namespace cyrvert {
 namespace {
 
-constexpr std::string_view kAlphabet =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 constexpr std::size_t kBytesPerLine = 57;  // 76 characters
 
 // Decode classes beyond the 64 sextet values.
@@ -19,8 +17,8 @@ constexpr std::uint8_t kBad = 0x42;
 constexpr std::array<std::uint8_t, 256> MakeDecodeTable() {
   std::array<std::uint8_t, 256> table{};
   for (auto& entry : table) entry = kBad;
-  for (std::size_t i = 0; i < kAlphabet.size(); ++i) {
-    table[static_cast<unsigned char>(kAlphabet[i])] = static_cast<std::uint8_t>(i);
+  for (std::size_t i = 0; i < Base64Alphabet.size(); ++i) {
+    table[static_cast<unsigned char>(Base64Alphabet[i])] = static_cast<std::uint8_t>(i);
   }
   for (const char c : std::string_view("\r\n \t\v\f"))
     table[static_cast<unsigned char>(c)] = kSpace;
@@ -32,10 +30,10 @@ constexpr std::array<std::uint8_t, 256> kDecode = MakeDecodeTable();
 // Writes the 4 characters of 3 bytes.
 inline void EncodeGroup(const unsigned char* in, char* out) {
   const std::uint32_t v = (std::uint32_t{in[0]} << 16) | (std::uint32_t{in[1]} << 8) | in[2];
-  out[0] = kAlphabet[v >> 18];
-  out[1] = kAlphabet[(v >> 12) & 0x3F];
-  out[2] = kAlphabet[(v >> 6) & 0x3F];
-  out[3] = kAlphabet[v & 0x3F];
+  out[0] = Base64Alphabet[v >> 18];
+  out[1] = Base64Alphabet[(v >> 12) & 0x3F];
+  out[2] = Base64Alphabet[(v >> 6) & 0x3F];
+  out[3] = Base64Alphabet[v & 0x3F];
 }
 
 }  // namespace

@@ -8,6 +8,10 @@
 
 namespace cyrvert {
 
+// The 64 characters of base64; value v is character v. UTF-7 runs use the same.
+inline constexpr std::string_view Base64Alphabet =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
 // Encodes `bytes` as lines of at most 76 characters, each ended by CR LF; padding with
 // '='. Empty input gives empty output.
 std::string EncodeBase64(std::string_view bytes);

@@ -10,13 +10,10 @@
 #include <string>
 #include <string_view>
 
+#include "transport/base64.h"
 #include "transport/decode_result.h"
 
 namespace cyrvert {
-
-// The 64 characters of a base64 run; value v is character v.
-inline constexpr std::string_view Base64Alphabet =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 // 6-bit value of each ASCII code, 0x40 outside the alphabet.
 extern const std::array<std::uint16_t, 128> Base64DecodeTable;
