@@ -33,6 +33,15 @@ TEST(FindBytes, FoldsCaseAndRespectsWordsAndDirection) {
       {"ab", "", 0, any, std::nullopt},
       {"a", "ab", 0, any, std::nullopt},
       {std::string_view("x\0y", 3), std::string_view("\0y", 2), 0, any, 1},
+      // Needles that repeat themselves: a partial match must not hide the real one.
+      {"aaaab", "aaab", 0, any, 1},
+      {"abaabab", "abab", 0, any, 3},
+      {"abababc", "ababc", 0, any, 2},
+      {"aaa aa", "aa", 0, word, 4},
+      {"ababa", "aba", 5, back, 2},
+      {"baaaa", "baa", 5, back, 0},
+      {"aab aab", "AAB", 7, back, 4},
+      {"aa aaa", "aa", 6, SearchOptions{false, true, false}, 0},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(FindBytes(c.text, c.needle, c.from, c.options), c.want)
