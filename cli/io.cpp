@@ -2,6 +2,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -24,6 +25,12 @@ std::optional<std::string> ReadInput(const std::string& path, std::ostream& err)
       return std::nullopt;
     }
     return data;
+  }
+  // A directory opens as a stream, but its "size" is no size of a text.
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path, ignored)) {
+    err << "cyrvert-cli: cannot open '" << path << "': " << std::strerror(EISDIR) << "\n";
+    return std::nullopt;
   }
   std::ifstream in(path, std::ios::binary);
   if (!in) {

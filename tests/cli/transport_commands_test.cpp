@@ -102,6 +102,7 @@ TEST(CliTransport, FailuresAndUsage) {
       {"export uu --name", 2, "cyrvert-cli: --name needs a value"},
       {"export qp a b", 2, "cyrvert-cli: export takes one FILE"},
       {"import qp /no/such/file", 2, "cyrvert-cli: cannot open"},
+      {"export qp '" + ::testing::TempDir() + "'", 2, "cyrvert-cli: cannot open"},
   };
   for (const Case& c : cases) {
     const CliRun run = RunCli(c.args);
