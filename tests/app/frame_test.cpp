@@ -24,18 +24,13 @@
 #include "docview/document_prompts.h"
 #include "frame/frame_persistence.h"
 #include "frame/main_frame.h"
+#include "tests/app/fake_boxes.h"
 
 using namespace cyrvert;
 
 namespace {
 
-class FakeBoxes final : public MessageBoxes {
- public:
-  void Show(QWidget*, const QString& text, const QString&, BoxIcon) override {
-    texts.push_back(text);
-  }
-  QStringList texts;
-};
+using test::FakeBoxes;
 
 // Never saves, never picks a file.
 class FakePrompts final : public DocumentPrompts {

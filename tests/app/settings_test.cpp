@@ -13,19 +13,13 @@
 #include "app/recent_file_list.h"
 #include "app/settings_io.h"
 #include "dialogs/options_dlg.h"
+#include "tests/app/fake_boxes.h"
 
 using namespace cyrvert;
 
 namespace {
 
-// Records messages instead of showing them.
-class FakeBoxes final : public MessageBoxes {
- public:
-  void Show(QWidget*, const QString& text, const QString&, BoxIcon) override {
-    texts.push_back(text);
-  }
-  QStringList texts;
-};
+using test::FakeBoxes;
 
 QRadioButton* Radio(COptionsDlg& dlg, int id) {
   return qobject_cast<QRadioButton*>(dlg.Control(id));
