@@ -5,7 +5,6 @@
 #include <cstring>
 #include <utility>
 
-#include "transport/output_sink.h"
 
 namespace cyrvert {
 namespace {
