@@ -5,7 +5,6 @@
 #include <cstring>
 #include <utility>
 
-
 namespace cyrvert {
 namespace {
 

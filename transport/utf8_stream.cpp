@@ -1,11 +1,12 @@
 #include "transport/utf8_stream.h"
 
+#include "engine/unicode_codec.h"
 #include "transport/utf8.h"
 
 namespace cyrvert {
 
 std::size_t Utf8StreamEncoder::Code(std::string_view text, bool, std::string& out) {
-  AppendUtf8(text, out);
+  kTransportCodec.AppendUtf8(text, out);
   return text.size();
 }
 
@@ -24,7 +25,7 @@ std::size_t Utf8StreamDecoder::Code(std::string_view text, bool last, std::strin
       break;
     }
   }
-  DecodeResult decoded = Utf8ToBytes(text.substr(0, cut));
+  DecodeResult decoded = DecodeUtf8(text.substr(0, cut));
   if (!decoded.ok()) {
     Fail(decoded.error, decoded.position);
     return decoded.position;
