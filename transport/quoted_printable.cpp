@@ -95,6 +95,15 @@ std::size_t QpEncoder::Code(std::string_view text, bool last, std::string& out) 
   std::size_t column = m_nColumn;
   std::size_t i = 0;
   for (; i < stop; ++i) {
+    // Well inside a line no soft break can fall: bytes whose form does not depend on their
+    // neighbours go straight out.
+    while (column <= kMaxLine - 4 && i < stop && !kSpecial[in[i]]) {
+      const QpForm& form = kForms[in[i++]];
+      std::memcpy(o + size, form.chars.data(), 4);
+      size += form.width;
+      column += form.width;
+    }
+    if (i == stop) break;
     const unsigned char c = in[i];
     QpForm form = kForms[c];
     if (kSpecial[c]) {

@@ -1,5 +1,6 @@
 #include "transport/uucode.h"
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -10,16 +11,35 @@ namespace {
 constexpr std::size_t kBytesPerLine = 45;
 
 // The character of a 6-bit value; zero is '`' so no line ends in a space.
-inline char UuChar(std::uint32_t value) {
+constexpr char UuChar(std::uint32_t value) {
   return value == 0 ? '`' : static_cast<char>(0x20 + value);
 }
 
 // The value of an encoded character, or -1 outside space..'`'.
-inline int UuValue(char c) {
+constexpr int UuValue(char c) {
   const auto u = static_cast<unsigned char>(c);
   if (u < 0x20 || u > 0x60) return -1;
   return (u - 0x20) & 0x3F;
 }
+
+// The two characters of each 12-bit value: three bytes are two look-ups.
+constexpr std::array<std::array<char, 2>, 4096> MakePairs() {
+  std::array<std::array<char, 2>, 4096> table{};
+  for (std::uint32_t v = 0; v < table.size(); ++v) table[v] = {UuChar(v >> 6), UuChar(v & 0x3F)};
+  return table;
+}
+constexpr std::array<std::array<char, 2>, 4096> kPairs = MakePairs();
+
+// UuValue of every byte, 0xFF for -1.
+constexpr std::array<std::uint8_t, 256> MakeValues() {
+  std::array<std::uint8_t, 256> table{};
+  for (unsigned c = 0; c < 256; ++c) {
+    const int v = UuValue(static_cast<char>(c));
+    table[c] = v < 0 ? 0xFF : static_cast<std::uint8_t>(v);
+  }
+  return table;
+}
+constexpr std::array<std::uint8_t, 256> kValues = MakeValues();
 
 void AppendOctal(std::string& out, unsigned value) {
   char digits[12];
@@ -101,7 +121,14 @@ std::size_t UuEncoder::Code(std::string_view text, bool last, std::string& out) 
   for (std::size_t pos = 0; pos < n; pos += kBytesPerLine) {
     const std::size_t len = n - pos < kBytesPerLine ? n - pos : kBytesPerLine;
     *o++ = UuChar(static_cast<std::uint32_t>(len));
-    for (std::size_t g = 0; g < len; g += 3) {
+    std::size_t g = 0;
+    for (; g + 3 <= len; g += 3, o += 4) {
+      const std::uint32_t v = (std::uint32_t{in[pos + g]} << 16) |
+                              (std::uint32_t{in[pos + g + 1]} << 8) | in[pos + g + 2];
+      std::memcpy(o, kPairs[v >> 12].data(), 2);
+      std::memcpy(o + 2, kPairs[v & 0xFFF].data(), 2);
+    }
+    for (; g < len; g += 3) {
       const std::uint32_t b0 = in[pos + g];
       const std::uint32_t b1 = g + 1 < len ? in[pos + g + 1] : 0;
       const std::uint32_t b2 = g + 2 < len ? in[pos + g + 2] : 0;
@@ -132,7 +159,14 @@ std::string EncodeUu(std::string_view bytes, std::string_view file_name, unsigne
   return out;
 }
 
-void UuDecoder::Line(std::string_view line, std::size_t at, unsigned char*& o) {
+void UuDecoder::Line(std::string_view line, std::size_t at, unsigned char*& out) {
+  // A local copy, written back on the way out: stores through `out` itself could change it.
+  unsigned char* o = out;
+  struct WriteBack {
+    unsigned char*& to;
+    unsigned char*& from;
+    ~WriteBack() { to = from; }
+  } write_back{out, o};
   if (m_stage == Stage::kSeekBegin) {
     if (ParseBeginLine(line, m_nMode, m_name)) m_stage = Stage::kData;
     return;
@@ -152,9 +186,23 @@ void UuDecoder::Line(std::string_view line, std::size_t at, unsigned char*& o) {
   const auto len = static_cast<std::size_t>(length);
   const std::size_t needed = (len * 4 + 2) / 3;  // characters that carry the bytes
   if (line.size() - 1 < needed) return Fail(DecodeError::kUuBadLine, at);
-  std::uint32_t group[4];
+  // Whole groups of four valid characters give three bytes; the rest, and a group with a
+  // bad character, go one character at a time.
+  const auto* chars = reinterpret_cast<const unsigned char*>(line.data()) + 1;
   std::size_t written = 0;
-  for (std::size_t c = 0; written < len; c += 4) {
+  std::size_t c = 0;
+  for (; written + 3 <= len; c += 4, written += 3) {
+    const std::uint32_t a = kValues[chars[c]], b = kValues[chars[c + 1]], d = kValues[chars[c + 2]],
+                        e = kValues[chars[c + 3]];
+    if (((a | b | d | e) & 0xC0) != 0) break;
+    const std::uint32_t v = (a << 18) | (b << 12) | (d << 6) | e;
+    o[0] = static_cast<unsigned char>(v >> 16);
+    o[1] = static_cast<unsigned char>(v >> 8);
+    o[2] = static_cast<unsigned char>(v);
+    o += 3;
+  }
+  std::uint32_t group[4];
+  for (; written < len; c += 4) {
     for (std::size_t k = 0; k < 4; ++k) {
       const std::size_t index = 1 + c + k;
       int v = 0;
