@@ -193,25 +193,57 @@ class Head {
   std::FILE* m_pSpill = nullptr;
 };
 
+// The preview sample of FindPreviewOffset, found a byte at a time while keeping no more
+// than a window: the first window that starts on an upper-half byte and holds enough of
+// them, else the start of the text.
+class PreviewWindow {
+ public:
+  void Add(std::string_view bytes) {
+    for (const char c : bytes) {
+      if (m_bFound) return;
+      if (m_first.size() < kPreviewWindow) m_first += c;
+      // The byte at m_nSeen - kPreviewWindow leaves the window as c enters it.
+      char& slot = m_ring[m_nSeen % kPreviewWindow];
+      if (m_nSeen >= kPreviewWindow && IsHigh(slot)) --m_nHigh;
+      slot = c;
+      if (IsHigh(c)) ++m_nHigh;
+      ++m_nSeen;
+      if (m_nSeen >= kPreviewWindow && m_nHigh >= kPreviewMinimum &&
+          IsHigh(m_ring[m_nSeen % kPreviewWindow])) {
+        m_bFound = true;
+        for (std::size_t k = 0; k < kPreviewWindow; ++k) {
+          m_window += m_ring[(m_nSeen + k) % kPreviewWindow];
+        }
+      }
+    }
+  }
+  bool found() const { return m_bFound; }
+  // The bytes the previews show.
+  std::string_view sample() const { return m_bFound ? m_window : m_first; }
+
+ private:
+  static bool IsHigh(char c) { return static_cast<unsigned char>(c) >= 0x80; }
+
+  std::string m_first;  // the start of the text
+  std::array<char, kPreviewWindow> m_ring{};
+  std::size_t m_nSeen = 0;
+  std::size_t m_nHigh = 0;  // upper-half bytes in the window
+  bool m_bFound = false;
+  std::string m_window;
+};
+
 }  // namespace
 
 int RunDecode(const Invocation& call, Output& out, std::ostream& err) {
   DecodeOptions options;
   if (!ReadDecodeOptions(call, options, err)) return kExitUsage;
-  // The list needs the whole text for its preview; plain decoding needs only the start of
-  // it to choose the variant, and streams the rest.
+  // The start of the text chooses the variant; the rest is streamed (or, for the list,
+  // only searched for the preview window).
   Input input(options.path);
   Head head;
-  bool at_end = true;
-  std::string whole;
-  if (options.list) {
-    whole = input.ReadAll();
-  } else {
-    at_end = head.Read(input);
-  }
+  const bool at_end = head.Read(input);
   HighByteHistogram histogram;
-  if (BuildHighByteHistogram(histogram, options.list ? std::string_view(whole) : head.high()) <
-      kMinCountedBytes) {
+  if (BuildHighByteHistogram(histogram, head.high()) < kMinCountedBytes) {
     err << OneLine(strings::kTooFewLetters);
     return kExitTooLittle;
   }
@@ -229,9 +261,13 @@ int RunDecode(const Invocation& call, Output& out, std::ostream& err) {
   }
 
   if (options.list) {
-    const std::size_t start = FindPreviewOffset(whole);
+    PreviewWindow window;
+    head.ForEachSpilled([&](char* bytes, std::size_t size) { window.Add({bytes, size}); });
+    window.Add(head.memory());
+    std::string slice;
+    while (!at_end && !window.found() && input.Read(slice, kSliceSize)) window.Add(slice);
     const std::vector<std::string> previews =
-        MakeVariantPreviews(whole, found.variants, found.variants.size(), start);
+        MakeVariantPreviews(window.sample(), found.variants, found.variants.size(), 0);
     for (std::size_t i = 0; i < previews.size(); ++i) {
       WriteListLine(out, found.variants[i], previews[i], options.target);
     }

@@ -53,7 +53,8 @@ TEST(CliStreaming, MemoryStaysBoundedWhateverTheInputSize) {
     script += kGenerator + kSmall + " | tee >(md5sum >&2) | " + kCli + " export " + codec + " | " +
               kCli + " import " + codec + " 2>/dev/null | md5sum >&2\n";
   }
-  for (const std::string command : {"translate W2K", "set8bit", "decode", "decode --utf8"}) {
+  for (const std::string command :
+       {"translate W2K", "set8bit", "decode", "decode --utf8", "decode --list"}) {
     script += kGenerator + kSmall + " | " + kCli + " " + command +
               " 2>/dev/null | head -c 1 >/dev/null; s=(\"${PIPESTATUS[@]}\"); [ ${s[2]} = 0 ] || "
               "[ ${s[2]} = 5 ] || exit 1\n";
