@@ -18,7 +18,7 @@ constexpr std::array<OptionSpec, 7> kDecodeOptions = {{
 }};
 constexpr std::array<OptionSpec, 1> kExportOptions = {{{"--name", true}}};
 
-constexpr std::array<Command, 5> kCommands = {{
+constexpr Command kCommands[] = {
     {"decode", kDecodeOptions, 0, 1, RunDecode,
      "[--target win|dos|koi|iso] [--depth N] [--sense N] [--best N] [--big-letters] [--list] "
      "[--utf8] [FILE]",
@@ -74,7 +74,7 @@ text/plain message), uu (--name NAME on the begin line; default: the input
 file's name, or Cyrvert1 for standard input; a name must not be empty or hold
 control characters), unix (CR LF -> LF).
 )"},
-}};
+};
 
 }  // namespace
 
