@@ -27,6 +27,8 @@ std::size_t Utf8StreamDecoder::Code(std::string_view text, bool last, std::strin
   }
   DecodeResult decoded = DecodeUtf8(text.substr(0, cut));
   if (!decoded.ok()) {
+    // What comes before the bad sequence is good.
+    out.append(DecodeUtf8(text.substr(0, decoded.position)).bytes);
     Fail(decoded.error, decoded.position);
     return decoded.position;
   }

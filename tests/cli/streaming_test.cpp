@@ -50,8 +50,9 @@ TEST(CliStreaming, MemoryStaysBoundedWhateverTheInputSize) {
   constexpr const char* kSmall = "67108864";  // 64 MiB
   std::string script = cap;
   for (const std::string codec : {"utf7", "utf8", "qp", "base64", "uu", "unix"}) {
-    script += kGenerator + kSmall + " | tee >(md5sum >&2) | " + kCli + " export " + codec + " | " +
-              kCli + " import " + codec + " 2>/dev/null | md5sum >&2\n";
+    script += kGenerator + kSmall + " | md5sum >&2\n";
+    script += kGenerator + kSmall + " | " + kCli + " export " + codec + " | " + kCli + " import " +
+              codec + " 2>/dev/null | md5sum >&2\n";
   }
   for (const std::string command :
        {"translate W2K", "set8bit", "decode", "decode --utf8", "decode --list"}) {
