@@ -41,6 +41,21 @@ constexpr std::array<std::uint8_t, 256> MakeValues() {
 }
 constexpr std::array<std::uint8_t, 256> kValues = MakeValues();
 
+// The 12-bit value of each pair of characters (first in the low byte), 0xFFFF when either
+// is not valid: two look-ups decode three bytes.
+struct PairValues {
+  std::array<std::uint16_t, 65536> value;
+  constexpr PairValues() : value() {
+    for (unsigned pair = 0; pair < 65536; ++pair) {
+      const unsigned a = kValues[pair & 0xFF];
+      const unsigned b = kValues[pair >> 8];
+      value[pair] =
+          ((a | b) & 0xC0) != 0 ? std::uint16_t{0xFFFF} : static_cast<std::uint16_t>((a << 6) | b);
+    }
+  }
+};
+constexpr PairValues kPairValues;
+
 void AppendOctal(std::string& out, unsigned value) {
   char digits[12];
   int count = 0;
@@ -192,10 +207,10 @@ void UuDecoder::Line(std::string_view line, std::size_t at, unsigned char*& out)
   std::size_t written = 0;
   std::size_t c = 0;
   for (; written + 3 <= len; c += 4, written += 3) {
-    const std::uint32_t a = kValues[chars[c]], b = kValues[chars[c + 1]], d = kValues[chars[c + 2]],
-                        e = kValues[chars[c + 3]];
-    if (((a | b | d | e) & 0xC0) != 0) break;
-    const std::uint32_t v = (a << 18) | (b << 12) | (d << 6) | e;
+    const std::uint32_t high = kPairValues.value[chars[c] | (chars[c + 1] << 8)];
+    const std::uint32_t low = kPairValues.value[chars[c + 2] | (chars[c + 3] << 8)];
+    if ((high | low) == 0xFFFF) break;
+    const std::uint32_t v = (high << 12) | low;
     o[0] = static_cast<unsigned char>(v >> 16);
     o[1] = static_cast<unsigned char>(v >> 8);
     o[2] = static_cast<unsigned char>(v);
