@@ -101,7 +101,7 @@ struct Command {
   std::string_view name;
   std::span<const OptionSpec> options;
   std::size_t min_operands;
-  std::size_t max_operands;
+  std::size_t max_operands;  // SIZE_MAX for any number (FILE...)
   int (*run)(const Invocation& call, Output& out, std::ostream& err);
   std::string_view synopsis;  // what follows the name on the usage line
   std::string_view help;      // its part of --help, indented
