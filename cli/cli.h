@@ -32,7 +32,7 @@ enum ExitStatus : int {
 
 // An option: its long name with the dashes ("--name"), and whether it takes a value
 // ("--name VALUE" or "--name=VALUE").
-struct OptionSpec {
+struct Option {
   std::string_view name;
   bool takes_value = false;
 };
@@ -99,7 +99,7 @@ inline constexpr std::size_t kSliceSize = 1 << 18;
 // A sub-command.
 struct Command {
   std::string_view name;
-  std::span<const OptionSpec> options;
+  std::span<const Option> options;
   std::size_t min_operands;
   std::size_t max_operands;  // SIZE_MAX for any number (FILE...)
   int (*run)(const Invocation& call, Output& out, std::ostream& err);

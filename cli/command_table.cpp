@@ -7,7 +7,7 @@
 namespace cyrvert::cli {
 namespace {
 
-constexpr std::array<OptionSpec, 7> kDecodeOptions = {{
+constexpr std::array<Option, 7> kDecodeOptions = {{
     {"--target", true},
     {"--depth", true},
     {"--sense", true},
@@ -16,7 +16,7 @@ constexpr std::array<OptionSpec, 7> kDecodeOptions = {{
     {"--list", false},
     {"--utf8", false},
 }};
-constexpr std::array<OptionSpec, 1> kExportOptions = {{{"--name", true}}};
+constexpr std::array<Option, 1> kExportOptions = {{{"--name", true}}};
 
 constexpr Command kCommands[] = {
     {"decode", kDecodeOptions, 0, 1, RunDecode,

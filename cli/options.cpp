@@ -36,15 +36,15 @@ bool ParseArguments(const Command& command, std::span<const std::string> args, I
     }
     const std::size_t equals = arg.find('=');
     const std::string name = arg.substr(0, equals);
-    const OptionSpec* spec = nullptr;
-    for (const OptionSpec& option : command.options) {
-      if (name == option.name) spec = &option;
+    const Option* known = nullptr;
+    for (const Option& option : command.options) {
+      if (name == option.name) known = &option;
     }
-    if (spec == nullptr || arg[1] != '-') {
+    if (known == nullptr || arg[1] != '-') {
       err << "cyrvert-cli: " << command.name << " takes no option '" << name << "'\n";
       return false;
     }
-    if (!spec->takes_value) {
+    if (!known->takes_value) {
       if (equals != std::string::npos) {
         err << "cyrvert-cli: " << name << " takes no value\n";
         return false;
