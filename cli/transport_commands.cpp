@@ -18,16 +18,16 @@ namespace {
 // editor shows when the text cannot be decoded (empty for unix, which cannot fail).
 struct Codec {
   std::string_view name;
-  TransportCodec codec;
+  TransportFormat codec;
   std::string_view failure;
 };
 constexpr std::array<Codec, 6> kCodecs = {{
-    {"utf7", TransportCodec::kUtf7, strings::kUtf7DecodeError},
-    {"utf8", TransportCodec::kUtf8, strings::kUtf8DecodeError},
-    {"qp", TransportCodec::kQuotedPrintable, strings::kQpDecodeError},
-    {"base64", TransportCodec::kBase64, strings::kBase64DecodeError},
-    {"uu", TransportCodec::kUu, strings::kUuDecodeError},
-    {"unix", TransportCodec::kUnix, {}},
+    {"utf7", TransportFormat::kUtf7, strings::kUtf7DecodeError},
+    {"utf8", TransportFormat::kUtf8, strings::kUtf8DecodeError},
+    {"qp", TransportFormat::kQuotedPrintable, strings::kQpDecodeError},
+    {"base64", TransportFormat::kBase64, strings::kBase64DecodeError},
+    {"uu", TransportFormat::kUu, strings::kUuDecodeError},
+    {"unix", TransportFormat::kUnix, {}},
 }};
 
 // The editor's title for a document read from standard input.
@@ -102,7 +102,7 @@ int RunImport(const Invocation& call, Output& out, std::ostream& err) {
         << stream.error_position() << "\n";
     return kExitNotDecoded;
   }
-  if (codec->codec == TransportCodec::kUu) err << Printable(stream.file_name()) << "\n";
+  if (codec->codec == TransportFormat::kUu) err << Printable(stream.file_name()) << "\n";
   return kExitOk;
 }
 
@@ -117,7 +117,7 @@ int RunExport(const Invocation& call, Output& out, std::ostream& err) {
     title = FileTitle(path);
   }
   // The begin line must read back as it was written.
-  if (codec->codec == TransportCodec::kUu && !IsUuFileName(title)) {
+  if (codec->codec == TransportFormat::kUu && !IsUuFileName(title)) {
     err << "cyrvert-cli: the uuencode file name '" << Printable(title)
         << "' is empty or holds control characters; give another with --name\n";
     return kExitUsage;

@@ -19,14 +19,14 @@
 namespace {
 
 using cyrvert::StreamCoder;
-using cyrvert::TransportCodec;
+using cyrvert::TransportFormat;
 
 constexpr int kCoders = 24;
 
 std::unique_ptr<StreamCoder> MakeCoder(int which) {
-  constexpr TransportCodec kCodecs[] = {
-      TransportCodec::kUtf7,   TransportCodec::kUtf8, TransportCodec::kQuotedPrintable,
-      TransportCodec::kBase64, TransportCodec::kUu,   TransportCodec::kUnix};
+  constexpr TransportFormat kCodecs[] = {
+      TransportFormat::kUtf7,   TransportFormat::kUtf8, TransportFormat::kQuotedPrintable,
+      TransportFormat::kBase64, TransportFormat::kUu,   TransportFormat::kUnix};
   switch (which) {
     case 0:
       return std::make_unique<cyrvert::Base64Encoder>();
@@ -55,7 +55,7 @@ std::unique_ptr<StreamCoder> MakeCoder(int which) {
     default:
       break;
   }
-  const TransportCodec codec = kCodecs[(which - 12) % 6];
+  const TransportFormat codec = kCodecs[(which - 12) % 6];
   if (which < 18) return std::make_unique<cyrvert::ExportStream>(codec, "f");
   return std::make_unique<cyrvert::ImportStream>(
       codec,

@@ -16,64 +16,64 @@ namespace cyrvert {
 namespace {
 
 // The Content-Transfer-Encoding an export declares; unix is not wrapped.
-TransferEncoding EncodingOf(TransportCodec codec) {
+TransferEncoding EncodingOf(TransportFormat codec) {
   switch (codec) {
-    case TransportCodec::kUtf7:
+    case TransportFormat::kUtf7:
       return TransferEncoding::k7Bit;
-    case TransportCodec::kQuotedPrintable:
+    case TransportFormat::kQuotedPrintable:
       return TransferEncoding::kQuotedPrintable;
-    case TransportCodec::kBase64:
+    case TransportFormat::kBase64:
       return TransferEncoding::kBase64;
     default:
       return TransferEncoding::k8Bit;
   }
 }
 
-std::unique_ptr<StreamCoder> MakeEncoder(TransportCodec codec, std::string_view title) {
+std::unique_ptr<StreamCoder> MakeEncoder(TransportFormat codec, std::string_view title) {
   switch (codec) {
-    case TransportCodec::kUtf7:
+    case TransportFormat::kUtf7:
       return std::make_unique<Utf7StreamEncoder>();
-    case TransportCodec::kUtf8:
+    case TransportFormat::kUtf8:
       return std::make_unique<Utf8StreamEncoder>();
-    case TransportCodec::kQuotedPrintable:
+    case TransportFormat::kQuotedPrintable:
       return std::make_unique<QpEncoder>();
-    case TransportCodec::kBase64:
+    case TransportFormat::kBase64:
       return std::make_unique<Base64Encoder>();
-    case TransportCodec::kUu:
+    case TransportFormat::kUu:
       return std::make_unique<UuEncoder>(title, kUuFileMode);
-    case TransportCodec::kUnix:
+    case TransportFormat::kUnix:
       break;
   }
   return std::make_unique<CrLfToLfStream>();
 }
 
-std::unique_ptr<StreamCoder> MakeDecoder(TransportCodec codec) {
+std::unique_ptr<StreamCoder> MakeDecoder(TransportFormat codec) {
   switch (codec) {
-    case TransportCodec::kUtf7:
+    case TransportFormat::kUtf7:
       return std::make_unique<Utf7StreamDecoder>();
-    case TransportCodec::kUtf8:
+    case TransportFormat::kUtf8:
       return std::make_unique<Utf8StreamDecoder>();
-    case TransportCodec::kQuotedPrintable:
+    case TransportFormat::kQuotedPrintable:
       return std::make_unique<QpDecoder>();
-    case TransportCodec::kBase64:
+    case TransportFormat::kBase64:
       return std::make_unique<Base64Decoder>();
-    case TransportCodec::kUu:
+    case TransportFormat::kUu:
       return std::make_unique<UuDecoder>();
-    case TransportCodec::kUnix:
+    case TransportFormat::kUnix:
       break;
   }
   return std::make_unique<LfToCrLfStream>();
 }
 
 // A whole text through an import stream.
-ImportResult ImportWhole(TransportCodec codec, std::string_view text) {
+ImportResult ImportWhole(TransportFormat codec, std::string_view text) {
   ImportStream stream(codec, ImportStart::kEditor);
   DecodeResult decoded = StreamCoder::Whole(stream, text);
   return ImportResult{std::move(decoded), stream.file_name()};
 }
 
 // A whole text through an export stream.
-std::string ExportWhole(TransportCodec codec, std::string_view text, std::string_view title = {}) {
+std::string ExportWhole(TransportFormat codec, std::string_view text, std::string_view title = {}) {
   ExportStream stream(codec, title);
   std::string out;
   stream.PutAll(text, out);
@@ -82,9 +82,9 @@ std::string ExportWhole(TransportCodec codec, std::string_view text, std::string
 
 }  // namespace
 
-ExportStream::ExportStream(TransportCodec codec, std::string_view title)
+ExportStream::ExportStream(TransportFormat codec, std::string_view title)
     : m_coder(MakeEncoder(codec, title)) {
-  if (codec != TransportCodec::kUnix) m_header = MimeHeader(EncodingOf(codec));
+  if (codec != TransportFormat::kUnix) m_header = MimeHeader(EncodingOf(codec));
 }
 
 std::size_t ExportStream::Code(std::string_view text, bool last, std::string& out) {
@@ -100,9 +100,9 @@ std::size_t ExportStream::Code(std::string_view text, bool last, std::string& ou
   return text.size();
 }
 
-ImportStream::ImportStream(TransportCodec codec, ImportStart start)
+ImportStream::ImportStream(TransportFormat codec, ImportStart start)
     : m_codec(codec), m_start(start), m_coder(MakeDecoder(codec)) {
-  if (codec == TransportCodec::kUu) m_pUu = static_cast<const UuDecoder*>(m_coder.get());
+  if (codec == TransportFormat::kUu) m_pUu = static_cast<const UuDecoder*>(m_coder.get());
 }
 
 ImportStream::~ImportStream() = default;
@@ -110,7 +110,7 @@ ImportStream::~ImportStream() = default;
 std::string ImportStream::file_name() const { return m_pUu ? m_pUu->file_name() : std::string(); }
 
 std::size_t ImportStream::Preamble(std::string_view text, bool last) const {
-  if (m_start == ImportStart::kAfterOwnHeader && m_codec != TransportCodec::kUnix) {
+  if (m_start == ImportStart::kAfterOwnHeader && m_codec != TransportFormat::kUnix) {
     const std::string header = MimeHeader(EncodingOf(m_codec));
     if (text.substr(0, header.size()) == header) return header.size();
     if (!last && text.size() < header.size() &&
@@ -118,7 +118,7 @@ std::size_t ImportStream::Preamble(std::string_view text, bool last) const {
       return std::string_view::npos;
     }
   }
-  if (m_codec != TransportCodec::kQuotedPrintable && m_codec != TransportCodec::kBase64) return 0;
+  if (m_codec != TransportFormat::kQuotedPrintable && m_codec != TransportFormat::kBase64) return 0;
   // Unwrapping CR LF + text when the text starts with neither CR nor LF, else the text
   // itself: so the whole text is the body, unless a line break at the very start ends an
   // empty header block.
@@ -147,38 +147,38 @@ std::size_t ImportStream::Code(std::string_view text, bool last, std::string& ou
   return skipped + text.size();
 }
 
-ImportResult ImportUtf7(std::string_view text) { return ImportWhole(TransportCodec::kUtf7, text); }
+ImportResult ImportUtf7(std::string_view text) { return ImportWhole(TransportFormat::kUtf7, text); }
 
-ImportResult ImportUtf8(std::string_view text) { return ImportWhole(TransportCodec::kUtf8, text); }
+ImportResult ImportUtf8(std::string_view text) { return ImportWhole(TransportFormat::kUtf8, text); }
 
 ImportResult ImportQuotedPrintable(std::string_view text) {
-  return ImportWhole(TransportCodec::kQuotedPrintable, text);
+  return ImportWhole(TransportFormat::kQuotedPrintable, text);
 }
 
 ImportResult ImportBase64(std::string_view text) {
-  return ImportWhole(TransportCodec::kBase64, text);
+  return ImportWhole(TransportFormat::kBase64, text);
 }
 
-ImportResult ImportUu(std::string_view text) { return ImportWhole(TransportCodec::kUu, text); }
+ImportResult ImportUu(std::string_view text) { return ImportWhole(TransportFormat::kUu, text); }
 
 ImportResult ImportUnix(std::string_view text) {
   return ImportResult{DecodeResult{DecodeError::kNone, 0, LfToCrLf(text)}, {}};
 }
 
-std::string ExportUtf7(std::string_view text) { return ExportWhole(TransportCodec::kUtf7, text); }
+std::string ExportUtf7(std::string_view text) { return ExportWhole(TransportFormat::kUtf7, text); }
 
-std::string ExportUtf8(std::string_view text) { return ExportWhole(TransportCodec::kUtf8, text); }
+std::string ExportUtf8(std::string_view text) { return ExportWhole(TransportFormat::kUtf8, text); }
 
 std::string ExportQuotedPrintable(std::string_view text) {
-  return ExportWhole(TransportCodec::kQuotedPrintable, text);
+  return ExportWhole(TransportFormat::kQuotedPrintable, text);
 }
 
 std::string ExportBase64(std::string_view text) {
-  return ExportWhole(TransportCodec::kBase64, text);
+  return ExportWhole(TransportFormat::kBase64, text);
 }
 
 std::string ExportUu(std::string_view text, std::string_view title) {
-  return ExportWhole(TransportCodec::kUu, text, title);
+  return ExportWhole(TransportFormat::kUu, text, title);
 }
 
 std::string ExportUnix(std::string_view text) { return CrLfToLf(text); }

@@ -16,7 +16,7 @@ namespace cyrvert {
 inline constexpr unsigned kUuFileMode = 0644;
 
 // The encodings of import and export.
-enum class TransportCodec : int { kUtf7, kUtf8, kQuotedPrintable, kBase64, kUu, kUnix };
+enum class TransportFormat : int { kUtf7, kUtf8, kQuotedPrintable, kBase64, kUu, kUnix };
 
 class UuDecoder;
 
@@ -24,7 +24,7 @@ class UuDecoder;
 // the same bytes as the Export function of the codec. `title` is the uuencode file name.
 class ExportStream final : public StreamCoder {
  public:
-  explicit ExportStream(TransportCodec codec, std::string_view title = {});
+  explicit ExportStream(TransportFormat codec, std::string_view title = {});
 
  protected:
   std::size_t Code(std::string_view text, bool last, std::string& out) override;
@@ -48,7 +48,7 @@ enum class ImportStart {
 // of the codec (with kEditor).
 class ImportStream final : public StreamCoder {
  public:
-  ImportStream(TransportCodec codec, ImportStart start);
+  ImportStream(TransportFormat codec, ImportStart start);
   ~ImportStream() override;
   // uudecode: the name on the begin line, once it has been read.
   std::string file_name() const;
@@ -60,7 +60,7 @@ class ImportStream final : public StreamCoder {
   // How many bytes at the start of `text` are not encoded text; npos when more are needed.
   std::size_t Preamble(std::string_view text, bool last) const;
 
-  TransportCodec m_codec;
+  TransportFormat m_codec;
   ImportStart m_start;
   std::unique_ptr<StreamCoder> m_coder;
   const UuDecoder* m_pUu = nullptr;  // m_coder, for uu

@@ -179,13 +179,13 @@ TEST(StreamCoders, UuDecoderSkipsLongLines) {
 }
 
 TEST(TransportStreams, ExportThenImportGivesTheTextBack) {
-  constexpr TransportCodec kAll[] = {
-      TransportCodec::kUtf7,   TransportCodec::kUtf8, TransportCodec::kQuotedPrintable,
-      TransportCodec::kBase64, TransportCodec::kUu,   TransportCodec::kUnix};
+  constexpr TransportFormat kAll[] = {
+      TransportFormat::kUtf7,   TransportFormat::kUtf8, TransportFormat::kQuotedPrintable,
+      TransportFormat::kBase64, TransportFormat::kUu,   TransportFormat::kUnix};
   std::mt19937 rng(11);
   const std::vector<std::string> texts = {"\r\nstarts with a blank line", "\r\n", "\n\n", "x",
                                           RandomText(rng, kPlainAlphabet, 5000)};
-  for (const TransportCodec codec : kAll) {
+  for (const TransportFormat codec : kAll) {
     for (const std::string& text : texts) {
       const Factory encoder = [codec] { return std::make_unique<ExportStream>(codec, "f"); };
       const Factory decoder = [codec] {
@@ -197,8 +197,8 @@ TEST(TransportStreams, ExportThenImportGivesTheTextBack) {
       ASSERT_EQ(imported.error, DecodeError::kNone) << static_cast<int>(codec);
       // The UTF-7 and UTF-8 mapping keeps every byte but 0x98 and 0xA0 (both no-break
       // space); unix keeps what it can tell apart.
-      if (codec == TransportCodec::kUnix || codec == TransportCodec::kUtf7 ||
-          codec == TransportCodec::kUtf8) {
+      if (codec == TransportFormat::kUnix || codec == TransportFormat::kUtf7 ||
+          codec == TransportFormat::kUtf8) {
         if (text.find_first_of(std::string("\r\n\x98\xA0", 4)) != std::string::npos) continue;
       }
       EXPECT_EQ(imported.out, text) << static_cast<int>(codec);
