@@ -42,19 +42,20 @@ constexpr std::array<std::uint8_t, 256> MakeValues() {
 constexpr std::array<std::uint8_t, 256> kValues = MakeValues();
 
 // The 12-bit value of each pair of characters (first in the low byte), 0xFFFF when either
-// is not valid: two look-ups decode three bytes.
-struct PairValues {
-  std::array<std::uint16_t, 65536> value;
-  constexpr PairValues() : value() {
-    for (unsigned pair = 0; pair < 65536; ++pair) {
+// is not valid: two look-ups decode three bytes. Built on first use.
+const std::array<std::uint16_t, 65536>& PairValues() {
+  static const std::array<std::uint16_t, 65536> table = [] {
+    std::array<std::uint16_t, 65536> values{};
+    for (std::size_t pair = 0; pair < values.size(); ++pair) {
       const unsigned a = kValues[pair & 0xFF];
       const unsigned b = kValues[pair >> 8];
-      value[pair] =
+      values[pair] =
           ((a | b) & 0xC0) != 0 ? std::uint16_t{0xFFFF} : static_cast<std::uint16_t>((a << 6) | b);
     }
-  }
-};
-constexpr PairValues kPairValues;
+    return values;
+  }();
+  return table;
+}
 
 void AppendOctal(std::string& out, unsigned value) {
   char digits[12];
@@ -204,11 +205,12 @@ void UuDecoder::Line(std::string_view line, std::size_t at, unsigned char*& out)
   // Whole groups of four valid characters give three bytes; the rest, and a group with a
   // bad character, go one character at a time.
   const auto* chars = reinterpret_cast<const unsigned char*>(line.data()) + 1;
+  const std::array<std::uint16_t, 65536>& pairs = PairValues();
   std::size_t written = 0;
   std::size_t c = 0;
   for (; written + 3 <= len; c += 4, written += 3) {
-    const std::uint32_t high = kPairValues.value[chars[c] | (chars[c + 1] << 8)];
-    const std::uint32_t low = kPairValues.value[chars[c + 2] | (chars[c + 3] << 8)];
+    const std::uint32_t high = pairs[chars[c] | (std::size_t{chars[c + 1]} << 8)];
+    const std::uint32_t low = pairs[chars[c + 2] | (std::size_t{chars[c + 3]} << 8)];
     if ((high | low) == 0xFFFF) break;
     const std::uint32_t v = (high << 12) | low;
     o[0] = static_cast<unsigned char>(v >> 16);

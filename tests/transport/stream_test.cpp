@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <random>
 #include <string>
@@ -114,7 +115,8 @@ TEST(StreamCoders, EncodersAndDecodersKeepTheirOutputInSlices) {
                                       std::string(200, ' '),
                                       std::string(100, '\xE0'),
                                       AllBytes()};
-    for (std::size_t size : {1, 2, 3, 44, 45, 46, 56, 57, 58, 75, 76, 77, 500, 3000}) {
+    for (const std::size_t size : std::initializer_list<std::size_t>{1, 2, 3, 44, 45, 46, 56, 57,
+                                                                     58, 75, 76, 77, 500, 3000}) {
       texts.push_back(RandomText(rng, kPlainAlphabet, size));
       texts.push_back(RandomText(rng, "\r\n \t", size));
     }
