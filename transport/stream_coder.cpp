@@ -73,6 +73,8 @@ void StreamCoder::PutAll(std::string_view text, std::string& out) {
 
 DecodeResult StreamCoder::Whole(StreamCoder& coder, std::string_view text) {
   std::string out;
+  // A decoded text is no longer than its input; untouched capacity costs no memory.
+  out.reserve(text.size() + 1);
   coder.PutAll(text, out);
   if (!coder.ok()) return detail::Failure(coder.error(), coder.error_position());
   return DecodeResult{DecodeError::kNone, 0, std::move(out)};

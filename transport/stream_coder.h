@@ -35,7 +35,7 @@ class StreamCoder {
   // Offset of the offending byte in the whole text.
   std::size_t error_position() const { return m_nErrorAt; }
 
-  // A whole text through a fresh coder: the output, or the error and where it was found.
+  // A whole text through a fresh decoder: the output, or the error and where it was found.
   static DecodeResult Whole(StreamCoder& coder, std::string_view text);
 
  protected:
