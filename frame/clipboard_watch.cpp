@@ -32,7 +32,8 @@ void CClipboardHost::PasteClipboardText(DocumentHost& document) {
 DocumentHost* CClipboardHost::FindDocument(std::string_view title) {
   const QString wanted = QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
   for (CCyrvertDoc* doc : m_frame.DocTemplate().Documents()) {
-    if (doc->GetTitle() == wanted) return Track(doc->GetFirstView());
+    if (doc->GetTitle() != wanted) continue;
+    if (CCyrvertView* view = doc->GetFirstView()) return Track(view);
   }
   return nullptr;
 }
