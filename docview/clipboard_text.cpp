@@ -2,7 +2,6 @@
 
 #include <QMimeData>
 
-#include "docview/byte_codec.h"
 #include "docview/byte_mapping.h"
 
 namespace cyrvert {
@@ -15,7 +14,7 @@ constexpr char kCopiedFromProperty[] = "cyrvertCopiedFrom";
 
 QMimeData* MakeClipboardData(std::string_view bytes, const QString& source_title) {
   auto* data = new QMimeData;
-  const std::string utf8 = BytesToUtf8(bytes);
+  const std::string utf8 = kViewCodec.ToUtf8(bytes);
   data->setText(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
   data->setProperty(kCopiedFromProperty, source_title);
   return data;

@@ -5,12 +5,12 @@
 #include <QMimeData>
 #include <algorithm>
 
-#include "app/cyrvert_app.h"
 #include "docview/child_frame.h"
 #include "docview/clipboard_text.h"
 #include "docview/cyrvert_doc.h"
 #include "docview/cyrvert_view.h"
 #include "docview/doc_template.h"
+#include "frame/app_services.h"
 #include "frame/engine_commands.h"
 #include "frame/main_frame.h"
 
@@ -22,7 +22,7 @@ bool CClipboardHost::ClipboardHasText() const {
 }
 
 DocumentHost* CClipboardHost::OpenNewDocumentWindow() {
-  return Track(m_app.OpenNewDocumentWindow());
+  return Track(m_frame.OpenNewDocumentWindow());
 }
 
 void CClipboardHost::PasteClipboardText(DocumentHost& document) {
@@ -59,7 +59,7 @@ DocumentHost* CClipboardHost::RunAutoDecode(DocumentHost& document, bool silent)
 
 bool CClipboardHost::EngineBusy() const { return m_frame.m_bEngineBusy; }
 
-Settings CClipboardHost::CurrentSettings() const { return m_app.m_settings; }
+Settings CClipboardHost::CurrentSettings() const { return m_app.CurrentSettings(); }
 
 DocumentHost* CClipboardHost::Track(CCyrvertView* view) {
   if (view == nullptr) return nullptr;
@@ -82,7 +82,7 @@ CCyrvertView* CClipboardHost::ViewOf(const DocumentHost* document) const {
   return nullptr;
 }
 
-CClipboardWatch::CClipboardWatch(CCyrvertApp& app, CMainFrame& frame)
+CClipboardWatch::CClipboardWatch(AppServices& app, CMainFrame& frame)
     : QObject(&frame), m_host(app, frame) {
   connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
           &CClipboardWatch::OnDataChanged);

@@ -10,7 +10,7 @@
 
 namespace cyrvert {
 
-class CCyrvertApp;
+class AppServices;
 class CCyrvertView;
 class CMainFrame;
 
@@ -18,7 +18,7 @@ class CMainFrame;
 // hands out is watched, so one closed meanwhile is never touched again.
 class CClipboardHost : public ClipboardHost {
  public:
-  CClipboardHost(CCyrvertApp& app, CMainFrame& frame) : m_app(app), m_frame(frame) {}
+  CClipboardHost(AppServices& app, CMainFrame& frame) : m_app(app), m_frame(frame) {}
 
   bool ClipboardHasText() const override;
   DocumentHost* OpenNewDocumentWindow() override;
@@ -36,7 +36,7 @@ class CClipboardHost : public ClipboardHost {
   // The open, watched view behind `document`, or null.
   CCyrvertView* ViewOf(const DocumentHost* document) const;
 
-  CCyrvertApp& m_app;
+  AppServices& m_app;
   CMainFrame& m_frame;
   std::vector<QPointer<CCyrvertView>> m_views;  // every window handed out
 };
@@ -47,7 +47,7 @@ class CClipboardWatch : public QObject {
   Q_OBJECT
 
  public:
-  CClipboardWatch(CCyrvertApp& app, CMainFrame& frame);
+  CClipboardWatch(AppServices& app, CMainFrame& frame);
 
   // The monitor; held until start-up ends.
   ClipboardMonitor& Monitor() { return m_monitor; }

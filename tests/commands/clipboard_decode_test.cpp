@@ -8,14 +8,13 @@
 #include <set>
 
 #include "engine/commands/auto_decode.h"
-#include "fake_hosts.h"
-#include "resources/strings.h"
+#include "tests/fakes/fake_hosts.h"
 
 namespace cyrvert {
 namespace {
 
-using testing::FakeDocument;
-using testing::FakeHost;
+using test::FakeDocument;
+using test::FakeHost;
 
 // The clipboard and the windows around the monitor; the engine is the real one.
 class FakeClipboardHost : public ClipboardHost {
@@ -75,7 +74,7 @@ class FakeClipboardHost : public ClipboardHost {
 };
 
 std::string KoiDamaged() {
-  std::string text = testing::RussianSample();
+  std::string text = test::RussianSample();
   ConvertHighHalf(text.data(), text.size(), kW2K);
   return text;
 }
@@ -144,7 +143,7 @@ TEST(ClipboardMonitor, OpensTheBestDecodingAsCyrClipAndClosesThePastedWindow) {
     const std::vector<FakeDocument*> open = f.host.OpenWindows();
     ASSERT_EQ(open.size(), 1U) << source;
     EXPECT_EQ(open[0]->m_title, "CyrClip");
-    EXPECT_EQ(open[0]->m_text, testing::RussianSample());
+    EXPECT_EQ(open[0]->m_text, test::RussianSample());
     EXPECT_FALSE(open[0]->m_modified);
     EXPECT_FALSE(open[0]->m_read_only);
     EXPECT_EQ(f.host.m_silent_runs, std::vector<bool>{true});
