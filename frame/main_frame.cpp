@@ -222,6 +222,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 
 void CMainFrame::OnDestroy() {
   m_bDestroyed = true;
+  // A closing frame opens no more clipboard windows.
+  m_pClipboardWatch->Monitor().Hold();
   HideTrayIcon();
   m_app.SaveSettings();
   SaveNormalRect(m_app.Store(), NormalRectFromQRect(normalGeometry()));
