@@ -32,15 +32,14 @@ cyrvert_folder_library(cyrvert_commands engine/commands LIBS cyrvert_core Qt6::C
 cyrvert_folder_library(cyrvert_docview docview LIBS cyrvert_core ${CYRVERT_QT_LIBS})
 # Dialogs.
 cyrvert_folder_library(cyrvert_dialogs dialogs LIBS cyrvert_docview cyrvert_core ${CYRVERT_QT_LIBS})
-# Application object, main frame and the .txt association of the editor.
+# Application object and main frame.
 file(GLOB CYRVERT_APP_SOURCES CONFIGURE_DEPENDS
-  ${PROJECT_SOURCE_DIR}/app/*.cpp ${PROJECT_SOURCE_DIR}/frame/*.cpp ${PROJECT_SOURCE_DIR}/assoc/*.cpp)
+  ${PROJECT_SOURCE_DIR}/app/*.cpp ${PROJECT_SOURCE_DIR}/frame/*.cpp)
 file(GLOB CYRVERT_APP_HEADERS CONFIGURE_DEPENDS
-  ${PROJECT_SOURCE_DIR}/app/*.h ${PROJECT_SOURCE_DIR}/frame/*.h ${PROJECT_SOURCE_DIR}/assoc/*.h)
+  ${PROJECT_SOURCE_DIR}/app/*.h ${PROJECT_SOURCE_DIR}/frame/*.h)
 list(FILTER CYRVERT_APP_SOURCES EXCLUDE REGEX "/app/main\\.cpp$")
-list(FILTER CYRVERT_APP_SOURCES EXCLUDE REGEX "/assoc/txtassoc_main\\.cpp$")
 file(GLOB CYRVERT_QRC CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/resources/*.qrc)
-set(CYRVERT_GUI_DEPS cyrvert_commands cyrvert_docview cyrvert_dialogs cyrvert_core
+set(CYRVERT_GUI_DEPS cyrvert_assoc cyrvert_commands cyrvert_docview cyrvert_dialogs cyrvert_core
     ${CYRVERT_QT_LIBS})
 if(CYRVERT_APP_SOURCES)
   # Resources are compiled into the objects of this library; main() and tests call
