@@ -31,7 +31,8 @@ cyrvert_folder_library(cyrvert_commands engine/commands LIBS cyrvert_core Qt6::C
 # Document, view and child frame.
 cyrvert_folder_library(cyrvert_docview docview LIBS cyrvert_core ${CYRVERT_QT_LIBS})
 # Dialogs.
-cyrvert_folder_library(cyrvert_dialogs dialogs LIBS cyrvert_docview cyrvert_core ${CYRVERT_QT_LIBS})
+cyrvert_folder_library(cyrvert_dialogs dialogs
+  LIBS cyrvert_docview cyrvert_assoc cyrvert_project_info cyrvert_core ${CYRVERT_QT_LIBS})
 # Application object and main frame.
 file(GLOB CYRVERT_APP_SOURCES CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/app/*.cpp ${PROJECT_SOURCE_DIR}/frame/*.cpp)
