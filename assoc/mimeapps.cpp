@@ -122,7 +122,9 @@ void KeyFile::SetValue(std::string_view group, std::string_view key, std::string
   if (!m_lines.empty() && m_lines.back().kind != Kind::kBlank) {
     m_lines.push_back(Line{{}, Kind::kBlank, {}});
   }
-  m_lines.push_back(Line{"[" + std::string(group) + "]", Kind::kGroup, std::string(group)});
+  std::string groupLine(1, '[');
+  groupLine.append(group).push_back(']');
+  m_lines.push_back(Line{std::move(groupLine), Kind::kGroup, std::string(group)});
   m_lines.push_back(std::move(entry));
   m_finalNewline = true;
 }
