@@ -50,13 +50,18 @@ set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_HOMEPAGE_URL "${CYRVERT_HOMEPAGE_URL}")
 set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${CYRVERT_SUMMARY}")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Cyrvert is a text editor for Russian text that arrived in an unidentified single-byte code \
-page (cp-1251, cp-866, KOI8-R or ISO-8859-5), or that was converted with the wrong table one or \
-more times. By letter statistics it finds the chains of conversions that explain the damage and \
-opens the repaired text in a new window. It also converts by hand, imports and exports UTF-7, \
-UTF-8, Quoted-Printable, base64 and uuencode, and decodes the clipboard. The package holds the \
-editor, the command-line tool cyrvert-cli and txtassoc, which gives the .txt association back.")
+# Wrapped for the control file, whose description lines must stay under 80 columns.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+  "Cyrvert is a text editor for Russian text that arrived in an"
+  "unidentified single-byte code page (cp-1251, cp-866, KOI8-R or"
+  "ISO-8859-5), or that was converted with the wrong table one or more"
+  "times. By letter statistics it finds the chains of conversions that"
+  "explain the damage and opens the repaired text in a new window. It also"
+  "converts by hand, imports and exports UTF-7, UTF-8, Quoted-Printable,"
+  "base64 and uuencode, and decodes the clipboard. The package holds the"
+  "editor, the command-line tool cyrvert-cli and txtassoc, which gives the"
+  ".txt association back."
+)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
