@@ -3,10 +3,9 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
-#include "app/settings_io.h"
-#include "docview/child_frame.h"
 #include "docview/doc_template.h"
 #include "frame/main_frame.h"
+#include "profile/settings_io.h"
 
 namespace cyrvert {
 
@@ -103,9 +102,7 @@ void CCyrvertApp::TryDeferredQuit() {
 }
 
 CCyrvertView* CCyrvertApp::OpenNewDocumentWindow() {
-  if (!m_pMainFrame) return nullptr;
-  CChildFrame* child = m_pMainFrame->DocTemplate().OpenNewDocument();
-  return child ? child->GetActiveView() : nullptr;
+  return m_pMainFrame ? m_pMainFrame->OpenNewDocumentWindow() : nullptr;
 }
 
 }  // namespace cyrvert

@@ -99,8 +99,7 @@ void CUrlStatic::OnClicked() {
 }
 
 void CUrlStatic::ShowOpenError(int code) {
-  m_boxes.Show(this, OpenErrorText(code), QString::fromUtf8(strings::kAppTitle),
-               BoxIcon::kExclamation);
+  m_boxes.Show(OpenErrorText(code).toStdString(), strings::kAppTitle, MessageIcon::kExclamation);
 }
 
 }  // namespace cyrvert

@@ -10,10 +10,13 @@
 #include "dialogs/about_dlg.h"
 #include "dialogs/link_opener.h"
 #include "dialogs/url_static.h"
+#include "tests/fakes/fake_boxes.h"
 
 namespace cyrvert {
 
 namespace {
+
+using test::FakeBoxes;
 
 // Answers with preset codes and records what it was asked.
 class FakeOpener final : public LinkOpener {
@@ -33,19 +36,6 @@ class FakeOpener final : public LinkOpener {
   int startResult = kOpenSucceeded;
   QStringList opened;
   std::vector<QStringList> started;
-};
-
-class RecordingBoxes final : public MessageBoxes {
- public:
-  void Show(QWidget*, const QString& text, const QString& caption, BoxIcon icon) override {
-    shown.push_back({text, caption, icon});
-  }
-  struct Box {
-    QString text;
-    QString caption;
-    BoxIcon icon;
-  };
-  std::vector<Box> shown;
 };
 
 }  // namespace
@@ -149,7 +139,7 @@ void LinkTest::errorTexts() {
 
 void LinkTest::clickMarksVisitedOrReportsTheError() {
   FakeOpener opener;
-  RecordingBoxes boxes;
+  FakeBoxes boxes;
   QWidget parent;
   CUrlStatic link(QStringLiteral("page"), QStringLiteral("https://p.example/"), opener, boxes,
                   &parent);
@@ -167,17 +157,17 @@ void LinkTest::clickMarksVisitedOrReportsTheError() {
     QCOMPARE(link.TextColor(), QColor(85, 26, 139));
   }
   QCOMPARE(opener.opened.size(), 2);
-  QVERIFY(boxes.shown.empty());
+  QVERIFY(boxes.texts.empty());
 
   // Both ways failing: back to the link colour, the shell's code explained.
   opener.shellResult = kOpenNoHandler;
   link.OnClicked();
   QVERIFY(!link.IsVisited());
   QCOMPARE(link.TextColor(), QColor(0, 0, 238));
-  QCOMPARE(boxes.shown.size(), 1u);
-  QCOMPARE(boxes.shown[0].text, OpenErrorText(kOpenNoHandler));
-  QCOMPARE(boxes.shown[0].caption, QStringLiteral("cyrvert"));
-  QVERIFY(boxes.shown[0].icon == BoxIcon::kExclamation);
+  QCOMPARE(boxes.texts.size(), 1u);
+  QCOMPARE(QString::fromStdString(boxes.texts[0]), OpenErrorText(kOpenNoHandler));
+  QCOMPARE(boxes.captions[0], "cyrvert");
+  QVERIFY(boxes.icons[0] == MessageIcon::kExclamation);
 
   link.SetUnderlined(false);
   QVERIFY(!link.DrawingFont().underline());
@@ -185,7 +175,7 @@ void LinkTest::clickMarksVisitedOrReportsTheError() {
 
 void LinkTest::emptyTextShowsTheTarget() {
   FakeOpener opener;
-  RecordingBoxes boxes;
+  FakeBoxes boxes;
   CUrlStatic link({}, QStringLiteral("mailto:a@b.example"), opener, boxes);
   QCOMPARE(link.text(), QStringLiteral("mailto:a@b.example"));
   CUrlStatic byText(QStringLiteral("https://t.example/"), {}, opener, boxes);
@@ -209,7 +199,7 @@ void LinkTest::fitToTextKeepsTheAlignedEdge() {
   QFETCH(int, alignment);
   QFETCH(int, edge);
   FakeOpener opener;
-  RecordingBoxes boxes;
+  FakeBoxes boxes;
   QWidget parent;
   CUrlStatic link(QStringLiteral("short"), {}, opener, boxes, &parent);
   link.setAlignment(Qt::Alignment(alignment));
@@ -232,7 +222,7 @@ void LinkTest::fitToTextKeepsTheAlignedEdge() {
 
 void LinkTest::aboutBoxShowsVersionAndFourLinks() {
   FakeOpener opener;
-  RecordingBoxes boxes;
+  FakeBoxes boxes;
   CAboutDlg dialog(opener, boxes);
   QCOMPARE(dialog.windowTitle(), QStringLiteral("CyrVert"));
   QStringList texts;
@@ -266,7 +256,7 @@ void LinkTest::aboutBoxShowsVersionAndFourLinks() {
 
 void LinkTest::aboutBoxMailLinkOpensMailto() {
   FakeOpener opener;
-  RecordingBoxes boxes;
+  FakeBoxes boxes;
   CAboutDlg dialog(opener, boxes);
   dialog.show();
   QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -287,7 +277,7 @@ void LinkTest::aboutBoxClosesOnOkEnterAndEsc_data() {
 void LinkTest::aboutBoxClosesOnOkEnterAndEsc() {
   QFETCH(int, how);
   FakeOpener opener;
-  RecordingBoxes boxes;
+  FakeBoxes boxes;
   CAboutDlg dialog(opener, boxes);
   QTimer::singleShot(0, &dialog, [&] {
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));

@@ -91,7 +91,7 @@ TEST_F(VariantSearchTest, FindsTheDamage) {
   for (const Case& c : cases) {
     NoOpSearchHooks hooks;
     const FindResult found = FindVariants(HistogramOf(c.text), Params(0, 0, c.target), hooks);
-    ASSERT_EQ(found.status, kStatusDone) << c.name;
+    ASSERT_EQ(found.status, EngineStatus::kDone) << c.name;
     ASSERT_EQ(found.variants.size(), 1u) << c.name;
     EXPECT_EQ(found.variants[0].chain, c.chain) << c.name;
     EXPECT_EQ(found.variants[0].score, c.score) << c.name;
@@ -107,7 +107,7 @@ TEST_F(VariantSearchTest, DecodingRestoresTheText) {
   const std::string damaged = Converted(original, {kW2K, kW2K});
   NoOpSearchHooks hooks;
   const FindResult found = FindVariants(HistogramOf(damaged), Params(0, 0), hooks);
-  ASSERT_EQ(found.status, kStatusDone);
+  ASSERT_EQ(found.status, EngineStatus::kDone);
   std::string text = damaged;
   DecodeByVariant(text.data(), text.size(), found.variants[0]);
   // ё and Ё do not survive being read as cp-1251 twice; every other byte does.
@@ -127,7 +127,7 @@ TEST(FindVariants, AutomaticDepthStopsAtFour) {
   SearchParams params = Params(0, 0);
   params.target = [&target_reads] { return ++target_reads, kWindows; };
   const FindResult found = FindVariants(histogram, params, hooks);
-  EXPECT_EQ(found.status, kStatusNothingFound);
+  EXPECT_EQ(found.status, EngineStatus::kNothingFound);
   EXPECT_EQ(found.depth, 4);
   EXPECT_EQ(target_reads, 4);
   // Nodes with children: 1 + 13 + 157 + 1885 for depths 1..4.
@@ -138,7 +138,7 @@ TEST_F(VariantSearchTest, FixedDepthFiveVisitsEveryNode) {
   RecordingHooks hooks;
   hooks.minimised = true;
   const FindResult found = FindVariants(HistogramOf(original), Params(5, 6), hooks);
-  EXPECT_EQ(found.status, kStatusNothingFound);  // no score exceeds 6
+  EXPECT_EQ(found.status, EngineStatus::kNothingFound);  // no score exceeds 6
   EXPECT_EQ(hooks.stop_calls, 1 + 12 + 144 + 1728 + 20736);
   EXPECT_EQ(hooks.pump_calls, hooks.stop_calls);
   EXPECT_TRUE(hooks.progress.empty());
@@ -153,7 +153,7 @@ TEST(FindVariants, NoSearchForBadDepthOrTarget) {
   for (const Case c : {Case{-1, kWindows}, Case{0, 7}, Case{3, -1}}) {
     RecordingHooks hooks;
     const FindResult found = FindVariants(histogram, Params(c.depth, 0, c.target), hooks);
-    EXPECT_EQ(found.status, kStatusNothingFound) << c.depth << " " << c.target;
+    EXPECT_EQ(found.status, EngineStatus::kNothingFound) << c.depth << " " << c.target;
     EXPECT_EQ(hooks.stop_calls, 0);
     EXPECT_TRUE(found.variants.empty());
   }
@@ -163,7 +163,7 @@ TEST_F(VariantSearchTest, StopEndsADepthFiveSearchWithinOneNode) {
   RecordingHooks hooks;
   hooks.stop_at = 5000;
   const FindResult found = FindVariants(HistogramOf(original), Params(5, 2), hooks);
-  EXPECT_EQ(found.status, kStatusStopped);
+  EXPECT_EQ(found.status, EngineStatus::kStopped);
   EXPECT_TRUE(found.variants.empty());
   EXPECT_EQ(hooks.stop_calls, 5000);      // no node looked again after the stop
   EXPECT_EQ(hooks.pump_calls, 5000 - 1);  // and none ran past it
@@ -174,7 +174,7 @@ TEST_F(VariantSearchTest, QuitEndsTheSearchWithoutMovingProgress) {
   RecordingHooks hooks;
   hooks.quit_at = 2;  // the first node under the first top-level child
   const FindResult found = FindVariants(HistogramOf(original), Params(3, 2), hooks);
-  EXPECT_EQ(found.status, kStatusQuitting);
+  EXPECT_EQ(found.status, EngineStatus::kQuitting);
   EXPECT_EQ(hooks.pump_calls, 2);
   EXPECT_EQ(hooks.progress, (std::vector<std::string>{"open 1..13 1", "close"}));
 }
@@ -206,7 +206,7 @@ TEST_F(VariantSearchTest, SortsStablyAndKeepsTheNBest) {
                    [](const Variant& a, const Variant& b) { return a.score > b.score; });
 
   const FindResult all = FindVariants(histogram, Params(3, 2), hooks);
-  ASSERT_EQ(all.status, kStatusDone);
+  ASSERT_EQ(all.status, EngineStatus::kDone);
   EXPECT_EQ(all.variants, want);
   EXPECT_EQ(all.variants.front().chain, std::vector<int>{kW2K});
 
