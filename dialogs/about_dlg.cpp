@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 #include "dialogs/dialog_units.h"
 #include "dialogs/url_static.h"
@@ -21,7 +22,10 @@ QLabel* MakeStatic(QWidget* parent, const QString& text, const QRect& where) {
   auto* label = new QLabel(text, parent);
   label->setTextFormat(Qt::PlainText);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  label->setGeometry(where);
+  // Never narrower than its text: the dialog font may be wider than the layout assumed.
+  QRect fitted = where;
+  fitted.setWidth(std::max(where.width(), label->fontMetrics().horizontalAdvance(text) + 2));
+  label->setGeometry(fitted);
   return label;
 }
 
@@ -79,11 +83,13 @@ CAboutDlg::CAboutDlg(LinkOpener& opener, MessageBoxes& boxes, QWidget* parent) :
       const int noticeEnd = notice->x() + notice->fontMetrics().horizontalAdvance(notice->text());
       link->move(noticeEnd + du.X(4), link->y());
     }
-    // The box grows when an address is longer than its place.
-    if (link->geometry().right() + du.X(6) > width()) {
-      setFixedSize(link->geometry().right() + du.X(6), height());
-    }
   }
+  // The box grows when a text or an address is longer than its place.
+  int right = width();
+  for (const QLabel* label : findChildren<QLabel*>()) {
+    right = std::max(right, label->geometry().right() + du.X(6));
+  }
+  setFixedSize(right, height());
   ok->move((width() - ok->width()) / 2, ok->y());
   ok->setFocus();
 }
