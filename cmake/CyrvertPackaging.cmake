@@ -59,8 +59,8 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "explain the damage and opens the repaired text in a new window. It also"
   "converts by hand, imports and exports UTF-7, UTF-8, Quoted-Printable,"
   "base64 and uuencode, and decodes the clipboard. The package holds the"
-  "editor, the command-line tool cyrvert-cli and txtassoc, which gives the"
-  ".txt association back."
+  "editor, the command-line tool cyrvert-cli, and txtassoc, which gives"
+  "back the association of plain-text files."
 )
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
