@@ -9,23 +9,15 @@
 
 namespace cyrvert {
 
-namespace {
-CCyrvertApp* g_theApp = nullptr;  // the one application object, set while it lives
-}  // namespace
-
 CCyrvertApp::CCyrvertApp(ProfileStore& store, MessageBoxes& boxes, DocumentPrompts& prompts)
     : m_store(store), m_boxes(boxes), m_prompts(prompts) {
-  g_theApp = this;
   m_quitTimer.setInterval(20);
   connect(&m_quitTimer, &QTimer::timeout, this, &CCyrvertApp::TryDeferredQuit);
 }
 
 CCyrvertApp::~CCyrvertApp() {
   if (m_pMainFrame) delete m_pMainFrame.data();
-  if (g_theApp == this) g_theApp = nullptr;
 }
-
-CCyrvertApp* CCyrvertApp::Instance() { return g_theApp; }
 
 CMainFrame* CCyrvertApp::MainFrame() const { return m_pMainFrame.data(); }
 

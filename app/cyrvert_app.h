@@ -25,9 +25,6 @@ class CCyrvertApp : public QObject, public AppServices {
   CCyrvertApp(ProfileStore& store, MessageBoxes& boxes, DocumentPrompts& prompts);
   ~CCyrvertApp() override;
 
-  // The application object of the process, or null when there is none.
-  static CCyrvertApp* Instance();
-
   // Start-up: settings, main frame, command line (`arguments` without the program name).
   // False when the program should end at once.
   bool InitInstance(const QStringList& arguments);

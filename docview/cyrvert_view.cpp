@@ -34,6 +34,14 @@ std::unique_ptr<QPrinter> MakeDocumentPrinter() {
 
 CCyrvertView::CCyrvertView(CCyrvertDoc* document, QWidget* parent)
     : QsciScintilla(parent), m_pDocument(document) {
+  // Plain text needs no style byte per character: a document without them holds a big text
+  // in about half the memory. Document settings (code page, line ends) follow the switch.
+  const auto styleless =
+      SendScintilla(SCI_CREATEDOCUMENT, 0UL, static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE));
+  if (styleless != 0) {
+    SendScintilla(SCI_SETDOCPOINTER, 0UL, static_cast<long>(styleless));
+    SendScintilla(SCI_RELEASEDOCUMENT, 0UL, static_cast<long>(styleless));
+  }
   setUtf8(true);
   setEolMode(QsciScintilla::EolWindows);
   SendScintilla(SCI_SETPASTECONVERTENDINGS, 0UL);
