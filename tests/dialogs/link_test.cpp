@@ -1,13 +1,16 @@
 // Links and the about box: what is opened, the web-page handler fallback, the error texts, and
 // how the controls look, through a fake opener on the offscreen platform.
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
-#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <vector>
 
 #include "dialogs/about_dlg.h"
+#include "dialogs/desktop_link_opener.h"
 #include "dialogs/link_opener.h"
 #include "dialogs/url_static.h"
 #include "tests/fakes/fake_boxes.h"
@@ -54,6 +57,7 @@ class LinkTest : public QObject {
   void emptyTextShowsTheTarget();
   void fitToTextKeepsTheAlignedEdge_data();
   void fitToTextKeepsTheAlignedEdge();
+  void desktopOpenerMapsFailuresToCodes();
   void aboutBoxShowsVersionAndFourLinks();
   void aboutBoxMailLinkOpensMailto();
   void aboutBoxClosesOnOkEnterAndEsc_data();
@@ -218,6 +222,29 @@ void LinkTest::fitToTextKeepsTheAlignedEdge() {
   } else {
     QCOMPARE(after.top(), before.top());
   }
+}
+
+void LinkTest::desktopOpenerMapsFailuresToCodes() {
+  QTemporaryDir dir;
+  QVERIFY(QDir(dir.path()).mkpath("config") && QDir(dir.path()).mkpath("share/applications"));
+  qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
+  qputenv("XDG_CONFIG_DIRS", dir.filePath("config").toUtf8());
+  qputenv("XDG_DATA_HOME", dir.filePath("share").toUtf8());
+  qputenv("XDG_DATA_DIRS", dir.filePath("share").toUtf8());
+  DesktopLinkOpener opener;
+  QCOMPARE(opener.ShellOpen(dir.filePath("missing.html")), kOpenNotFound);
+  QCOMPARE(opener.Start(dir.filePath("missing-program"), {}), kOpenNotFound);
+  QCOMPARE(opener.WebPageHandlerCommand(), std::nullopt);
+
+  QFile entry(dir.filePath("share/applications/web.desktop"));
+  QVERIFY(entry.open(QIODevice::WriteOnly));
+  entry.write("[Desktop Entry]\nType=Application\nName=Web\nExec=web-browser %u\n");
+  entry.close();
+  QFile list(dir.filePath("config/mimeapps.list"));
+  QVERIFY(list.open(QIODevice::WriteOnly));
+  list.write("[Default Applications]\ntext/html=web.desktop\n");
+  list.close();
+  QCOMPARE(opener.WebPageHandlerCommand(), QStringLiteral("web-browser %u"));
 }
 
 void LinkTest::aboutBoxShowsVersionAndFourLinks() {
