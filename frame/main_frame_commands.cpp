@@ -189,6 +189,9 @@ void CMainFrame::ConnectCommands() {
   SetCommandHandler(C::kCloseNonIconised, [this] { OnCloseNonIconised(); });
   SetCommandHandler(C::kContextHelp, [] { QWhatsThis::enterWhatsThisMode(); });
   SetCommandHandler(C::kRestore, [this] { RestoreFromTray(); });
+  SetCommandHandler(C::kTxtAssociation,
+                    [this] { m_app.SetTxtAssociated(!m_app.IsTxtAssociated()); });
+  SetCommandHandler(C::kAppAbout, [this] { OnAppAbout(); });
   if (const QString help = HelpFile(); !help.isEmpty()) {
     auto openHelp = [help] { QDesktopServices::openUrl(QUrl::fromLocalFile(help)); };
     SetCommandHandler(C::kHelpFinder, openHelp);
