@@ -7,6 +7,8 @@
 #include <QMdiArea>
 #include <QScreen>
 
+#include "dialogs/about_dlg.h"
+#include "dialogs/desktop_link_opener.h"
 #include "dialogs/options_dlg.h"
 #include "docview/child_frame.h"
 #include "docview/cyrvert_doc.h"
@@ -185,6 +187,12 @@ void CMainFrame::OnSetFont() {
 }
 
 void CMainFrame::OnStop() { m_bStopRequested = true; }
+
+void CMainFrame::OnAppAbout() {
+  DesktopLinkOpener opener;
+  CAboutDlg dialog(opener, m_app.Boxes(), this);
+  dialog.exec();
+}
 
 void CMainFrame::OnCloseAll() { CloseDocumentWindows(*m_pMdiArea, true); }
 

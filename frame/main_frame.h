@@ -95,6 +95,8 @@ class CMainFrame : public QMainWindow {
   void OnSetFont();
   // Stop: asks a running search to stop.
   void OnStop();
+  // About: the about box, modal.
+  void OnAppAbout();
   // Close All and Close non iconised.
   void OnCloseAll();
   void OnCloseNonIconised();

@@ -193,6 +193,9 @@ void CMainFrame::ConnectCommands() {
   SetCommandHandler(
       C::kCyrvertClipboard, [this] { m_pClipboardWatch->Monitor().DecodeClipboard(); },
       [this] { return !m_bEngineBusy && m_bClipboardHasText; });
+  SetCommandHandler(C::kTxtAssociation,
+                    [this] { m_app.SetTxtAssociated(!m_app.IsTxtAssociated()); });
+  SetCommandHandler(C::kAppAbout, [this] { OnAppAbout(); });
   if (const QString help = HelpFile(); !help.isEmpty()) {
     auto openHelp = [help] { QDesktopServices::openUrl(QUrl::fromLocalFile(help)); };
     SetCommandHandler(C::kHelpFinder, openHelp);

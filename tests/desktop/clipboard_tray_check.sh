@@ -3,15 +3,15 @@
 # clipboard at start is left alone; KOI8-damaged text copied by another program opens a
 # "CyrClip" window whose text, copied back out, is the original; the icon sits in the tray;
 # the tray menu's Exit ends the program.
-#   scripts/desktop-clipboard-check CYRVERT_BIN
+#   clipboard_tray_check.sh CYRVERT_BIN
 # Exits 77 (skipped) when xvfb-run, xclip, xdotool, xwininfo, trayer or python3 is missing.
 set -euo pipefail
-bin=${1:?usage: scripts/desktop-clipboard-check CYRVERT_BIN}
+bin=${1:?usage: clipboard_tray_check.sh CYRVERT_BIN}
 for tool in xvfb-run xclip xdotool xwininfo trayer python3 timeout; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 bin=$(cd "$(dirname "$bin")" && pwd)/$(basename "$bin")
-sample=$(cd "$(dirname "$0")/.." && pwd)/tools/sample-ru.txt
+sample=$(cd "$(dirname "$0")/../.." && pwd)/tools/sample-ru.txt
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
