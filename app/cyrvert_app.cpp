@@ -9,23 +9,15 @@
 
 namespace cyrvert {
 
-namespace {
-CCyrvertApp* g_theApp = nullptr;  // the one application object, set while it lives
-}  // namespace
-
 CCyrvertApp::CCyrvertApp(ProfileStore& store, MessageBoxes& boxes, DocumentPrompts& prompts)
     : m_store(store), m_boxes(boxes), m_prompts(prompts) {
-  g_theApp = this;
   m_quitTimer.setInterval(20);
   connect(&m_quitTimer, &QTimer::timeout, this, &CCyrvertApp::TryDeferredQuit);
 }
 
 CCyrvertApp::~CCyrvertApp() {
   if (m_pMainFrame) delete m_pMainFrame.data();
-  if (g_theApp == this) g_theApp = nullptr;
 }
-
-CCyrvertApp* CCyrvertApp::Instance() { return g_theApp; }
 
 CMainFrame* CCyrvertApp::MainFrame() const { return m_pMainFrame.data(); }
 
@@ -75,7 +67,17 @@ void CCyrvertApp::LoadSettings() { m_settings = cyrvert::LoadSettings(m_store, m
 
 void CCyrvertApp::SaveSettings() { cyrvert::SaveSettings(m_store, m_settings); }
 
-void CCyrvertApp::ReadTxtAssociation() { m_bTxtAssociated = false; }
+void CCyrvertApp::ReadTxtAssociation() { m_bTxtAssociated = m_txtAssociation.IsAssociated(); }
+
+void CCyrvertApp::ApplyTxtAssociation() {
+  // Failures are silent: the check mark shows the wish until the next start reads the file.
+  m_txtAssociation.Apply(m_bTxtAssociated);
+}
+
+void CCyrvertApp::SetTxtAssociated(bool associated) {
+  m_bTxtAssociated = associated;
+  ApplyTxtAssociation();
+}
 
 bool CCyrvertApp::PumpPendingMessages() {
   ++m_nPumpDepth;

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "assoc/txt_association.h"
 #include "frame/app_services.h"
 
 namespace cyrvert {
@@ -24,9 +25,6 @@ class CCyrvertApp : public QObject, public AppServices {
   CCyrvertApp(ProfileStore& store, MessageBoxes& boxes, DocumentPrompts& prompts);
   ~CCyrvertApp() override;
 
-  // The application object of the process, or null when there is none.
-  static CCyrvertApp* Instance();
-
   // Start-up: settings, main frame, command line (`arguments` without the program name).
   // False when the program should end at once.
   bool InitInstance(const QStringList& arguments);
@@ -35,8 +33,10 @@ class CCyrvertApp : public QObject, public AppServices {
   void LoadSettings();
   // Writes the Settings to the profile.
   void SaveSettings() override;
-  // Stand-in until the .txt association lands: reads nothing, leaves the flag off.
+  // Sets m_bTxtAssociated from the user's mimeapps.list.
   void ReadTxtAssociation();
+  // Makes the user's mimeapps.list agree with m_bTxtAssociated.
+  void ApplyTxtAssociation();
 
   // Dispatches waiting events and refreshes the command states; false once the user asked
   // the program to quit, after which the caller abandons its work.
@@ -55,6 +55,7 @@ class CCyrvertApp : public QObject, public AppServices {
   CMainFrame* MainFrame() const;
   Settings& CurrentSettings() override { return m_settings; }
   bool IsTxtAssociated() const override { return m_bTxtAssociated; }
+  void SetTxtAssociated(bool associated) override;
   ProfileStore& Store() override { return m_store; }
   MessageBoxes& Boxes() override { return m_boxes; }
   DocumentPrompts& Prompts() override { return m_prompts; }
@@ -67,6 +68,8 @@ class CCyrvertApp : public QObject, public AppServices {
   // Closes the main window once no long command is running.
   void TryDeferredQuit();
 
+  // The user's mimeapps.list, found from the environment once.
+  TxtAssociation m_txtAssociation{UserMimeAppsPath(XdgDirsFromEnvironment())};
   ProfileStore& m_store;
   MessageBoxes& m_boxes;
   DocumentPrompts& m_prompts;

@@ -229,6 +229,34 @@ TEST_F(VariantSearchTest, AutomaticSensitivityKeepsOnlyItsOwnBest) {
   EXPECT_EQ(found[1], (Variant{{kW2K}, 6}));
 }
 
+// The whole ranked list of two samples at depth 2, sensitivity 2, as literals: the order in
+// which the search tries conversions decides which of the equal scores comes first.
+TEST(FindVariants, RankedListOfFixedSamples) {
+  struct Case {
+    const char* file;
+    std::vector<std::string> want;  // "score (history)", best first
+  };
+  const Case cases[] = {
+      {"koi-win-W2K.txt",
+       {"6 (K2D,D2K)", "6 (D2W,W2D)", "6 (W2D,D2W)", "6 (W2K,K2W)", "6 (K2W,W2K)", "6 (D2I,I2D)",
+        "6 (I2W,W2I)", "6 (W2I,I2W)", "6 (K2I,I2K)", "5 (I2D)",     "5 (D2I)",     "5 (D2K,K2D)",
+        "5 (I2K,K2D)", "5 (I2W,W2D)", "5 (I2D,I2D)", "5 (I2D,D2I)", "5 (D2I,D2I)", "5 (D2W,W2I)",
+        "5 (D2K,K2I)", "5 (I2K,K2I)", "3 (W2I,W2K)", "3 (K2W,I2W)", "3 (W2K,I2K)"}},
+      {"dos-koi-K2D.txt",
+       {"6 (K2W)", "6 (K2D,D2W)", "6 (K2I,I2W)", "5 (K2W,I2D)", "5 (K2W,D2I)", "3 (I2K)",
+        "3 (I2D,D2K)", "3 (I2W,W2K)", "3 (K2I,W2K)", "3 (I2K,I2D)", "3 (I2K,D2I)"}},
+  };
+  for (const Case& c : cases) {
+    RecordingHooks hooks;
+    const FindResult found = FindVariants(HistogramOf(ReadData(c.file)), Params(2, 2), hooks);
+    std::vector<std::string> got;
+    for (const Variant& v : found.variants) {
+      got.push_back(std::to_string(v.score) + " " + VariantHistory(v));
+    }
+    EXPECT_EQ(got, c.want) << c.file;
+  }
+}
+
 TEST(VariantHistory, NamesTheInverseConversions) {
   struct Case {
     std::vector<int> chain;
