@@ -55,6 +55,8 @@ class Output {
   Output(const Output&) = delete;
   Output& operator=(const Output&) = delete;
   void Write(std::string_view bytes);
+  // Writes `bytes` of a slice of input; a short slice (the input is slow) goes out at once.
+  void WriteSlice(std::string_view bytes, std::size_t input_size);
   void Flush();
 
  private:
@@ -77,10 +79,9 @@ class Input {
   Input(const Input&) = delete;
   Input& operator=(const Input&) = delete;
   ~Input();
-  // Replaces `slice` by up to `size` next bytes; false at the end of the input.
+  // Replaces `slice` by up to `size` next bytes (fewer when a pipe has no more yet); false
+  // at the end of the input.
   bool Read(std::string& slice, std::size_t size);
-  // The rest of the input.
-  std::string ReadAll();
   const std::string& path() const { return m_path; }
 
  private:

@@ -285,6 +285,7 @@ int RunDecode(const Invocation& call, Output& out, std::ostream& err) {
   while (!at_end && input.Read(text, kSliceSize)) {
     DecodeByVariant(text.data(), text.size(), best);
     WriteDecoded(out, text, options);
+    if (text.size() < kSliceSize) out.Flush();  // a slow input: keep up with it
   }
   out.Flush();
   err << VariantHistory(best) << '\n';
@@ -304,7 +305,7 @@ int ConvertStream(const std::string& path, Output& out, std::ostream& err, Conve
   }
   do {
     convert(slice);
-    out.Write(slice);
+    out.WriteSlice(slice, slice.size());
   } while (input.Read(slice, kSliceSize));
   return kExitOk;
 }

@@ -44,6 +44,11 @@ void Output::Write(std::string_view bytes) {
   }
 }
 
+void Output::WriteSlice(std::string_view bytes, std::size_t input_size) {
+  Write(bytes);
+  if (input_size < kSliceSize) Flush();
+}
+
 void Output::Flush() {
   // Cleared first, so a failure is not written again on the way out.
   const std::string pending = std::move(m_buffer);
@@ -76,28 +81,18 @@ Input::~Input() {
 
 bool Input::Read(std::string& slice, std::size_t size) {
   slice.resize(size);
-  std::size_t got = 0;
-  // Until the slice is full or the input ends: pipes and special files give less at a
-  // time, and only a read of nothing is the end.
-  while (got < size) {
-    const ssize_t n = ::read(m_nFd, slice.data() + got, size - got);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw InputFailure("cyrvert-cli: cannot read " + Describe(m_path) + ": " +
-                         std::strerror(errno));
-    }
-    if (n == 0) break;
-    got += static_cast<std::size_t>(n);
+  // Whatever one read gives: a pipe gives what has arrived, so output keeps up with a slow
+  // writer. Only a read of nothing is the end, whatever size the file system reported.
+  ssize_t got = 0;
+  do {
+    got = ::read(m_nFd, slice.data(), size);
+  } while (got < 0 && errno == EINTR);
+  if (got < 0) {
+    throw InputFailure("cyrvert-cli: cannot read " + Describe(m_path) + ": " +
+                       std::strerror(errno));
   }
-  slice.resize(got);
+  slice.resize(static_cast<std::size_t>(got));
   return got > 0;
-}
-
-std::string Input::ReadAll() {
-  std::string all;
-  std::string slice;
-  while (Read(slice, kSliceSize)) all += slice;
-  return all;
 }
 
 std::string InputPath(const Invocation& call, std::size_t before) {

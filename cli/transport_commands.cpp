@@ -78,7 +78,7 @@ int Stream(const std::string& path, StreamCoder& coder, Output& out, std::ostrea
   do {
     coded.clear();
     coder.Put(slice, coded);
-    out.Write(coded);
+    out.WriteSlice(coded, slice.size());
   } while (coder.ok() && input.Read(slice, kSliceSize));
   coded.clear();
   coder.Finish(coded);
