@@ -92,6 +92,18 @@ TEST(CliStreaming, ReadsFilesOfUnknownSize) {
   EXPECT_NE(status.find("VmPeak"), std::string::npos) << status;
 }
 
+// Output does not wait for the end of the input: the first line of a slow writer comes
+// through while the writer still sleeps (with seconds to spare).
+TEST(CliStreaming, OutputKeepsUpWithASlowInput) {
+  for (const std::string command : {"export unix", "translate W2K"}) {
+    const ShellRun run =
+        RunBash("{ printf 'first\\r\\n'; sleep 4; printf 'second\\r\\n'; } | " + kCli + " " +
+                command + " | { IFS= read -r -t 3 line && echo early >&2; cat >/dev/null; }");
+    EXPECT_EQ(run.status, 0) << command;
+    EXPECT_EQ(run.err, "early\n") << command;
+  }
+}
+
 // A write that fails stops the command at once with status 5 and the system's reason.
 TEST(CliStreaming, FailedWritesAreReported) {
   struct Case {
