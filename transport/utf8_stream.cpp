@@ -25,14 +25,12 @@ std::size_t Utf8StreamDecoder::Code(std::string_view text, bool last, std::strin
       break;
     }
   }
-  DecodeResult decoded = DecodeUtf8(text.substr(0, cut));
-  if (!decoded.ok()) {
-    // What comes before the bad sequence is good.
-    out.append(DecodeUtf8(text.substr(0, decoded.position)).bytes);
-    Fail(decoded.error, decoded.position);
-    return decoded.position;
+  std::size_t at = 0;
+  const DecodeError error = AppendDecodedUtf8(text.substr(0, cut), out, at);
+  if (error != DecodeError::kNone) {
+    Fail(error, at);
+    return at;
   }
-  out.append(decoded.bytes);
   return cut;
 }
 
