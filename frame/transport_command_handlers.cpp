@@ -1,0 +1,57 @@
+#include "frame/transport_command_handlers.h"
+
+#include <QPointer>
+
+#include "app/cyrvert_app.h"
+#include "dialogs/transport_ui.h"
+#include "docview/cyrvert_view.h"
+#include "engine/commands/transport_command.h"
+#include "frame/command_ids.h"
+#include "frame/engine_commands.h"
+#include "frame/main_frame.h"
+
+namespace cyrvert {
+namespace detail {
+namespace {
+
+// Menu item and command.
+struct TransportItem {
+  CommandId item;
+  TransportCommandId command;
+};
+
+constexpr TransportItem kTransportItems[] = {
+    {CommandId::kImportUtf7, TransportCommandId::kImportUtf7},
+    {CommandId::kImportUtf8, TransportCommandId::kImportUtf8},
+    {CommandId::kImportQuotedPrintable, TransportCommandId::kImportQuotedPrintable},
+    {CommandId::kImportBase64, TransportCommandId::kImportBase64},
+    {CommandId::kImportUucode, TransportCommandId::kImportUu},
+    {CommandId::kImportUnix, TransportCommandId::kImportUnix},
+    {CommandId::kImportAuto, TransportCommandId::kImportAuto},
+    {CommandId::kExportUtf7, TransportCommandId::kExportUtf7},
+    {CommandId::kExportUtf8, TransportCommandId::kExportUtf8},
+    {CommandId::kExportQuotedPrintable, TransportCommandId::kExportQuotedPrintable},
+    {CommandId::kExportBase64, TransportCommandId::kExportBase64},
+    {CommandId::kExportUucode, TransportCommandId::kExportUu},
+    {CommandId::kExportUnix, TransportCommandId::kExportUnix},
+};
+
+}  // namespace
+}  // namespace detail
+
+void ConnectTransportCommands(CMainFrame& frame, CCyrvertApp& app) {
+  for (const detail::TransportItem& item : detail::kTransportItems) {
+    frame.SetCommandHandler(item.item, [&frame, &app, command = item.command] {
+      const QPointer<CCyrvertView> view = frame.ActiveView();
+      if (view == nullptr) return;
+      CEngineCommandHost host(app, frame, view);
+      // While the conversion runs the frame counts as busy, so that the clipboard monitor,
+      // the engine commands and closing the program wait; a search under way stays busy.
+      const bool was_busy = frame.m_bEngineBusy;
+      CTransportUi ui(view, [&host, was_busy](bool busy) { host.SetEngineBusy(busy || was_busy); });
+      TransportCommand(command, *view, host, ui);
+    });
+  }
+}
+
+}  // namespace cyrvert
