@@ -11,16 +11,19 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <memory>
 
 #include "app/cyrvert_app.h"
 #include "app/profile_store.h"
 #include "dialogs/import_target_dlg.h"
+#include "dialogs/transport_ui.h"
 #include "dialogs/wait_dlg.h"
 #include "docview/cyrvert_view.h"
 #include "docview/document_prompts.h"
 #include "docview/file_bytes.h"
 #include "frame/command_ids.h"
+#include "frame/engine_commands.h"
 #include "frame/main_frame.h"
 #include "frame/transport_command_handlers.h"
 #include "resources/strings.h"
@@ -241,7 +244,7 @@ void TransportCommandsGuiTest::outputChoiceLeadsToAWindowAFileOrTheCancelMessage
       WhenModal<QFileDialog>(m_frame, [&](QFileDialog* files) {
         QCOMPARE(files->acceptMode(), QFileDialog::AcceptSave);
         files->selectFile(path);
-        files->accept();
+        static_cast<QDialog*>(files)->accept();
       });
     }
     QTest::mouseClick(dlg->Button(button), Qt::LeftButton);
@@ -273,7 +276,7 @@ void TransportCommandsGuiTest::failedSaveNamesTheFileAndTheReason() {
   const QString path = dir.filePath(QStringLiteral("no/such/dir/result.bin"));
   WhenModal<QFileDialog>(m_frame, [&](QFileDialog* files) {
     files->selectFile(path);
-    files->accept();
+    static_cast<QDialog*>(files)->accept();
   });
   RunOn("YWJj", CommandId::kImportBase64);
   QCOMPARE(WindowCount(), 1);
@@ -285,18 +288,25 @@ void TransportCommandsGuiTest::failedSaveNamesTheFileAndTheReason() {
 
 void TransportCommandsGuiTest::minimisedMainWindowRunsWithoutTheWaitWindow() {
   m_app->m_settings.Import = 1;
+  m_source->PutViewText("a\nb\n");
   m_frame->showMinimized();
+  QVERIFY(m_frame->isMinimized());
+  // A minimised frame has no active window for the menu: run the command as its item does.
+  CEngineCommandHost host(*m_app, *m_frame, m_source);
+  CTransportUi ui(m_source);
   bool waited = false;
   QTimer probe;
   probe.setInterval(1);
-  connect(&probe, &QTimer::timeout, this,
-          [&] { waited = waited || !m_frame->findChildren<CWaitDlg*>().isEmpty(); });
+  connect(&probe, &QTimer::timeout, this, [&] { waited = waited || ui.WaitWindow() != nullptr; });
   probe.start();
-  RunOn("a\nb\n", CommandId::kImportUnix);
+  QCOMPARE(TransportCommand(TransportCommandId::kImportUnix, *m_source, host, ui),
+           TransportStatus::kDone);
   probe.stop();
   QVERIFY(!waited);
   QCOMPARE(WindowCount(), 2);
-  QVERIFY(m_frame->ActiveView()->GetViewText() == "a\r\nb\r\n");
+  const auto views = m_frame->findChildren<CCyrvertView*>();
+  QVERIFY(std::any_of(views.begin(), views.end(),
+                      [](CCyrvertView* view) { return view->GetViewText() == "a\r\nb\r\n"; }));
 }
 
 void TransportCommandsGuiTest::decodeErrorAndAutoOnlyShowTheirMessage() {
