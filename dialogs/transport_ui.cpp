@@ -1,5 +1,6 @@
 #include "dialogs/transport_ui.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <cerrno>
@@ -32,8 +33,7 @@ std::string_view SaveErrorText(SaveError error) {
 }  // namespace
 }  // namespace detail
 
-CTransportUi::CTransportUi(QWidget* parent, std::function<void(bool)> busy)
-    : m_pParent(parent), m_busy(std::move(busy)) {}
+CTransportUi::CTransportUi(QWidget* parent) : m_pParent(parent) {}
 
 CTransportUi::~CTransportUi() = default;
 
@@ -45,17 +45,23 @@ void CTransportUi::OpenWaitWindow() {
 void CTransportUi::CloseWaitWindow() { m_pWait.reset(); }
 
 void CTransportUi::RunConversion(const std::function<void()>& conversion) {
-  // Told true and false around the run even when the conversion throws.
-  struct BusyScope {
-    const std::function<void(bool)>& busy;
-    explicit BusyScope(const std::function<void(bool)>& b) : busy(b) {
-      if (busy) busy(true);
-    }
-    ~BusyScope() {
-      if (busy) busy(false);
-    }
-  } scope(m_busy);
   RunOnWorkerThread([&conversion] { conversion(); });
+}
+
+std::function<std::string()> CTransportUi::TextReader(DocumentHost& view) {
+  if (auto* editor = dynamic_cast<CCyrvertView*>(&view)) return editor->TextReader();
+  return TransportUi::TextReader(view);
+}
+
+void CTransportUi::PutText(DocumentHost& window, std::string_view text) {
+  auto* editor = dynamic_cast<CCyrvertView*>(&window);
+  if (editor == nullptr) {
+    window.PutViewText(text);
+    return;
+  }
+  // Between slices of a big text the wait window's clip moves on; user input waits.
+  editor->PutViewText(text,
+                      [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
 }
 
 ResultTarget CTransportUi::AskResultTarget() {

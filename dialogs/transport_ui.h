@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QPointer>
-#include <functional>
 #include <memory>
 
 #include "dialogs/wait_dlg.h"
@@ -15,9 +14,9 @@ namespace cyrvert {
 
 class CTransportUi : public TransportUi {
  public:
-  // Dialogs are owned by `parent`, the view that runs the command. `busy` is told true when
-  // a conversion starts and false when it ends, so the caller can hold other work back.
-  explicit CTransportUi(QWidget* parent, std::function<void(bool)> busy = {});
+  // Dialogs are owned by `parent`, the view that runs the command. The caller holds back
+  // whatever could start without user input (clipboard, quitting) until the command returns.
+  explicit CTransportUi(QWidget* parent);
   ~CTransportUi() override;
   CTransportUi(const CTransportUi&) = delete;
   CTransportUi& operator=(const CTransportUi&) = delete;
@@ -25,6 +24,8 @@ class CTransportUi : public TransportUi {
   void OpenWaitWindow() override;
   void CloseWaitWindow() override;
   void RunConversion(const std::function<void()>& conversion) override;
+  std::function<std::string()> TextReader(DocumentHost& view) override;
+  void PutText(DocumentHost& window, std::string_view text) override;
   ResultTarget AskResultTarget() override;
   std::optional<std::string> AskSavePath(std::string_view default_name) override;
   SaveOutcome SaveText(const std::string& path, std::string_view text) override;
@@ -35,7 +36,6 @@ class CTransportUi : public TransportUi {
 
  private:
   QPointer<QWidget> m_pParent;
-  std::function<void(bool)> m_busy;
   std::unique_ptr<CWaitDlg> m_pWait;
 };
 

@@ -85,7 +85,17 @@ std::string CCyrvertView::GetViewText() const {
   return Utf8ToBytes(std::string_view(text, length));
 }
 
-void CCyrvertView::PutViewText(std::string_view text) {
+std::function<std::string()> CCyrvertView::TextReader() const {
+  const auto length = static_cast<std::size_t>(SendScintilla(SCI_GETLENGTH));
+  if (length == 0) return [] { return std::string(); };
+  // Makes the text contiguous here, on the view's thread; the reader then only reads it.
+  const auto* text = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+  return [text, length] { return Utf8ToBytes(std::string_view(text, length)); };
+}
+
+void CCyrvertView::PutViewText(std::string_view text) { PutViewText(text, {}); }
+
+void CCyrvertView::PutViewText(std::string_view text, const std::function<void()>& between_slices) {
   if (isReadOnly()) return;
   // The previous text is not kept for undo, and the text goes in by slices so that a big
   // text is never held twice in UTF-8. Change notices are off meanwhile: their listeners
@@ -99,6 +109,7 @@ void CCyrvertView::PutViewText(std::string_view text) {
   for (std::size_t at = 0; at < text.size(); at += kSlice) {
     const std::string utf8 = BytesToUtf8(text.substr(at, kSlice));
     SendScintilla(SCI_ADDTEXT, static_cast<unsigned long>(utf8.size()), utf8.data());
+    if (between_slices) between_slices();
   }
   SendScintilla(SCI_EMPTYUNDOBUFFER);
   SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);

@@ -26,6 +26,7 @@
 #include "docview/doc_template.h"
 #include "frame/command_table.h"
 #include "frame/engine_commands.h"
+#include "frame/transport_command_handlers.h"
 #include "frame/main_frame.h"
 #include "resources/strings.h"
 
@@ -184,6 +185,8 @@ void CMainFrame::ConnectCommands() {
   });
   // Cyrvert, Translate and Set 8-th bit.
   ConnectEngineCommands(*this, m_app);
+  // Import from... and Export to...
+  ConnectTransportCommands(*this, m_app);
 }
 
 std::vector<QMenu*> CMainFrame::BuildMenus(bool documentMenu) {

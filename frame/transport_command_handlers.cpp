@@ -45,10 +45,16 @@ void ConnectTransportCommands(CMainFrame& frame, CCyrvertApp& app) {
       const QPointer<CCyrvertView> view = frame.ActiveView();
       if (view == nullptr) return;
       CEngineCommandHost host(app, frame, view);
-      // While the conversion runs the frame counts as busy, so that the clipboard monitor,
-      // the engine commands and closing the program wait; a search under way stays busy.
-      const bool was_busy = frame.m_bEngineBusy;
-      CTransportUi ui(view, [&host, was_busy](bool busy) { host.SetEngineBusy(busy || was_busy); });
+      // Timers and painting run while the text converts; meanwhile the frame counts as busy,
+      // so that the clipboard monitor and closing the program wait. A search under way,
+      // which may have let this command in, stays busy.
+      struct BusyScope {
+        CEngineCommandHost& host;
+        const bool was_busy;
+        ~BusyScope() { host.SetEngineBusy(was_busy); }
+      } busy{host, frame.m_bEngineBusy};
+      host.SetEngineBusy(true);
+      CTransportUi ui(view);
       TransportCommand(command, *view, host, ui);
     });
   }

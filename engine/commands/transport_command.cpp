@@ -183,26 +183,28 @@ TransportStatus TransportCommand(TransportCommandId id, DocumentHost& view, Comm
   const detail::CommandRule& rule = detail::RuleOf(id);
   detail::WaitWindow wait(ui, !host.IsMinimised());
 
-  std::string text = view.GetViewText();
-  if (text.empty()) {
-    wait.Close();
-    host.ShowMessage(strings::kNoText, strings::kAppTitle, MessageIcon::kStop);
-    return TransportStatus::kNoText;
-  }
+  // The text is taken and converted under the wait window; the copy of the source is freed
+  // before the result is delivered.
+  const std::function<std::string()> read = ui.TextReader(view);
   const std::string title =
       id == TransportCommandId::kExportUu ? detail::TitleInTextCodePage(view.Title()) : "";
-
   ImportResult converted;
+  bool empty = false;
   bool finished = false;
   try {
     ui.RunConversion([&] {
-      converted = detail::Convert(id, text, title);
-      // The copy of the source is done with: free it before the result is delivered.
-      std::string().swap(text);
+      const std::string text = read();
+      empty = text.empty();
+      if (!empty) converted = detail::Convert(id, text, title);
       finished = true;
     });
   } catch (const std::bad_alloc&) {
   } catch (const std::length_error&) {
+  }
+  if (empty) {
+    wait.Close();
+    host.ShowMessage(strings::kNoText, strings::kAppTitle, MessageIcon::kStop);
+    return TransportStatus::kNoText;
   }
   if (!finished) {
     wait.Close();
@@ -252,7 +254,7 @@ TransportStatus TransportCommand(TransportCommandId id, DocumentHost& view, Comm
     host.ShowMessage(strings::kNotEnoughMemory, strings::kAppTitle, MessageIcon::kStop);
     return TransportStatus::kNoMemory;
   }
-  window->PutViewText(converted.result.bytes);
+  ui.PutText(*window, converted.result.bytes);
   std::string().swap(converted.result.bytes);
   window->SetModified(false);
   if (id == TransportCommandId::kImportUu) window->SetTitle(BytesToUtf8(converted.file_name));

@@ -64,6 +64,13 @@ class TransportUi {
   // Runs `conversion` to its end while the wait window keeps moving and no other command can
   // start; an exception it throws comes out of here.
   virtual void RunConversion(const std::function<void()>& conversion) = 0;
+  // A reader of `view`'s whole text that RunConversion's work may call; the view is not
+  // changed while it runs.
+  virtual std::function<std::string()> TextReader(DocumentHost& view) {
+    return [&view] { return view.GetViewText(); };
+  }
+  // Puts `text` into a new window's view.
+  virtual void PutText(DocumentHost& window, std::string_view text) { window.PutViewText(text); }
   // The output-choice dialog: file, new window, or cancelled.
   virtual ResultTarget AskResultTarget() = 0;
   // A Save As dialog proposing `default_name` (UTF-8, may be empty) and asking before it
