@@ -2,10 +2,10 @@
 
 #include <QPointer>
 
-#include "app/cyrvert_app.h"
 #include "dialogs/transport_ui.h"
 #include "docview/cyrvert_view.h"
 #include "engine/commands/transport_command.h"
+#include "frame/app_services.h"
 #include "frame/command_ids.h"
 #include "frame/engine_commands.h"
 #include "frame/main_frame.h"
@@ -39,7 +39,7 @@ constexpr TransportItem kTransportItems[] = {
 }  // namespace
 }  // namespace detail
 
-void ConnectTransportCommands(CMainFrame& frame, CCyrvertApp& app) {
+void ConnectTransportCommands(CMainFrame& frame, AppServices& app) {
   for (const detail::TransportItem& item : detail::kTransportItems) {
     frame.SetCommandHandler(item.item, [&frame, &app, command = item.command] {
       const QPointer<CCyrvertView> view = frame.ActiveView();

@@ -3,11 +3,11 @@
 
 namespace cyrvert {
 
-class CCyrvertApp;
+class AppServices;
 class CMainFrame;
 
 // Gives the frame's import and export commands their handlers; each runs on the whole text
 // of the active view.
-void ConnectTransportCommands(CMainFrame& frame, CCyrvertApp& app);
+void ConnectTransportCommands(CMainFrame& frame, AppServices& app);
 
 }  // namespace cyrvert

@@ -4,9 +4,9 @@
 #include <stdexcept>
 #include <utility>
 
+#include "engine/unicode_codec.h"
 #include "resources/strings.h"
 #include "transport/transport_commands.h"
-#include "transport/utf8.h"
 
 namespace cyrvert {
 namespace detail {
@@ -100,10 +100,7 @@ ImportResult Convert(Id id, std::string_view text, std::string_view title) {
 }
 
 // The document title (UTF-8) in the code page of the text it goes into.
-std::string TitleInTextCodePage(const std::string& title) {
-  DecodeResult bytes = Utf8ToBytes(title);
-  return bytes.ok() ? std::move(bytes.bytes) : title;
-}
+std::string TitleInTextCodePage(const std::string& title) { return kViewCodec.FromUtf8(title); }
 
 // The name a Save As dialog proposes for a decoded file: the last part of the name on the
 // begin line, so that a name holding a path cannot lead the dialog into another folder.
@@ -111,7 +108,7 @@ std::string SuggestedFileName(std::string_view name) {
   const std::size_t slash = name.find_last_of("/\\");
   if (slash != std::string_view::npos) name.remove_prefix(slash + 1);
   if (name == "." || name == "..") return {};
-  return BytesToUtf8(name);
+  return kViewCodec.ToUtf8(name);
 }
 
 // The wait window of one run: shown unless the main window is minimised, closed before any
@@ -257,7 +254,7 @@ TransportStatus TransportCommand(TransportCommandId id, DocumentHost& view, Comm
   ui.PutText(*window, converted.result.bytes);
   std::string().swap(converted.result.bytes);
   window->SetModified(false);
-  if (id == TransportCommandId::kImportUu) window->SetTitle(BytesToUtf8(converted.file_name));
+  if (id == TransportCommandId::kImportUu) window->SetTitle(kViewCodec.ToUtf8(converted.file_name));
   wait.Close();
   ui.UpdateAllViews(view);
   return TransportStatus::kDone;

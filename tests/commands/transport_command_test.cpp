@@ -4,16 +4,16 @@
 
 #include <new>
 
-#include "fake_transport_ui.h"
 #include "resources/strings.h"
+#include "tests/fakes/fake_transport_ui.h"
 #include "transport/transport_commands.h"
 
 namespace cyrvert {
 namespace {
 
-using testing::FakeDocument;
-using testing::FakeHost;
-using testing::FakeTransportUi;
+using test::FakeDocument;
+using test::FakeHost;
+using test::FakeTransportUi;
 using Id = TransportCommandId;
 
 // One command run on `text` with fakes all round.
@@ -32,9 +32,9 @@ struct CommandRun {
     return status;
   }
   // The one message shown, or an empty one.
-  testing::ShownMessage Message() const {
+  test::ShownMessage Message() const {
     EXPECT_EQ(host.m_messages.size(), 1U);
-    return host.m_messages.empty() ? testing::ShownMessage{} : host.m_messages[0];
+    return host.m_messages.empty() ? test::ShownMessage{} : host.m_messages[0];
   }
 
   FakeHost host;
@@ -50,7 +50,7 @@ TEST(TransportCommand, EachCommandPutsItsConversionInOneUnmodifiedWindow) {
     std::string in;
     std::string want;
   };
-  const std::string prose = testing::RussianSample();
+  const std::string prose = test::RussianSample();
   const Case cases[] = {
       {Id::kImportUtf7, "Hi +BB8EQAQ4BDIENQRC-", "Hi \xCF\xF0\xE8\xE2\xE5\xF2"},
       {Id::kImportUtf8, "\xD0\x9F\xD1\x80 ok", "\xCF\xF0 ok"},
