@@ -139,6 +139,8 @@ class PauseProbe {
     m_last_tick = 0;
     m_last_frame = -1;
     m_frames = -1;
+    m_stall = 0;
+    m_frame_gap = 0;
     m_timer.start();
   }
   void Stop() { m_timer.stop(); }

@@ -59,9 +59,12 @@ void CTransportUi::PutText(DocumentHost& window, std::string_view text) {
     window.PutViewText(text);
     return;
   }
-  // Between slices of a big text the wait window's clip moves on; user input waits.
+  // Between slices of a big text the wait window's clip moves on; user input waits. The
+  // half-filled view is not painted meanwhile.
+  editor->setUpdatesEnabled(false);
   editor->PutViewText(text,
                       [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+  editor->setUpdatesEnabled(true);
 }
 
 ResultTarget CTransportUi::AskResultTarget() {
