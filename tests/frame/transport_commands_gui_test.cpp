@@ -162,12 +162,15 @@ void TransportCommandsGuiTest::base64ImportOpensTheBytesUnderTheWaitWindow() {
   const std::string body = EncodeBase64(bytes);
   bool waited = false;
   bool clip_played = false;
+  bool others_held = true;  // while the wait window shows, nothing else may start
   QTimer probe;
   probe.setInterval(1);
   connect(&probe, &QTimer::timeout, this, [&] {
     for (CWaitDlg* wait : m_frame->findChildren<CWaitDlg*>()) {
       waited = waited || wait->isVisible();
       clip_played = clip_played || wait->Animation()->IsPlaying();
+      others_held = others_held && m_frame->m_bEngineBusy &&
+                    !m_frame->Action(CommandId::kCyrvert)->isEnabled();
     }
   });
   probe.start();
@@ -183,6 +186,7 @@ void TransportCommandsGuiTest::base64ImportOpensTheBytesUnderTheWaitWindow() {
   QVERIFY(m_boxes->texts.empty());
   QVERIFY(waited);
   QVERIFY(clip_played);
+  QVERIFY(others_held);
   QVERIFY(m_frame->findChildren<CWaitDlg*>().isEmpty());
   QVERIFY(!m_frame->m_bEngineBusy);
 }
