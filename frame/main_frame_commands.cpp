@@ -26,8 +26,8 @@
 #include "frame/app_services.h"
 #include "frame/command_table.h"
 #include "frame/engine_commands.h"
-#include "frame/transport_command_handlers.h"
 #include "frame/main_frame.h"
+#include "frame/transport_command_handlers.h"
 #include "resources/strings.h"
 
 namespace cyrvert {
