@@ -143,7 +143,12 @@ class PauseProbe {
     m_frame_gap = 0;
     m_timer.start();
   }
-  void Stop() { m_timer.stop(); }
+  // Ends a run: the clip's last frame counts until now, when its window is gone.
+  void Stop() {
+    m_timer.stop();
+    if (m_last_frame >= 0)
+      m_frame_gap = std::max(m_frame_gap, m_clock.nsecsElapsed() - m_last_frame);
+  }
   double LongestStallMs() const { return static_cast<double>(m_stall) / 1e6; }
   double LongestFrameGapMs() const { return static_cast<double>(m_frame_gap) / 1e6; }
 
@@ -154,11 +159,10 @@ class PauseProbe {
     m_last_tick = now;
     const cyrvert::CWaitDlg* wait = m_ui.WaitWindow();
     if (wait == nullptr) return;
+    // The first sight of the window counts as its first frame.
     const int frames = wait->Animation()->FramesShown();
     if (frames != m_frames) {
-      if (m_last_frame >= 0 && m_frames >= 0) {
-        m_frame_gap = std::max(m_frame_gap, now - m_last_frame);
-      }
+      if (m_last_frame >= 0) m_frame_gap = std::max(m_frame_gap, now - m_last_frame);
       m_frames = frames;
       m_last_frame = now;
     }

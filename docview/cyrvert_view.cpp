@@ -95,7 +95,12 @@ void CCyrvertView::PutViewText(std::string_view text, const std::function<void()
   SendScintilla(SCI_SETMODEVENTMASK, 0UL);
   SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
   SendScintilla(SCI_CLEARALL);
-  SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(kViewCodec.Utf8Size(text)) + 1UL);
+  std::size_t utf8_size = 0;
+  for (std::size_t at = 0; at < text.size(); at += kSlice) {
+    utf8_size += kViewCodec.Utf8Size(text.substr(at, kSlice));
+    if (between_slices) between_slices();
+  }
+  SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(utf8_size) + 1UL);
   for (std::size_t at = 0; at < text.size(); at += kSlice) {
     const std::string utf8 = kViewCodec.ToUtf8(text.substr(at, kSlice));
     SendScintilla(SCI_ADDTEXT, static_cast<unsigned long>(utf8.size()), utf8.data());
