@@ -205,9 +205,9 @@ struct Fixture {
     const auto status = cyrvert::TransportCommand(id, *source->GetActiveView(), host, ui);
     const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
     if (probe != nullptr) probe->Stop();
-    if (status != cyrvert::TransportStatus::kDone) {
+    if (status != cyrvert::EngineStatus::kDone) {
       std::fprintf(stderr, "command failed: %s\n",
-                   std::string(cyrvert::TransportStatusName(status)).c_str());
+                   std::string(cyrvert::EngineStatusName(status)).c_str());
     }
     if (close) CloseActiveResult(source);
     return seconds;

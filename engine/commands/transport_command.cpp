@@ -150,32 +150,12 @@ ResultTarget TargetFromSetting(int import, TransportUi& ui) {
 }  // namespace
 }  // namespace detail
 
-std::string_view TransportStatusName(TransportStatus status) {
-  switch (status) {
-    case TransportStatus::kDone:
-      return "done";
-    case TransportStatus::kNoText:
-      return "no text";
-    case TransportStatus::kDecodeFailed:
-      return "decode failed";
-    case TransportStatus::kCancelled:
-      return "cancelled";
-    case TransportStatus::kSaveFailed:
-      return "save failed";
-    case TransportStatus::kNoMemory:
-      return "no memory";
-    case TransportStatus::kNotImplemented:
-      return "not implemented";
-  }
-  return "unknown";
-}
-
-TransportStatus TransportCommand(TransportCommandId id, DocumentHost& view, CommandHost& host,
-                                 TransportUi& ui) {
+EngineStatus TransportCommand(TransportCommandId id, DocumentHost& view, CommandHost& host,
+                              TransportUi& ui) {
   if (id == TransportCommandId::kImportAuto) {
     host.ShowMessage(strings::kNotImplemented, strings::kNotImplementedCaption,
                      MessageIcon::kExclamation);
-    return TransportStatus::kNotImplemented;
+    return EngineStatus::kNotImplemented;
   }
   const detail::CommandRule& rule = detail::RuleOf(id);
   detail::WaitWindow wait(ui, !host.IsMinimised());
@@ -201,17 +181,17 @@ TransportStatus TransportCommand(TransportCommandId id, DocumentHost& view, Comm
   if (empty) {
     wait.Close();
     host.ShowMessage(strings::kNoText, strings::kAppTitle, MessageIcon::kStop);
-    return TransportStatus::kNoText;
+    return EngineStatus::kNoText;
   }
   if (!finished) {
     wait.Close();
     host.ShowMessage(strings::kNotEnoughMemory, strings::kAppTitle, MessageIcon::kStop);
-    return TransportStatus::kNoMemory;
+    return EngineStatus::kNoMemory;
   }
   if (!converted.result.ok()) {
     wait.Close();
     host.ShowMessage(rule.error, rule.error_caption, MessageIcon::kStop);
-    return TransportStatus::kDecodeFailed;
+    return EngineStatus::kDecodeFailed;
   }
 
   ResultTarget target = ResultTarget::kNewWindow;
@@ -225,7 +205,7 @@ TransportStatus TransportCommand(TransportCommandId id, DocumentHost& view, Comm
   const auto cancelled = [&] {
     wait.Close();
     host.ShowMessage(rule.cancel, rule.cancel_caption, MessageIcon::kStop);
-    return TransportStatus::kCancelled;
+    return EngineStatus::kCancelled;
   };
   if (target == ResultTarget::kCancelled) return cancelled();
 
@@ -240,16 +220,16 @@ TransportStatus TransportCommand(TransportCommandId id, DocumentHost& view, Comm
       std::string message(strings::kSaveResultFailed);
       message.append("\n").append(*path).append("\n").append(saved.reason);
       host.ShowMessage(message, strings::kAppTitle, MessageIcon::kStop);
-      return TransportStatus::kSaveFailed;
+      return EngineStatus::kSaveFailed;
     }
-    return TransportStatus::kDone;
+    return EngineStatus::kDone;
   }
 
   DocumentHost* window = host.OpenNewDocumentWindow();
   if (window == nullptr) {
     wait.Close();
     host.ShowMessage(strings::kNotEnoughMemory, strings::kAppTitle, MessageIcon::kStop);
-    return TransportStatus::kNoMemory;
+    return EngineStatus::kNoMemory;
   }
   ui.PutText(*window, converted.result.bytes);
   std::string().swap(converted.result.bytes);
@@ -257,7 +237,7 @@ TransportStatus TransportCommand(TransportCommandId id, DocumentHost& view, Comm
   if (id == TransportCommandId::kImportUu) window->SetTitle(kViewCodec.ToUtf8(converted.file_name));
   wait.Close();
   ui.UpdateAllViews(view);
-  return TransportStatus::kDone;
+  return EngineStatus::kDone;
 }
 
 }  // namespace cyrvert

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "engine/commands/command_host.h"
+#include "engine/engine_status.h"
 
 namespace cyrvert {
 
@@ -32,20 +33,6 @@ enum class TransportCommandId {
 
 // Where a result goes, as the output-choice dialog and the Import setting say.
 enum class ResultTarget : int { kCancelled = -1, kFile = 0, kNewWindow = 1 };
-
-// How a command ended.
-enum class TransportStatus {
-  kDone,            // the result is in a new window or in the file
-  kNoText,          // the view was empty
-  kDecodeFailed,    // the text is not in the command's encoding
-  kCancelled,       // the user or the Import setting cancelled the delivery
-  kSaveFailed,      // the chosen file could not be written
-  kNoMemory,        // no memory for the conversion or no window for its result
-  kNotImplemented,  // "&Auto...", which only says so
-};
-
-// A short English name of `status`, for logs and test output.
-std::string_view TransportStatusName(TransportStatus status);
 
 // The outcome of writing a result to a file: empty `reason` when all was written.
 struct SaveOutcome {
@@ -82,9 +69,10 @@ class TransportUi {
   virtual void UpdateAllViews(DocumentHost& source) = 0;
 };
 
-// Runs command `id` on the whole text of `view`. The source view is never changed; every
-// failure has been shown in a message box by the time this returns.
-TransportStatus TransportCommand(TransportCommandId id, DocumentHost& view, CommandHost& host,
-                                 TransportUi& ui);
+// Runs command `id` on the whole text of `view`; kDone once the result is in a new window
+// or in the file. The source view is never changed; every failure has been shown in a
+// message box by the time this returns.
+EngineStatus TransportCommand(TransportCommandId id, DocumentHost& view, CommandHost& host,
+                              TransportUi& ui);
 
 }  // namespace cyrvert

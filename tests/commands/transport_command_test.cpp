@@ -21,9 +21,9 @@ struct CommandRun {
   explicit CommandRun(std::string text, std::string title = "Cyrvert1")
       : doc(std::move(text), std::move(title)), ui(host) {}
 
-  TransportStatus operator()(Id id) {
+  EngineStatus operator()(Id id) {
     const std::string before = doc.m_text;
-    const TransportStatus status = TransportCommand(id, doc, host, ui);
+    const EngineStatus status = TransportCommand(id, doc, host, ui);
     // Whatever happened: the source is untouched, and the wait window never stood over a
     // message or dialog and is gone.
     EXPECT_EQ(doc.m_text, before);
@@ -74,7 +74,7 @@ TEST(TransportCommand, EachCommandPutsItsConversionInOneUnmodifiedWindow) {
     run.host.m_settings.Import = 1;
     run.ui.m_target = ResultTarget::kNewWindow;  // the UTF-8 export asks every time
 
-    EXPECT_EQ(run(c.id), TransportStatus::kDone);
+    EXPECT_EQ(run(c.id), EngineStatus::kDone);
 
     ASSERT_EQ(run.host.m_windows.size(), 1U);
     EXPECT_EQ(run.host.Window(0).m_text, c.want);
@@ -93,7 +93,7 @@ TEST(TransportCommand, ImportSettingChoosesWhereMimeImportsGo) {
     ResultTarget answer;               // the output-choice dialog's answer, when asked
     std::optional<std::string> path;   // the Save As dialog's answer
     std::vector<std::string> dialogs;  // dialogs shown, in order
-    TransportStatus status;
+    EngineStatus status;
     bool window;
     bool file;
   };
@@ -103,23 +103,16 @@ TEST(TransportCommand, ImportSettingChoosesWhereMimeImportsGo) {
        ResultTarget::kNewWindow,
        "/tmp/x",
        {"ask path"},
-       TransportStatus::kDone,
+       EngineStatus::kDone,
        false,
        true},
-      {"1: window at once",
-       1,
-       ResultTarget::kFile,
-       "/tmp/x",
-       {},
-       TransportStatus::kDone,
-       true,
-       false},
+      {"1: window at once", 1, ResultTarget::kFile, "/tmp/x", {}, EngineStatus::kDone, true, false},
       {"2: asked, file",
        2,
        ResultTarget::kFile,
        "/tmp/x",
        {"ask target", "ask path"},
-       TransportStatus::kDone,
+       EngineStatus::kDone,
        false,
        true},
       {"2: asked, window",
@@ -127,7 +120,7 @@ TEST(TransportCommand, ImportSettingChoosesWhereMimeImportsGo) {
        ResultTarget::kNewWindow,
        "/tmp/x",
        {"ask target"},
-       TransportStatus::kDone,
+       EngineStatus::kDone,
        true,
        false},
       {"2: asked, cancelled",
@@ -135,7 +128,7 @@ TEST(TransportCommand, ImportSettingChoosesWhereMimeImportsGo) {
        ResultTarget::kCancelled,
        "/tmp/x",
        {"ask target"},
-       TransportStatus::kCancelled,
+       EngineStatus::kCancelled,
        false,
        false},
       {"0: Save As cancelled",
@@ -143,7 +136,7 @@ TEST(TransportCommand, ImportSettingChoosesWhereMimeImportsGo) {
        ResultTarget::kNewWindow,
        std::nullopt,
        {"ask path"},
-       TransportStatus::kCancelled,
+       EngineStatus::kCancelled,
        false,
        false},
       {"2: file, Save As cancelled",
@@ -151,7 +144,7 @@ TEST(TransportCommand, ImportSettingChoosesWhereMimeImportsGo) {
        ResultTarget::kFile,
        std::nullopt,
        {"ask target", "ask path"},
-       TransportStatus::kCancelled,
+       EngineStatus::kCancelled,
        false,
        false},
       {"3: out of range",
@@ -159,7 +152,7 @@ TEST(TransportCommand, ImportSettingChoosesWhereMimeImportsGo) {
        ResultTarget::kFile,
        "/tmp/x",
        {},
-       TransportStatus::kCancelled,
+       EngineStatus::kCancelled,
        false,
        false},
       {"-1: out of range",
@@ -167,7 +160,7 @@ TEST(TransportCommand, ImportSettingChoosesWhereMimeImportsGo) {
        ResultTarget::kFile,
        "/tmp/x",
        {},
-       TransportStatus::kCancelled,
+       EngineStatus::kCancelled,
        false,
        false},
   };
@@ -198,7 +191,7 @@ TEST(TransportCommand, ImportSettingChoosesWhereMimeImportsGo) {
       } else {
         EXPECT_TRUE(run.ui.m_files.empty());
       }
-      if (c.status == TransportStatus::kCancelled) {
+      if (c.status == EngineStatus::kCancelled) {
         const auto message = run.Message();
         EXPECT_EQ(message.text, strings::kImportCanceled);
         EXPECT_EQ(message.caption, strings::kImportCanceledCaption);
@@ -215,13 +208,13 @@ TEST(TransportCommand, Utf8ExportAlwaysAsksAndHasItsOwnCancelMessage) {
     int import;
     ResultTarget answer;
     std::optional<std::string> path;
-    TransportStatus status;
+    EngineStatus status;
   };
   const Case cases[] = {
-      {1, ResultTarget::kCancelled, "/tmp/x", TransportStatus::kCancelled},
-      {0, ResultTarget::kNewWindow, "/tmp/x", TransportStatus::kDone},
-      {7, ResultTarget::kFile, "/tmp/x", TransportStatus::kDone},
-      {2, ResultTarget::kFile, std::nullopt, TransportStatus::kCancelled},
+      {1, ResultTarget::kCancelled, "/tmp/x", EngineStatus::kCancelled},
+      {0, ResultTarget::kNewWindow, "/tmp/x", EngineStatus::kDone},
+      {7, ResultTarget::kFile, "/tmp/x", EngineStatus::kDone},
+      {2, ResultTarget::kFile, std::nullopt, EngineStatus::kCancelled},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.import);
@@ -233,7 +226,7 @@ TEST(TransportCommand, Utf8ExportAlwaysAsksAndHasItsOwnCancelMessage) {
     EXPECT_EQ(run(Id::kExportUtf8), c.status);
 
     EXPECT_EQ(run.ui.m_log.at(3), "ask target");  // wait open, convert, wait close, ask
-    if (c.status == TransportStatus::kCancelled) {
+    if (c.status == EngineStatus::kCancelled) {
       EXPECT_EQ(run.Message().text, strings::kUtf8ExportCanceled);
       EXPECT_EQ(run.Message().caption, strings::kUtf8ExportCanceledCaption);
       EXPECT_TRUE(run.host.m_windows.empty());
@@ -265,7 +258,7 @@ TEST(TransportCommand, DecodeErrorsShowTheirMessageAndOpenNothing) {
     CommandRun run(c.in);
     run.host.m_settings.Import = 2;
 
-    EXPECT_EQ(run(c.id), TransportStatus::kDecodeFailed);
+    EXPECT_EQ(run(c.id), EngineStatus::kDecodeFailed);
 
     const auto message = run.Message();
     EXPECT_EQ(message.text, c.text);
@@ -283,7 +276,7 @@ TEST(TransportCommand, EmptyViewSaysSoForEveryCommand) {
         Id::kImportUu, Id::kImportUnix, Id::kExportUtf7, Id::kExportUtf8,
         Id::kExportQuotedPrintable, Id::kExportBase64, Id::kExportUu, Id::kExportUnix}) {
     CommandRun run("");
-    EXPECT_EQ(run(id), TransportStatus::kNoText);
+    EXPECT_EQ(run(id), EngineStatus::kNoText);
     EXPECT_EQ(run.Message().text, strings::kNoText);
     EXPECT_EQ(run.Message().caption, strings::kAppTitle);
     EXPECT_TRUE(run.host.m_windows.empty());
@@ -295,7 +288,7 @@ TEST(TransportCommand, MinimisedMainWindowShowsNoWaitWindow) {
   run.host.m_minimised = true;
   run.host.m_settings.Import = 1;
 
-  EXPECT_EQ(run(Id::kImportBase64), TransportStatus::kDone);
+  EXPECT_EQ(run(Id::kImportBase64), EngineStatus::kDone);
 
   EXPECT_EQ(run.ui.m_wait_windows, 0);
   EXPECT_EQ(run.host.Window(0).m_text, "\xCF\xF0\xE8\xE2\xE5\xF2");
@@ -321,7 +314,7 @@ TEST(TransportCommand, UudecodeNamesTheWindowAndProposesTheFileName) {
     for (const int import : {0, 1}) {
       CommandRun run(in);
       run.host.m_settings.Import = import;
-      EXPECT_EQ(run(Id::kImportUu), TransportStatus::kDone);
+      EXPECT_EQ(run(Id::kImportUu), EngineStatus::kDone);
       if (import == 1) {
         EXPECT_EQ(run.host.Window(0).m_title, c.title);
         EXPECT_FALSE(run.host.Window(0).m_modified);
@@ -339,7 +332,7 @@ TEST(TransportCommand, UudecodeNamesTheWindowAndProposesTheFileName) {
 
 TEST(TransportCommand, UuencodeWritesTheTitleInTheTextsCodePage) {
   CommandRun run("abc", "Письмо.txt");
-  EXPECT_EQ(run(Id::kExportUu), TransportStatus::kDone);
+  EXPECT_EQ(run(Id::kExportUu), EngineStatus::kDone);
   EXPECT_NE(run.host.Window(0).m_text.find("begin 644 \xCF\xE8\xF1\xFC\xEC\xEE.txt\r\n"),
             std::string::npos);
 }
@@ -350,7 +343,7 @@ TEST(TransportCommand, SaveFailureNamesTheFileAndTheReason) {
   run.ui.m_path = "/no/such/dir/out.txt";
   run.ui.m_save_failure = "No such file or directory";
 
-  EXPECT_EQ(run(Id::kImportBase64), TransportStatus::kSaveFailed);
+  EXPECT_EQ(run(Id::kImportBase64), EngineStatus::kSaveFailed);
 
   const auto message = run.Message();
   EXPECT_EQ(message.text, std::string(strings::kSaveResultFailed) +
@@ -367,14 +360,14 @@ struct NoWindowHost : FakeHost {
 TEST(TransportCommand, NoMemoryForTheConversionOrTheWindow) {
   CommandRun run("\xCF\xF0");
   run.ui.m_fail_conversion = [] { throw std::bad_alloc(); };
-  EXPECT_EQ(run(Id::kExportBase64), TransportStatus::kNoMemory);
+  EXPECT_EQ(run(Id::kExportBase64), EngineStatus::kNoMemory);
   EXPECT_EQ(run.Message().text, strings::kNotEnoughMemory);
   EXPECT_TRUE(run.host.m_windows.empty());
 
   NoWindowHost host;
   FakeTransportUi ui(host);
   FakeDocument doc("\xCF\xF0", "Cyrvert1");
-  EXPECT_EQ(TransportCommand(Id::kExportBase64, doc, host, ui), TransportStatus::kNoMemory);
+  EXPECT_EQ(TransportCommand(Id::kExportBase64, doc, host, ui), EngineStatus::kNoMemory);
   ASSERT_EQ(host.m_messages.size(), 1U);
   EXPECT_EQ(host.m_messages[0].text, strings::kNotEnoughMemory);
   EXPECT_EQ(ui.m_shown_over_wait, 0);
@@ -383,7 +376,7 @@ TEST(TransportCommand, NoMemoryForTheConversionOrTheWindow) {
 
 TEST(TransportCommand, AutoOnlySaysSorry) {
   CommandRun run("anything");
-  EXPECT_EQ(run(Id::kImportAuto), TransportStatus::kNotImplemented);
+  EXPECT_EQ(run(Id::kImportAuto), EngineStatus::kNotImplemented);
   const auto message = run.Message();
   EXPECT_EQ(message.text, strings::kNotImplemented);
   EXPECT_EQ(message.caption, strings::kNotImplementedCaption);

@@ -288,7 +288,7 @@ void TransportCommandsGuiTest::minimisedMainWindowRunsWithoutTheWaitWindow() {
   connect(&probe, &QTimer::timeout, this, [&] { waited = waited || ui.WaitWindow() != nullptr; });
   probe.start();
   QCOMPARE(TransportCommand(TransportCommandId::kImportUnix, *m_source, host, ui),
-           TransportStatus::kDone);
+           EngineStatus::kDone);
   probe.stop();
   QVERIFY(!waited);
   QCOMPARE(WindowCount(), 2);
