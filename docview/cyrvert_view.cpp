@@ -10,6 +10,8 @@
 #include <QMimeData>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <new>
+#include <optional>
 #include <vector>
 
 #include "docview/byte_mapping.h"
@@ -54,6 +56,17 @@ CCyrvertView::CCyrvertView(CCyrvertDoc* document, QWidget* parent)
   setMarginWidth(0, 0);
   setMarginWidth(1, 0);
   setWrapMode(QsciScintilla::WrapNone);
+  // The toolkit turns every notice of inserted or deleted text into an accessibility event
+  // that counts the characters from the start of the text: each keystroke would cost the
+  // whole text. Only the notices sent before a change are asked for; they carry no such work
+  // and still tell of every edit, undo and redo.
+  SendScintilla(SCI_SETMODEVENTMASK,
+                static_cast<unsigned long>(SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
+  connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &CCyrvertView::OnTextAboutToChange);
+  // The toolkit also works out the caret's column after every change of position, counting
+  // from the start of the line: in a text of one long line every keystroke would cost the
+  // line. Nothing here uses that column.
+  disconnect(this, SIGNAL(SCN_UPDATEUI(int)), this, SLOT(handleUpdateUI(int)));
   for (QsciCommand* command : standardCommands()->commands()) {
     if (IsFrameShortcut(command->key())) command->setKey(0);
     if (IsFrameShortcut(command->alternateKey())) command->setAlternateKey(0);
@@ -85,27 +98,56 @@ std::string CCyrvertView::GetViewText() const {
   return Utf8ToBytes(std::string_view(text, length));
 }
 
-void CCyrvertView::PutViewText(std::string_view text) {
-  if (isReadOnly()) return;
+bool CCyrvertView::PutViewText(std::string_view text) {
+  if (isReadOnly()) return false;
   // The previous text is not kept for undo, and the text goes in by slices so that a big
-  // text is never held twice in UTF-8. Change notices are off meanwhile: their listeners
-  // copy each inserted slice and count characters from the start of the text.
+  // text is never held twice in UTF-8. The room is taken first: when memory runs out there,
+  // the editor is left untouched by the failure.
   constexpr std::size_t kSlice = 1 << 20;
-  const auto event_mask = static_cast<unsigned long>(SendScintilla(SCI_GETMODEVENTMASK));
-  SendScintilla(SCI_SETMODEVENTMASK, 0UL);
   SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
   SendScintilla(SCI_CLEARALL);
-  SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(Utf8Size(text)) + 1UL);
-  for (std::size_t at = 0; at < text.size(); at += kSlice) {
-    const std::string utf8 = BytesToUtf8(text.substr(at, kSlice));
-    SendScintilla(SCI_ADDTEXT, static_cast<unsigned long>(utf8.size()), utf8.data());
+  const std::size_t size = Utf8Size(text);
+  // Room for the control's text and style buffers and one slice, asked for first: the control
+  // is not left sound when memory runs out inside it.
+  bool whole = HasRoomFor(2 * size + 2 * kSlice);
+  try {
+    if (whole) SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(size) + 1UL);
+    for (std::size_t at = 0; at < text.size() && whole; at += kSlice) {
+      const std::string utf8 = BytesToUtf8(text.substr(at, kSlice));
+      SendScintilla(SCI_ADDTEXT, static_cast<unsigned long>(utf8.size()), utf8.data());
+      whole = SendScintilla(SCI_GETSTATUS) == SC_STATUS_OK;
+    }
+  } catch (const std::bad_alloc&) {
+    whole = false;
+  }
+  if (!whole) {
+    SendScintilla(SCI_SETSTATUS, static_cast<unsigned long>(SC_STATUS_OK));
+    SendScintilla(SCI_CLEARALL);
   }
   SendScintilla(SCI_EMPTYUNDOBUFFER);
   SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
-  SendScintilla(SCI_SETMODEVENTMASK, event_mask);
   SendScintilla(SCI_GOTOPOS, 0UL);
-  emit textChanged();
+  if (!whole) return false;
   if (m_pDocument != nullptr) m_pDocument->SetModifiedFlag(true);
+  return true;
+}
+
+bool CCyrvertView::HasRoomFor(std::size_t bytes) {
+  std::unique_ptr<char[]> probe(new (std::nothrow) char[bytes]);
+  return probe != nullptr;
+}
+
+void CCyrvertView::OnTextAboutToChange(int, int type) {
+  if ((type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) == 0 || m_bChangePosted) return;
+  // Told once the change is made, and once for a burst of changes (a replace, an undo).
+  m_bChangePosted = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        m_bChangePosted = false;
+        emit textChanged();
+      },
+      Qt::QueuedConnection);
 }
 
 std::string CCyrvertView::Title() const {
@@ -129,6 +171,10 @@ void CCyrvertView::SetCloseAllowed(bool allowed) {
 }
 
 void CCyrvertView::Redraw() { viewport()->repaint(); }
+
+void CCyrvertView::CloseWindow() {
+  if (CChildFrame* frame = GetParentFrame()) frame->CloseWithoutAsking();
+}
 
 bool CCyrvertView::ApplyFont(const LogFont& font) {
   const std::optional<QFont> qfont = FontFromLogFont(font);
@@ -177,20 +223,26 @@ bool CCyrvertView::FindText(const QString& what, bool match_case, bool whole_wor
   m_lastForward = forward;
   // A character with no byte cannot be in the text.
   if (what.isEmpty() || MapToByteCharacters(what) != what) return false;
-  const std::string needle = QStringToBytes(what);
-  const std::string text = GetViewText();
-  // The text has one character per byte, so character counts are byte offsets.
-  const long caret = SendScintilla(forward ? SCI_GETSELECTIONEND : SCI_GETSELECTIONSTART);
-  const auto from = static_cast<std::size_t>(SendScintilla(SCI_COUNTCHARACTERS, 0UL, caret));
-  const std::optional<std::size_t> found =
-      FindBytes(text, needle, from, SearchOptions{match_case, whole_word, forward});
-  if (!found) return false;
-  const long start = SendScintilla(SCI_POSITIONRELATIVE, 0UL, static_cast<long>(*found));
-  const long end = SendScintilla(SCI_POSITIONRELATIVE, static_cast<unsigned long>(start),
-                                 static_cast<long>(needle.size()));
-  SendScintilla(SCI_SETSEL, static_cast<unsigned long>(start), end);
-  SendScintilla(SCI_SCROLLCARET);
-  return true;
+  try {
+    const std::string needle = QStringToBytes(what);
+    const std::string text = GetViewText();
+    // The text has one character per byte, so character counts are byte offsets.
+    const long caret = SendScintilla(forward ? SCI_GETSELECTIONEND : SCI_GETSELECTIONSTART);
+    const auto from = static_cast<std::size_t>(SendScintilla(SCI_COUNTCHARACTERS, 0UL, caret));
+    const SearchOptions options{match_case, whole_word, forward};
+    std::optional<std::size_t> found = FindBytes(text, needle, from, options);
+    // Not found before the end: round once from the other end up to the starting point.
+    if (!found) found = FindBytes(text, needle, forward ? 0 : text.size(), options);
+    if (!found) return false;
+    const long start = SendScintilla(SCI_POSITIONRELATIVE, 0UL, static_cast<long>(*found));
+    const long end = SendScintilla(SCI_POSITIONRELATIVE, static_cast<unsigned long>(start),
+                                   static_cast<long>(needle.size()));
+    SendScintilla(SCI_SETSEL, static_cast<unsigned long>(start), end);
+    SendScintilla(SCI_SCROLLCARET);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
 }
 
 bool CCyrvertView::ReplaceSelection(const QString& what, const QString& with, bool match_case,
@@ -210,33 +262,53 @@ bool CCyrvertView::ReplaceSelection(const QString& what, const QString& with, bo
 int CCyrvertView::ReplaceAll(const QString& what, const QString& with, bool match_case,
                              bool whole_word) {
   if (what.isEmpty() || MapToByteCharacters(what) != what || isReadOnly()) return 0;
-  const std::string needle = QStringToBytes(what);
-  const std::string text = GetViewText();
-  const SearchOptions options{match_case, whole_word, true};
-  // Positions of the matches in the editor, found in one pass from the start.
-  std::vector<long> starts;
-  long position = 0;
-  std::size_t offset = 0;
-  for (auto found = FindBytes(text, needle, 0, options); found;
-       found = FindBytes(text, needle, *found + needle.size(), options)) {
-    position = SendScintilla(SCI_POSITIONRELATIVE, static_cast<unsigned long>(position),
-                             static_cast<long>(*found - offset));
-    offset = *found;
-    starts.push_back(position);
+  bool editing = false;
+  try {
+    const std::string needle = QStringToBytes(what);
+    const std::string text = GetViewText();
+    const SearchOptions options{match_case, whole_word, true};
+    // One pass finds every match and its editor position (UTF-8 sizes of the bytes before).
+    std::vector<std::size_t> starts;
+    std::size_t position = 0;
+    std::size_t offset = 0;
+    const std::string_view bytes(text);
+    for (auto found = FindBytes(text, needle, 0, options); found;
+         found = FindBytes(text, needle, *found + needle.size(), options)) {
+      position += Utf8Size(bytes.substr(offset, *found - offset));
+      offset = *found;
+      starts.push_back(position);
+    }
+    if (starts.empty()) return 0;
+    const std::size_t needle_size = Utf8Size(needle);
+    const std::string replacement = BytesToUtf8(QStringToBytes(with));
+    // A longer text may make the control move its whole buffer; that must not fail inside it.
+    if (replacement.size() > needle_size &&
+        !HasRoomFor(static_cast<std::size_t>(SendScintilla(SCI_GETLENGTH)) +
+                    starts.size() * (replacement.size() - needle_size))) {
+      return kNoMemoryForReplace;
+    }
+    // From the last match to the first, so that earlier positions stay valid and the gap of
+    // the editor's buffer moves through the text once; one undo step for all of them.
+    beginUndoAction();
+    editing = true;
+    for (auto it = starts.rbegin(); it != starts.rend(); ++it) {
+      SendScintilla(SCI_SETTARGETSTART, static_cast<unsigned long>(*it));
+      SendScintilla(SCI_SETTARGETEND, static_cast<unsigned long>(*it + needle_size));
+      SendScintilla(SCI_REPLACETARGET, static_cast<unsigned long>(replacement.size()),
+                    replacement.data());
+      if (SendScintilla(SCI_GETSTATUS) != SC_STATUS_OK) throw std::bad_alloc();
+    }
+    endUndoAction();
+    return static_cast<int>(starts.size());
+  } catch (const std::bad_alloc&) {
+    // What was replaced before memory ran out is taken back: all or nothing.
+    SendScintilla(SCI_SETSTATUS, static_cast<unsigned long>(SC_STATUS_OK));
+    if (editing) {
+      endUndoAction();
+      undo();
+    }
+    return kNoMemoryForReplace;
   }
-  const std::string replacement = BytesToUtf8(QStringToBytes(with));
-  // From the last to the first, so that earlier positions stay valid.
-  beginUndoAction();
-  for (auto it = starts.rbegin(); it != starts.rend(); ++it) {
-    const long end = SendScintilla(SCI_POSITIONRELATIVE, static_cast<unsigned long>(*it),
-                                   static_cast<long>(needle.size()));
-    SendScintilla(SCI_SETTARGETSTART, static_cast<unsigned long>(*it));
-    SendScintilla(SCI_SETTARGETEND, static_cast<unsigned long>(end));
-    SendScintilla(SCI_REPLACETARGET, static_cast<unsigned long>(replacement.size()),
-                  replacement.data());
-  }
-  endUndoAction();
-  return static_cast<int>(starts.size());
 }
 
 QPrinter& CCyrvertView::Printer() {

@@ -55,29 +55,34 @@ TEST(SetEighthBit, SetsTheTopBitOfEveryByte) {
 }
 
 TEST(ManualCommands, FailuresOpenNothing) {
+  enum Memory { kEnough, kNoCopy, kNoWindowText, kNoSourceText };
   struct Case {
     std::string_view name;
     std::string text;
-    bool fail_allocations;
+    Memory memory;
     std::string_view message;  // empty: none
     int status;
   };
   const Case cases[] = {
-      {"translate, empty", "", false, strings::kNoText, kStatusNoText},
-      {"8-th bit, empty", "", false, strings::kNoText, kStatusNoText},
-      {"translate, no memory", "abc", true, strings::kNotEnoughMemory, kStatusNoMemory},
-      {"8-th bit, no memory", "abc", true, strings::kNotEnoughMemory, kStatusNoMemory},
-      {"translate, bad direction", "abc", false, "", kStatusBadConversion},
+      {"translate, empty", "", kEnough, strings::kNoText, kStatusNoText},
+      {"8-th bit, empty", "", kEnough, strings::kNoText, kStatusNoText},
+      {"translate, no memory", "abc", kNoCopy, strings::kNotEnoughMemory, kStatusNoMemory},
+      {"8-th bit, no memory", "abc", kNoCopy, strings::kNotEnoughMemory, kStatusNoMemory},
+      {"translate, window full", "abc", kNoWindowText, strings::kNotEnoughMemory, kStatusNoMemory},
+      {"8-th bit, source", "abc", kNoSourceText, strings::kNotEnoughMemory, kStatusNoMemory},
+      {"translate, bad direction", "abc", kEnough, "", kStatusBadConversion},
   };
   for (const Case& c : cases) {
     FakeHost host;
-    host.m_fail_allocations = c.fail_allocations;
+    host.m_fail_allocations = c.memory == kNoCopy;
+    host.m_fail_puts = c.memory == kNoWindowText;
     FakeDocument doc(c.text, "Cyrvert1");
+    doc.m_throw_on_get = c.memory == kNoSourceText;
     const bool eighth = c.name.starts_with("8-th");
     const int conversion = c.status == kStatusBadConversion ? 12 : kW2K;
     const int status = eighth ? SetEighthBit(doc, host) : TranslateText(doc, host, conversion);
     EXPECT_EQ(status, c.status) << c.name;
-    EXPECT_TRUE(host.m_windows.empty()) << c.name;
+    for (const auto& window : host.m_windows) EXPECT_TRUE(window->m_closed) << c.name;
     if (c.message.empty()) {
       EXPECT_TRUE(host.m_messages.empty()) << c.name;
     } else {
@@ -85,6 +90,7 @@ TEST(ManualCommands, FailuresOpenNothing) {
       EXPECT_EQ(host.m_messages[0].text, c.message) << c.name;
       EXPECT_EQ(host.m_messages[0].icon, MessageIcon::kStop) << c.name;
     }
+    doc.m_throw_on_get = false;
     EXPECT_EQ(doc.m_text, c.text) << c.name;
   }
 }

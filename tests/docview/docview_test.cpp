@@ -7,6 +7,8 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cstdlib>
+#include <new>
 #include <string>
 
 #include "docview/child_frame.h"
@@ -19,7 +21,25 @@
 
 using namespace cyrvert;
 
+// Allocations of at least this many bytes fail while it is not 0: running out of memory on
+// demand, in the program and in the editor control alike.
+static std::size_t g_refuseFrom = 0;
+
+void* operator new(std::size_t size) {
+  if (g_refuseFrom != 0 && size >= g_refuseFrom) throw std::bad_alloc();
+  if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
+  throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+
 namespace {
+
+// Refuses big allocations for its lifetime.
+struct RefuseAllocations {
+  explicit RefuseAllocations(std::size_t from) { g_refuseFrom = from; }
+  ~RefuseAllocations() { g_refuseFrom = 0; }
+};
 
 // Answers the document's questions without dialogs and counts them.
 class FakePrompts : public DocumentPrompts {
@@ -206,7 +226,7 @@ class DocViewTest : public QObject {
     QCOMPARE(view->GetViewText(), std::string("one\r\ntwo"));
   }
 
-  void FindWalksBothWays() {
+  void FindWalksBothWaysAndRoundsOnce() {
     CCyrvertView* view = NewView();
     view->PutViewText("ab \xC6\xE6 AB \xC6");  // "ab Жж AB Ж"
     struct Step {
@@ -217,13 +237,17 @@ class DocViewTest : public QObject {
     const Step steps[] = {
         {QStringLiteral("ab"), false, true, true, 0},
         {QStringLiteral("ab"), false, true, true, 6},
-        {QStringLiteral("ab"), false, true, false, 6},
-        {QStringLiteral("ab"), false, false, true, 0},
+        {QStringLiteral("ab"), false, true, true, 0},   // round from the start
+        {QStringLiteral("ab"), false, false, true, 6},  // round from the end
         {QStringLiteral("ж"), true, true, true, 4},
         {QStringLiteral("ж"), false, true, true, 9},
         {QStringLiteral("ж"), false, false, true, 4},
         {QStringLiteral("ж"), false, false, true, 3},
         {QStringLiteral("中"), false, true, false, 3},
+        {QStringLiteral("ж"), false, false, true, 9},
+        {QStringLiteral("AB"), true, true, true, 6},
+        {QStringLiteral("AB"), true, true, true, 6},  // the only match finds itself again
+        {QStringLiteral("xyz"), false, true, false, 6},
     };
     view->setCursorPosition(0, 0);
     for (const Step& step : steps) {
@@ -242,6 +266,59 @@ class DocViewTest : public QObject {
     QVERIFY(!view->FindText(QStringLiteral("one"), true, false, true));
   }
 
+  void ReplaceAllIsOneUndoStep() {
+    CCyrvertView* view = NewView();
+    const std::string text = "one two\r\none\xEE one, ones";
+    view->PutViewText(text);
+    QSignalSpy changed(view, &QsciScintilla::textChanged);
+    QCOMPARE(view->ReplaceAll(QStringLiteral("one"), QStringLiteral("\u0436"), true, true), 2);
+    QCOMPARE(view->GetViewText(), std::string("\xE6 two\r\none\xEE \xE6, ones"));
+    QTRY_COMPARE(changed.size(), 1);  // told once, after the edit
+    view->OnEditUndo();
+    QCOMPARE(view->GetViewText(), text);
+    QVERIFY(!view->isUndoAvailable());
+  }
+
+  void RunningOutOfMemoryLeavesTheViewUsable() {
+    CCyrvertView* other = NewView();
+    other->PutViewText("kept");
+    CCyrvertView* view = NewView();
+    const std::string big(2 << 20, '\xC0');
+    {
+      RefuseAllocations refuse(1 << 20);
+      QVERIFY(!view->PutViewText(big));
+      QCOMPARE(view->GetViewText(), std::string());
+    }
+    QVERIFY(view->PutViewText("small"));
+    TypeText(view, QStringLiteral("x"));
+    QCOMPARE(view->GetViewText(), std::string("xsmall"));
+    QCOMPARE(other->GetViewText(), std::string("kept"));
+
+    view->PutViewText(big);
+    {
+      RefuseAllocations refuse(1 << 20);
+      QCOMPARE(view->ReplaceAll(QStringLiteral("\u0410"), QStringLiteral("b"), true, false),
+               CCyrvertView::kNoMemoryForReplace);
+    }
+    QVERIFY(view->GetViewText() == big);
+  }
+
+  void OpeningAFileTooBigForMemoryFailsAlone() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("big.txt"));
+    QCOMPARE(WriteFileBytes(path, std::string(2 << 20, 'a')).error, SaveError::kNone);
+    CChildFrame* kept = m_template->OpenNewDocument();
+    {
+      RefuseAllocations refuse(1 << 20);
+      QVERIFY(m_template->OpenDocumentFile(path) == nullptr);
+    }
+    FlushDeletes();
+    QCOMPARE(m_prompts->errors.size(), 1);
+    QVERIFY(m_prompts->errors.front().endsWith(QStringLiteral("Cannot allocate memory")));
+    QCOMPARE(m_area->subWindowList(), QList<QMdiSubWindow*>{kept});
+    QVERIFY(m_template->OpenDocumentFile(path) != nullptr);
+  }
+
   void NewDocumentsAreNumberedAndMaximised() {
     CChildFrame* first = m_template->OpenNewDocument();
     CChildFrame* second = m_template->OpenNewDocument();
@@ -258,7 +335,7 @@ class DocViewTest : public QObject {
     QVERIFY(dir.isValid());
     const std::string content = AllBytes() + Bytes("\r\n\n\r\0end", 9) + AllBytes();
     const QString in = dir.filePath(QStringLiteral("in.txt"));
-    QCOMPARE(WriteFileBytes(in, content).error, FileError::kNone);
+    QCOMPARE(WriteFileBytes(in, content).error, SaveError::kNone);
 
     CChildFrame* frame = m_template->OpenDocumentFile(in);
     QVERIFY(frame != nullptr);
@@ -275,8 +352,8 @@ class DocViewTest : public QObject {
     QVERIFY(doc->DoSave());
     QVERIFY(!doc->IsModified());
     QCOMPARE(doc->GetTitle(), QStringLiteral("out.txt"));
-    const FileReadResult saved = ReadFileBytes(out);
-    QCOMPARE(saved.error, FileError::kNone);
+    const ReadResult saved = ReadFileBytes(out);
+    QCOMPARE(saved.error, ReadError::kNone);
     QVERIFY(saved.bytes == content.substr(1));
   }
 
