@@ -5,11 +5,9 @@
 #include <string_view>
 
 #include "cli/cli.h"
-#include "platform/huge_pages.h"
 
 int main(int argc, char** argv) {
   using namespace cyrvert::cli;
-  cyrvert::platform::UseHugePagesForLargeBuffers(argv);
   std::ios::sync_with_stdio(false);
   if (argc < 2) {
     PrintUsage(std::cerr);

@@ -173,10 +173,9 @@ void COptionsDlg::BuildControls() {
 
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
   ok->setDefault(true);
+  // Enter presses the focused button; elsewhere in the dialog it presses OK.
   auto* save = new QPushButton(QStringLiteral("Сохранить"), this);
-  save->setAutoDefault(false);
   auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-  cancel->setAutoDefault(false);
   m_controls[kIdOk] = ok;
   m_controls[kIdSave] = save;
   m_controls[kIdCancel] = cancel;
@@ -258,8 +257,8 @@ bool COptionsDlg::ReadUnsigned(QLineEdit* edit, int lo, int hi, int& out) {
     out = static_cast<int>(value);
     return true;
   }
-  m_boxes.Show(this, QString::fromUtf8(strings::kParseIntRange).arg(lo).arg(hi),
-               QString::fromUtf8(strings::kAppTitle), BoxIcon::kExclamation);
+  m_boxes.Show(QString::fromUtf8(strings::kParseIntRange).arg(lo).arg(hi).toStdString(),
+               strings::kAppTitle, MessageIcon::kExclamation);
   edit->setFocus();
   edit->selectAll();
   return false;

@@ -5,6 +5,7 @@
 #include <Qsci/qsciprinter.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -16,6 +17,7 @@
 
 #include "docview/byte_mapping.h"
 #include "docview/child_frame.h"
+#include "docview/clipboard_text.h"
 #include "docview/find_replace_dlg.h"
 #include "docview/text_search.h"
 
@@ -24,20 +26,6 @@ namespace {
 
 // Print margins: 720 twips (half an inch) on each side.
 constexpr qreal kPrintMarginMm = 12.7;
-
-// Letters whose Ctrl shortcuts the editor keeps; the others belong to the main frame's menus.
-bool IsEditorControlLetter(int key) {
-  return key == Qt::Key_Z || key == Qt::Key_A || key == Qt::Key_C || key == Qt::Key_X ||
-         key == Qt::Key_V;
-}
-
-// True when `binding` is Ctrl (with or without Shift) and a letter the editor gives away.
-bool IsFrameShortcut(int binding) {
-  const int key = binding & ~static_cast<int>(Qt::KeyboardModifierMask);
-  const int modifiers = binding & static_cast<int>(Qt::KeyboardModifierMask);
-  const bool ctrl = (modifiers & static_cast<int>(Qt::ControlModifier)) != 0;
-  return ctrl && key >= Qt::Key_A && key <= Qt::Key_Z && !IsEditorControlLetter(key);
-}
 
 }  // namespace
 
@@ -50,6 +38,14 @@ std::unique_ptr<QPrinter> MakeDocumentPrinter() {
 
 CCyrvertView::CCyrvertView(CCyrvertDoc* document, QWidget* parent)
     : QsciScintilla(parent), m_pDocument(document) {
+  // Plain text needs no style byte per character: a document without them holds a big text
+  // in about half the memory. Document settings (code page, line ends) follow the switch.
+  const auto styleless =
+      SendScintilla(SCI_CREATEDOCUMENT, 0UL, static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE));
+  if (styleless != 0) {
+    SendScintilla(SCI_SETDOCPOINTER, 0UL, static_cast<long>(styleless));
+    SendScintilla(SCI_RELEASEDOCUMENT, 0UL, static_cast<long>(styleless));
+  }
   setUtf8(true);
   setEolMode(QsciScintilla::EolWindows);
   SendScintilla(SCI_SETPASTECONVERTENDINGS, 0UL);
@@ -67,10 +63,6 @@ CCyrvertView::CCyrvertView(CCyrvertDoc* document, QWidget* parent)
   // from the start of the line: in a text of one long line every keystroke would cost the
   // line. Nothing here uses that column.
   disconnect(this, SIGNAL(SCN_UPDATEUI(int)), this, SLOT(handleUpdateUI(int)));
-  for (QsciCommand* command : standardCommands()->commands()) {
-    if (IsFrameShortcut(command->key())) command->setKey(0);
-    if (IsFrameShortcut(command->alternateKey())) command->setAlternateKey(0);
-  }
   if (m_pDocument != nullptr) {
     m_pDocument->AddView(this);
     // Edits mark the document modified; only the document clears the flag.
@@ -95,10 +87,20 @@ std::string CCyrvertView::GetViewText() const {
   const auto length = static_cast<std::size_t>(SendScintilla(SCI_GETLENGTH));
   if (length == 0) return {};
   const auto* text = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
-  return Utf8ToBytes(std::string_view(text, length));
+  return kViewCodec.FromUtf8(std::string_view(text, length));
 }
 
-bool CCyrvertView::PutViewText(std::string_view text) {
+std::function<std::string()> CCyrvertView::TextReader() const {
+  const auto length = static_cast<std::size_t>(SendScintilla(SCI_GETLENGTH));
+  if (length == 0) return [] { return std::string(); };
+  // Makes the text contiguous here, on the view's thread; the reader then only reads it.
+  const auto* text = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+  return [text, length] { return kViewCodec.FromUtf8(std::string_view(text, length)); };
+}
+
+bool CCyrvertView::PutViewText(std::string_view text) { return PutViewText(text, {}); }
+
+bool CCyrvertView::PutViewText(std::string_view text, const std::function<void()>& between_slices) {
   if (isReadOnly()) return false;
   // The previous text is not kept for undo, and the text goes in by slices so that a big
   // text is never held twice in UTF-8. The room is taken first: when memory runs out there,
@@ -106,16 +108,21 @@ bool CCyrvertView::PutViewText(std::string_view text) {
   constexpr std::size_t kSlice = 1 << 20;
   SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
   SendScintilla(SCI_CLEARALL);
-  const std::size_t size = Utf8Size(text);
+  std::size_t size = 0;
+  for (std::size_t at = 0; at < text.size(); at += kSlice) {
+    size += kViewCodec.Utf8Size(text.substr(at, kSlice));
+    if (between_slices) between_slices();
+  }
   // Room for the control's text and style buffers and one slice, asked for first: the control
   // is not left sound when memory runs out inside it.
   bool whole = HasRoomFor(2 * size + 2 * kSlice);
   try {
     if (whole) SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(size) + 1UL);
     for (std::size_t at = 0; at < text.size() && whole; at += kSlice) {
-      const std::string utf8 = BytesToUtf8(text.substr(at, kSlice));
+      const std::string utf8 = kViewCodec.ToUtf8(text.substr(at, kSlice));
       SendScintilla(SCI_ADDTEXT, static_cast<unsigned long>(utf8.size()), utf8.data());
       whole = SendScintilla(SCI_GETSTATUS) == SC_STATUS_OK;
+      if (between_slices) between_slices();
     }
   } catch (const std::bad_alloc&) {
     whole = false;
@@ -137,6 +144,13 @@ bool CCyrvertView::HasRoomFor(std::size_t bytes) {
   return probe != nullptr;
 }
 
+void CCyrvertView::UpdateStrikeOut() {
+  SendScintilla(SCI_SETINDICATORCURRENT, kStrikeOutIndicator);
+  const long length = SendScintilla(SCI_GETLENGTH);
+  SendScintilla(SCI_INDICATORCLEARRANGE, 0UL, length);
+  if (m_bStrikeOut) SendScintilla(SCI_INDICATORFILLRANGE, 0UL, length);
+}
+
 void CCyrvertView::OnTextAboutToChange(int, int type) {
   if ((type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) == 0 || m_bChangePosted) return;
   // Told once the change is made, and once for a burst of changes (a replace, an undo).
@@ -145,6 +159,7 @@ void CCyrvertView::OnTextAboutToChange(int, int type) {
       this,
       [this] {
         m_bChangePosted = false;
+        if (m_bStrikeOut) UpdateStrikeOut();
         emit textChanged();
       },
       Qt::QueuedConnection);
@@ -184,10 +199,58 @@ bool CCyrvertView::ApplyFont(const LogFont& font) {
   QFont shown = *qfont;
   if (shown.pixelSize() > 0) shown.setPointSizeF(shown.pixelSize() * 72.0 / logicalDpiY());
   setFont(shown);
+  // The control takes neither effect from the font: underline is a style attribute, a line
+  // through the text an indicator over all of it (kept over new text as it comes).
+  for (const unsigned long style : {0UL, static_cast<unsigned long>(STYLE_DEFAULT)}) {
+    SendScintilla(SCI_STYLESETUNDERLINE, style, static_cast<long>(shown.underline()));
+  }
+  m_bStrikeOut = shown.strikeOut();
+  SendScintilla(SCI_INDICSETSTYLE, kStrikeOutIndicator, static_cast<long>(INDIC_STRIKE));
+  SendScintilla(SCI_INDICSETFORE, kStrikeOutIndicator, shown.strikeOut() ? color() : paper());
+  UpdateStrikeOut();
   m_logFont = font;
   if (m_pDocument != nullptr) m_pDocument->UpdateAllViews();
   QApplication::restoreOverrideCursor();
   return true;
+}
+
+void CCyrvertView::PasteClipboardText() {
+  if (isReadOnly()) return;
+  const std::optional<std::string> bytes =
+      ClipboardBytes(QApplication::clipboard()->mimeData(QClipboard::Clipboard));
+  if (!bytes) return;
+  const std::string utf8 = kViewCodec.ToUtf8(*bytes);
+  const auto at = static_cast<unsigned long>(SendScintilla(SCI_GETSELECTIONEND));
+  // By position and length, so that NUL bytes and line ends go in as they are.
+  SendScintilla(SCI_SETTARGETSTART, at);
+  SendScintilla(SCI_SETTARGETEND, at);
+  SendScintilla(SCI_REPLACETARGET, static_cast<unsigned long>(utf8.size()), utf8.data());
+  SendScintilla(SCI_SETEMPTYSELECTION, at);
+  SendScintilla(SCI_SCROLLCARET);
+}
+
+void CCyrvertView::CopySelectionToClipboard(bool cut) {
+  const long start = SendScintilla(SCI_GETSELECTIONSTART);
+  const long end = SendScintilla(SCI_GETSELECTIONEND);
+  if (start >= end) return;
+  const auto* text = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+  const std::string bytes =
+      kViewCodec.FromUtf8(std::string_view(text + start, static_cast<std::size_t>(end - start)));
+  const QString title = m_pDocument != nullptr ? m_pDocument->GetTitle() : QString();
+  QApplication::clipboard()->setMimeData(MakeClipboardData(bytes, title), QClipboard::Clipboard);
+  if (cut && !isReadOnly()) removeSelectedText();
+}
+
+void CCyrvertView::copy() { CopySelectionToClipboard(false); }
+
+void CCyrvertView::cut() { CopySelectionToClipboard(true); }
+
+void CCyrvertView::paste() {
+  if (isReadOnly()) return;
+  beginUndoAction();
+  removeSelectedText();
+  PasteClipboardText();
+  endUndoAction();
 }
 
 void CCyrvertView::OnEditUndo() { undo(); }
@@ -274,13 +337,13 @@ int CCyrvertView::ReplaceAll(const QString& what, const QString& with, bool matc
     const std::string_view bytes(text);
     for (auto found = FindBytes(text, needle, 0, options); found;
          found = FindBytes(text, needle, *found + needle.size(), options)) {
-      position += Utf8Size(bytes.substr(offset, *found - offset));
+      position += kViewCodec.Utf8Size(bytes.substr(offset, *found - offset));
       offset = *found;
       starts.push_back(position);
     }
     if (starts.empty()) return 0;
-    const std::size_t needle_size = Utf8Size(needle);
-    const std::string replacement = BytesToUtf8(QStringToBytes(with));
+    const std::size_t needle_size = kViewCodec.Utf8Size(needle);
+    const std::string replacement = kViewCodec.ToUtf8(QStringToBytes(with));
     // A longer text may make the control move its whole buffer; that must not fail inside it.
     if (replacement.size() > needle_size &&
         !HasRoomFor(static_cast<std::size_t>(SendScintilla(SCI_GETLENGTH)) +
@@ -347,6 +410,10 @@ void CCyrvertView::OnFilePrintPreview() {
 }
 
 void CCyrvertView::keyPressEvent(QKeyEvent* event) {
+  // The editor's own clipboard keys take the byte-exact way too.
+  if (event->matches(QKeySequence::Copy)) return copy();
+  if (event->matches(QKeySequence::Cut)) return cut();
+  if (event->matches(QKeySequence::Paste)) return paste();
   const QString text = event->text();
   const QString mapped = MapToByteCharacters(text);
   if (mapped == text) {
@@ -374,9 +441,9 @@ void CCyrvertView::inputMethodEvent(QInputMethodEvent* event) {
 
 QByteArray CCyrvertView::fromMimeData(const QMimeData* source, bool& rectangular) const {
   const QByteArray utf8 = QsciScintilla::fromMimeData(source, rectangular);
-  const std::string bytes =
-      Utf8ToBytes(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
-  const std::string mapped = BytesToUtf8(bytes);
+  const std::string bytes = kViewCodec.FromUtf8(
+      std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+  const std::string mapped = kViewCodec.ToUtf8(bytes);
   return QByteArray(mapped.data(), static_cast<qsizetype>(mapped.size()));
 }
 

@@ -6,6 +6,7 @@
 #include <Qsci/qsciscintilla.h>
 
 #include <QPointer>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -44,6 +45,12 @@ class CCyrvertView : public QsciScintilla, public DocumentHost {
   // previous text cannot be undone. False, with the view left empty, when memory runs out;
   // false with nothing changed in read-only mode.
   bool PutViewText(std::string_view text) override;
+  // The same, calling `between_slices` after each megabyte so that a long fill can let
+  // timers and painting run.
+  bool PutViewText(std::string_view text, const std::function<void()>& between_slices);
+  // A reader of the whole text, byte for byte, that may run on another thread while the
+  // text is not changed and the view lives.
+  std::function<std::string()> TextReader() const;
   // The document's title (UTF-8).
   std::string Title() const override;
   // Renames the document.
@@ -68,7 +75,19 @@ class CCyrvertView : public QsciScintilla, public DocumentHost {
   // Printer shared by the program's windows (page setup); null: a printer of its own.
   void SetPrinter(QPrinter* printer) { m_pPrinter = printer; }
 
+  // Inserts the clipboard text at the end of the selection and leaves the caret in front of
+  // it. Does nothing without text on the clipboard or in read-only mode.
+  void PasteClipboardText();
+  // Puts the selected bytes on the clipboard; Cut then deletes them.
+  void CopySelectionToClipboard(bool cut);
+
  public slots:
+  // Edit Copy, Cut and Paste (also the context menu and the editor's own keys): the bytes
+  // cross the clipboard exactly, through the view's byte table.
+  void copy() override;
+  void cut() override;
+  // Replaces the selection by the clipboard text.
+  void paste() override;
   // Edit Undo.
   void OnEditUndo();
   // Edit Select All.
@@ -118,6 +137,8 @@ class CCyrvertView : public QsciScintilla, public DocumentHost {
   void ShowFindDialog(bool replace);
   // Whether a block of `bytes` can be had now.
   static bool HasRoomFor(std::size_t bytes);
+  // Draws the line through the whole text, or none, as the font says.
+  void UpdateStrikeOut();
   // A change of the text is under way: textChanged follows once it is made.
   void OnTextAboutToChange(int position, int type);
 
@@ -131,6 +152,9 @@ class CCyrvertView : public QsciScintilla, public DocumentHost {
   bool m_lastWholeWord = false;
   bool m_lastForward = true;
   bool m_bChangePosted = false;  // a textChanged is queued
+  bool m_bStrikeOut = false;     // the font is struck through
+  // Indicator that draws the font's strike-out.
+  static constexpr unsigned long kStrikeOutIndicator = 8;
 };
 
 }  // namespace cyrvert

@@ -2,7 +2,9 @@
 // and the main frame, and the handlers of Cyrvert, Translate and Set 8-th bit.
 #pragma once
 
+#include <QPointer>
 #include <memory>
+#include <vector>
 
 #include "engine/commands/command_host.h"
 
@@ -10,7 +12,7 @@ class QWidget;
 
 namespace cyrvert {
 
-class CCyrvertApp;
+class AppServices;
 class CCyrvertView;
 class CMainFrame;
 class CProgressDlg;
@@ -20,7 +22,7 @@ class CProgressDlg;
 class CEngineCommandHost : public CommandHost {
  public:
   // `searched` parents the variant list; null: the active view.
-  CEngineCommandHost(CCyrvertApp& app, CMainFrame& frame, QWidget* searched = nullptr);
+  CEngineCommandHost(AppServices& app, CMainFrame& frame, QWidget* searched = nullptr);
   ~CEngineCommandHost() override;
 
   DocumentHost* OpenNewDocumentWindow() override;
@@ -40,18 +42,24 @@ class CEngineCommandHost : public CommandHost {
                        const std::vector<Variant>& variants,
                        const std::function<void(const Variant&)>& open) override;
 
+  // The window behind `document` if this host opened it and it still exists, else null.
+  // Events pumped during a run can close any result window.
+  CCyrvertView* OpenedView(const DocumentHost* document) const;
+
  private:
-  CCyrvertApp& m_app;
+  AppServices& m_app;
   CMainFrame& m_frame;
-  QWidget* m_pSearched;                       // the view whose text is searched, or null
-  std::unique_ptr<CProgressDlg> m_pProgress;  // open during a search only
+  QWidget* m_pSearched;                          // the view whose text is searched, or null
+  std::unique_ptr<CProgressDlg> m_pProgress;     // open during a search only
+  std::vector<QPointer<CCyrvertView>> m_opened;  // windows this host opened
 };
 
-// Auto-decodes `view` with the current options; returns the result view in silent mode.
-CCyrvertView* AutoDecodeView(CCyrvertApp& app, CMainFrame& frame, CCyrvertView& view, bool silent);
+// Auto-decodes `view` with the current options; returns the result view in silent mode,
+// null when there is none or it was closed before the run returned.
+CCyrvertView* AutoDecodeView(AppServices& app, CMainFrame& frame, CCyrvertView& view, bool silent);
 
 // Gives the frame's Cyrvert (32771), Translate (32772) and Set 8-th bit (32802) commands
 // their handlers on the active view.
-void ConnectEngineCommands(CMainFrame& frame, CCyrvertApp& app);
+void ConnectEngineCommands(CMainFrame& frame, AppServices& app);
 
 }  // namespace cyrvert

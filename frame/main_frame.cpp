@@ -7,18 +7,22 @@
 #include <QMdiArea>
 #include <QScreen>
 
-#include "app/cyrvert_app.h"
+#include "dialogs/about_dlg.h"
+#include "dialogs/desktop_link_opener.h"
 #include "dialogs/options_dlg.h"
 #include "docview/child_frame.h"
 #include "docview/cyrvert_doc.h"
 #include "docview/cyrvert_view.h"
 #include "docview/doc_template.h"
+#include "frame/app_services.h"
+#include "frame/clipboard_watch.h"
 #include "frame/frame_persistence.h"
+#include "frame/tray_icon.h"
 #include "resources/strings.h"
 
 namespace cyrvert {
 
-CMainFrame::CMainFrame(CCyrvertApp& app, QWidget* parent) : QMainWindow(parent), m_app(app) {
+CMainFrame::CMainFrame(AppServices& app, QWidget* parent) : QMainWindow(parent), m_app(app) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QString::fromUtf8(strings::kAppTitle));
   QIcon icon;
@@ -52,6 +56,16 @@ bool CMainFrame::OnCreate() {
   setCentralWidget(m_pMdiArea);
   m_pDocTemplate = new CDocTemplate(*m_pMdiArea, m_app.Prompts(), this);
   m_pDocTemplate->SetFontSource([this] { return m_viewLogFont; });
+  // The clipboard monitor stays held until start-up is over: text already on the clipboard
+  // when the program starts is not decoded.
+  m_pClipboardWatch = new CClipboardWatch(m_app, *this);
+  QMetaObject::invokeMethod(
+      this, [this] { m_pClipboardWatch->Monitor().Release(); }, Qt::QueuedConnection);
+  m_pTrayIcon = new CTrayIcon(
+      [this](CommandId id) {
+        if (QAction* action = Action(id)) action->trigger();
+      },
+      this);
 
   CreateActions();
   CreateToolBar();
@@ -88,6 +102,11 @@ CCyrvertView* CMainFrame::ActiveView() const {
   return child ? child->GetActiveView() : nullptr;
 }
 
+CCyrvertView* CMainFrame::OpenNewDocumentWindow() {
+  CChildFrame* child = m_pDocTemplate ? m_pDocTemplate->OpenNewDocument() : nullptr;
+  return child ? child->GetActiveView() : nullptr;
+}
+
 void CMainFrame::LoadPlacement() {
   // Where the system would put a new window: a good part of the primary screen.
   QRect current(0, 0, 800, 600);
@@ -119,10 +138,19 @@ void CMainFrame::LoadViewFont() {
 void CMainFrame::SaveViewFont() { SaveLogFont(m_app.Store(), m_viewLogFont); }
 
 void CMainFrame::ShowTrayIcon() {
-  // The notification-area icon is not built yet; the hook keeps the call sites in place.
+  if (m_app.CurrentSettings().Tray == 0 || m_bTrayIconShown || !m_pTrayIcon) return;
+  if (!CTrayIcon::IsAvailable()) return;
+  m_pTrayIcon->Show();
+  m_bTrayIconShown = true;
 }
 
-void CMainFrame::HideTrayIcon() { m_bTrayIconShown = false; }
+void CMainFrame::HideTrayIcon() {
+  if (!m_bTrayIconShown) return;
+  m_pTrayIcon->Hide();
+  m_bTrayIconShown = false;
+  // Nothing else would bring a hidden window back.
+  if (isHidden() && !m_bDestroyed) RestoreFromTray();
+}
 
 void CMainFrame::RestoreFromTray() {
   showNormal();
@@ -134,13 +162,13 @@ void CMainFrame::OnOptions() {
   COptionsDlg dlg(
       m_app.Boxes(),
       [this](const Settings& settings) {
-        m_app.m_settings = settings;
+        m_app.CurrentSettings() = settings;
         m_app.SaveSettings();
       },
       this);
-  dlg.SetFromSettings(m_app.m_settings);
-  if (dlg.DoModal() == QDialog::Accepted) m_app.m_settings = dlg.GetSettings();
-  if (m_app.m_settings.Tray != 0) {
+  dlg.SetFromSettings(m_app.CurrentSettings());
+  if (dlg.DoModal() == QDialog::Accepted) m_app.CurrentSettings() = dlg.GetSettings();
+  if (m_app.CurrentSettings().Tray != 0) {
     ShowTrayIcon();
   } else {
     HideTrayIcon();
@@ -151,14 +179,19 @@ void CMainFrame::OnSetFont() {
   const QFont current = m_viewFont ? *m_viewFont : font();
   const std::optional<QFont> chosen = m_chooseFont(this, current);
   if (!chosen) return;
-  LogFont font = LogFontFromFont(*chosen, m_viewLogFont.CharSet);
-  // The dialog offers no effects: the stored underline stays as it was.
-  font.Underline = m_viewLogFont.Underline;
+  // Underline and strike-out are taken as the dialog gave them.
+  const LogFont font = LogFontFromFont(*chosen, m_viewLogFont.CharSet);
   UpdateViewFont(font);
   m_pDocTemplate->ApplyFontToDocuments(font);
 }
 
 void CMainFrame::OnStop() { m_bStopRequested = true; }
+
+void CMainFrame::OnAppAbout() {
+  DesktopLinkOpener opener;
+  CAboutDlg dialog(opener, m_app.Boxes(), this);
+  dialog.exec();
+}
 
 void CMainFrame::OnCloseAll() { CloseDocumentWindows(*m_pMdiArea, true); }
 
@@ -196,6 +229,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 
 void CMainFrame::OnDestroy() {
   m_bDestroyed = true;
+  // A closing frame opens no more clipboard windows.
+  m_pClipboardWatch->Monitor().Hold();
   HideTrayIcon();
   m_app.SaveSettings();
   SaveNormalRect(m_app.Store(), NormalRectFromQRect(normalGeometry()));

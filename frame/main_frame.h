@@ -20,10 +20,12 @@ class QToolBar;
 
 namespace cyrvert {
 
-class CCyrvertApp;
+class AppServices;
 class CChildFrame;
 class CCyrvertView;
 class CDocTemplate;
+class CClipboardWatch;
+class CTrayIcon;
 
 class CMainFrame : public QMainWindow {
   Q_OBJECT
@@ -33,7 +35,7 @@ class CMainFrame : public QMainWindow {
   using FontChooser = std::function<std::optional<QFont>(QWidget* parent, const QFont& initial)>;
 
   // An empty frame of `app`; OnCreate builds it.
-  explicit CMainFrame(CCyrvertApp& app, QWidget* parent = nullptr);
+  explicit CMainFrame(AppServices& app, QWidget* parent = nullptr);
   // Closes the document windows first, while the frame's members still exist.
   ~CMainFrame() override;
 
@@ -44,8 +46,10 @@ class CMainFrame : public QMainWindow {
   // The action of a command, or null for an id the frame has none for.
   QAction* Action(CommandId id) const;
   // Makes `handler` the command's action and lets it be enabled; until then the command is
-  // shown greyed.
-  void SetCommandHandler(CommandId id, std::function<void()> handler);
+  // shown greyed. `enabled`, when given, is the command's own rule for when it may run, on
+  // top of having an active document window for a view command.
+  void SetCommandHandler(CommandId id, std::function<void()> handler,
+                         std::function<bool()> enabled = {});
   // Recomputes every command's enabled and checked state.
   void UpdateActions();
 
@@ -57,6 +61,8 @@ class CMainFrame : public QMainWindow {
   CChildFrame* ActiveChild() const;
   // The view of the active document window, or null.
   CCyrvertView* ActiveView() const;
+  // Opens a new empty document window and makes it active; its view, or null.
+  CCyrvertView* OpenNewDocumentWindow();
 
   // Makes the view font from `font`; only when that works is the description kept.
   bool UpdateViewFont(const LogFont& font);
@@ -65,9 +71,10 @@ class CMainFrame : public QMainWindow {
   // Stores the view font description (nothing when its height is 0).
   void SaveViewFont();
 
-  // Shows the notification-area icon when the Tray setting is on (the icon comes later).
+  // Shows the notification-area icon when the Tray setting is on and the desktop has a
+  // notification area (without one the window must never hide).
   void ShowTrayIcon();
-  // Removes the notification-area icon.
+  // Removes the notification-area icon; a window hidden in it comes back.
   void HideTrayIcon();
   // Brings the window back from the notification area.
   void RestoreFromTray();
@@ -88,6 +95,8 @@ class CMainFrame : public QMainWindow {
   void OnSetFont();
   // Stop: asks a running search to stop.
   void OnStop();
+  // About: the about box, modal.
+  void OnAppAbout();
   // Close All and Close non iconised.
   void OnCloseAll();
   void OnCloseNonIconised();
@@ -132,13 +141,18 @@ class CMainFrame : public QMainWindow {
   // The window placement from the profile.
   void LoadPlacement();
 
-  CCyrvertApp& m_app;
+  AppServices& m_app;
   QMdiArea* m_pMdiArea = nullptr;
-  CDocTemplate* m_pDocTemplate = nullptr;                 // child of the frame
-  std::map<CommandId, QAction*> m_actions;                // every command's action
-  std::map<CommandId, std::function<void()>> m_handlers;  // commands available now
-  std::vector<QMenu*> m_noDocumentMenus;                  // menu 128
-  std::vector<QMenu*> m_documentMenus;                    // menu 129
+  CDocTemplate* m_pDocTemplate = nullptr;   // child of the frame
+  std::map<CommandId, QAction*> m_actions;  // every command's action
+  // A command's handler and its enabling rule.
+  struct Command {
+    std::function<void()> run;
+    std::function<bool()> enabled;  // empty: always, given its scope
+  };
+  std::map<CommandId, Command> m_handlers;  // commands available now
+  std::vector<QMenu*> m_noDocumentMenus;    // menu 128
+  std::vector<QMenu*> m_documentMenus;      // menu 129
   bool m_bDocumentMenuShown = false;
   std::vector<QAction*> m_recentActions;      // File1..File4, shared by menus
   QAction* m_recentEmpty = nullptr;           // "Recent File" when none
@@ -147,9 +161,11 @@ class CMainFrame : public QMainWindow {
   QLabel* m_idleText = nullptr;
   std::vector<QLabel*> m_indicators;  // CAP, NUM, SCRL
   FontChooser m_chooseFont;
-  bool m_bDestroyed = false;         // OnDestroy ran
-  bool m_bTearingDown = false;       // the destructor is running
-  bool m_bClipboardHasText = false;  // the clipboard held text at its last change
+  CTrayIcon* m_pTrayIcon = nullptr;              // child of the frame
+  CClipboardWatch* m_pClipboardWatch = nullptr;  // child of the frame
+  bool m_bDestroyed = false;                     // OnDestroy ran
+  bool m_bTearingDown = false;                   // the destructor is running
+  bool m_bClipboardHasText = false;              // the clipboard held text at its last change
 };
 
 }  // namespace cyrvert

@@ -48,13 +48,13 @@ struct StatusMessage {
   MessageIcon icon = MessageIcon::kStop;
 };
 
-StatusMessage MessageFor(int status) {
+StatusMessage MessageFor(EngineStatus status) {
   switch (status) {
-    case kStatusNothingFound:
+    case EngineStatus::kNothingFound:
       return {strings::kNothingFound, MessageIcon::kExclamation};
-    case kStatusStopped:
+    case EngineStatus::kStopped:
       return {strings::kStoppedByUser, MessageIcon::kStop};
-    case kStatusNoMemory:
+    case EngineStatus::kNoMemory:
       return {strings::kNoMemory, MessageIcon::kStop};
     default:
       return {};
@@ -65,17 +65,17 @@ StatusMessage MessageFor(int status) {
 }  // namespace detail
 
 DocumentHost* OpenVariantWindow(DocumentHost& source, CommandHost& host, const Variant& variant,
-                                bool want_view, int& status) {
+                                bool want_view, EngineStatus& status) {
   std::string block;
   try {
     const std::string text = source.GetViewText();
     if (!host.Allocate(block, text.size())) {
-      status = kStatusNoMemory;
+      status = EngineStatus::kNoMemory;
       return nullptr;
     }
     std::copy(text.begin(), text.end(), block.begin());
   } catch (const std::bad_alloc&) {
-    status = kStatusNoMemory;
+    status = EngineStatus::kNoMemory;
     return nullptr;
   }
   const std::string path =
@@ -84,13 +84,13 @@ DocumentHost* OpenVariantWindow(DocumentHost& source, CommandHost& host, const V
 
   DocumentHost* window = host.OpenNewDocumentWindow();
   if (window == nullptr) {
-    status = kStatusNoMemory;
+    status = EngineStatus::kNoMemory;
     return nullptr;
   }
   if (!window->PutViewText(block)) {
     // An empty window would only stand in the way of the ones already open.
     window->CloseWindow();
-    status = kStatusNoMemory;
+    status = EngineStatus::kNoMemory;
     return nullptr;
   }
   window->SetTitle(window->Title() + path);
@@ -99,7 +99,7 @@ DocumentHost* OpenVariantWindow(DocumentHost& source, CommandHost& host, const V
   block.shrink_to_fit();
   source.Redraw();
 
-  if (host.StopRequested()) status = kStatusStopped;
+  if (host.StopRequested()) status = EngineStatus::kStopped;
   return want_view ? window : nullptr;
 }
 
@@ -122,7 +122,7 @@ AutoDecodeResult AutoDecode(DocumentHost& document, CommandHost& host,
   } catch (const std::bad_alloc&) {
     if (!quiet) host.ShowMessage(strings::kNoMemory, strings::kAppTitle, MessageIcon::kStop);
     detail::LockDocument(document, false);
-    return {kStatusNoMemory, nullptr};
+    return {EngineStatus::kNoMemory, nullptr};
   }
   HighByteHistogram histogram;
   if (BuildHighByteHistogram(histogram, text) < kMinCountedBytes) {
@@ -130,7 +130,7 @@ AutoDecodeResult AutoDecode(DocumentHost& document, CommandHost& host,
       host.ShowMessage(strings::kTooFewLetters, strings::kAppTitle, MessageIcon::kStop);
     }
     detail::LockDocument(document, false);
-    return {kStatusTooFewLetters, nullptr};
+    return {EngineStatus::kTooFewLetters, nullptr};
   }
 
   host.SetEngineBusy(true);
@@ -150,17 +150,17 @@ AutoDecodeResult AutoDecode(DocumentHost& document, CommandHost& host,
     host.SetEngineBusy(false);
     detail::LockDocument(document, false);
     host.PostQuit();
-    return AutoDecodeResult{kStatusQuitting, nullptr};
+    return AutoDecodeResult{EngineStatus::kQuitting, nullptr};
   };
-  int status = kStatusDone;
+  EngineStatus status = EngineStatus::kDone;
   DocumentHost* result_view = nullptr;
   // Whatever the search, the previews or the windows cannot get memory for ends the run
   // with the program's message; the windows already open stay.
   try {
     FindResult found = FindVariants(histogram, params, hooks);
-    if (found.status == kStatusQuitting) return quit();
+    if (found.status == EngineStatus::kQuitting) return quit();
     status = found.status;
-    if (status == kStatusDone) {
+    if (status == EngineStatus::kDone) {
       if (found.depth > detail::kBeepAboveDepth && !silent) {
         host.Beep(detail::kDeepSearchBeepHz, detail::kDeepSearchBeepMs);
       }
@@ -172,16 +172,16 @@ AutoDecodeResult AutoDecode(DocumentHost& document, CommandHost& host,
             MakeVariantPreviews(text, found.variants, found.variants.size(), start);
         host.ShowVariantList(previews, found.variants, [&](const Variant& variant) {
           // The list reports no status of its own, but a pick that opens nothing says why.
-          int picked = kStatusDone;
+          EngineStatus picked = EngineStatus::kDone;
           OpenVariantWindow(document, host, variant, false, picked);
-          if (picked == kStatusNoMemory) {
+          if (picked == EngineStatus::kNoMemory) {
             host.ShowMessage(strings::kNoMemory, strings::kAppTitle, MessageIcon::kStop);
           }
         });
       } else {
         // Lowest score first, so the best window opens last and ends up on top.
         for (auto it = found.variants.rbegin();
-             it != found.variants.rend() && status == kStatusDone; ++it) {
+             it != found.variants.rend() && status == EngineStatus::kDone; ++it) {
           if (DocumentHost* view = OpenVariantWindow(document, host, *it, silent, status)) {
             result_view = view;
           }
@@ -191,7 +191,7 @@ AutoDecodeResult AutoDecode(DocumentHost& document, CommandHost& host,
     }
   } catch (const std::bad_alloc&) {
     host.CloseProgress();
-    status = kStatusNoMemory;
+    status = EngineStatus::kNoMemory;
   }
 
   // End of the run: everything given back, then the message of the status.

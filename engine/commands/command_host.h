@@ -8,7 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/settings.h"
+#include "engine/commands/message_boxes.h"
+#include "engine/commands/settings.h"
 #include "engine/variant_search.h"
 
 namespace cyrvert {
@@ -37,9 +38,6 @@ class DocumentHost {
   // Closes the window without asking (a result window that could not be filled).
   virtual void CloseWindow() = 0;
 };
-
-// Icon of a message box.
-enum class MessageIcon { kStop, kExclamation };
 
 // The application, main frame and dialogs as the commands see them.
 class CommandHost {

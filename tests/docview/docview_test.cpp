@@ -12,12 +12,14 @@
 #include <string>
 
 #include "docview/child_frame.h"
+#include "docview/clipboard_text.h"
 #include "docview/cyrvert_doc.h"
 #include "docview/cyrvert_view.h"
 #include "docview/doc_template.h"
 #include "docview/document_prompts.h"
 #include "docview/file_bytes.h"
 #include "docview/font_description.h"
+#include "tests/fakes/fake_prompts.h"
 
 using namespace cyrvert;
 
@@ -41,22 +43,7 @@ struct RefuseAllocations {
   ~RefuseAllocations() { g_refuseFrom = 0; }
 };
 
-// Answers the document's questions without dialogs and counts them.
-class FakePrompts : public DocumentPrompts {
- public:
-  SaveAnswer AskToSave(QWidget*, const QString&) override {
-    ++asked_to_save;
-    return save_answer;
-  }
-  QString AskSavePath(QWidget*, const QString&) override { return save_path; }
-  QString AskOpenPath(QWidget*) override { return {}; }
-  void ShowError(QWidget*, const QString& text) override { errors << text; }
-
-  SaveAnswer save_answer = SaveAnswer::kNo;
-  QString save_path;
-  int asked_to_save = 0;
-  QStringList errors;
-};
+using test::FakePrompts;
 
 std::string AllBytes() {
   std::string bytes;
@@ -202,28 +189,95 @@ class DocViewTest : public QObject {
     QCOMPARE(view->GetViewText(), std::string("x?\xA8\r\n"));
   }
 
-  void FrameShortcutsPassTheEditor_data() {
-    QTest::addColumn<int>("key");
-    for (const auto& [name, key] : {std::pair{"Ctrl+Y", Qt::Key_Y}, std::pair{"Ctrl+T", Qt::Key_T},
-                                    std::pair{"Ctrl+L", Qt::Key_L}, std::pair{"Ctrl+I", Qt::Key_I},
-                                    std::pair{"Ctrl+B", Qt::Key_B}}) {
-      QTest::newRow(name) << int(key);
-    }
+  void ClipboardCarriesBytesExactly_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    const std::string all = AllBytes();
+    QTest::newRow("LF stays LF") << QByteArray("a\nb\n");
+    QTest::newRow("mixed line ends") << QByteArray("a\r\nb\rc\n");
+    QTest::newRow("NUL stays NUL") << QByteArray("x\0y\0", 4);
+    QTest::newRow("0x98 and the high half") << QByteArray("\x98\xC0\xFF\xB8");
+    QTest::newRow("all byte values") << QByteArray(all.data(), qsizetype(all.size()));
   }
 
-  void FrameShortcutsPassTheEditor() {
-    QFETCH(int, key);
+  void ClipboardCarriesBytesExactly() {
+    QFETCH(QByteArray, bytes);
+    const std::string in = bytes.toStdString();
+    CCyrvertView* source = NewView();
+    source->PutViewText(in);
+    source->OnEditSelectAll();
+    source->copy();
+    QCOMPARE(source->GetViewText(), in);
+
+    CCyrvertView* target = NewView();
+    target->paste();
+    QCOMPARE(target->GetViewText(), in);
+
+    source->cut();
+    QCOMPARE(source->GetViewText(), std::string());
+    target->PutViewText("");
+    QTest::keyClick(target, Qt::Key_V, Qt::ControlModifier);  // the editor's own key
+    QCOMPARE(target->GetViewText(), in);
+  }
+
+  void PasteGoesAfterTheSelectionWithTheCaretInFront_data() {
+    QTest::addColumn<bool>("command");  // the Paste command, or the bare insertion
+    QTest::addColumn<QByteArray>("want");
+    QTest::addColumn<int>("caret");
+    QTest::newRow("Paste replaces the selection") << true << QByteArray("abXYef") << 2;
+    QTest::newRow("insertion keeps it") << false << QByteArray("abcdXYef") << 4;
+  }
+
+  void PasteGoesAfterTheSelectionWithTheCaretInFront() {
+    QFETCH(bool, command);
+    QFETCH(QByteArray, want);
+    QFETCH(int, caret);
     CCyrvertView* view = NewView();
-    view->PutViewText("one\r\ntwo");
-    QAction action(m_area);
-    action.setShortcut(QKeySequence(Qt::ControlModifier | Qt::Key(key)));
-    m_area->addAction(&action);
-    QSignalSpy triggered(&action, &QAction::triggered);
-    m_area->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_area));
-    QTest::keyClick(view, Qt::Key(key), Qt::ControlModifier);
-    QCOMPARE(triggered.size(), 1);
-    QCOMPARE(view->GetViewText(), std::string("one\r\ntwo"));
+    view->PutViewText("abcdef");
+    view->SetModified(false);
+    QApplication::clipboard()->setText(QStringLiteral("XY"));
+    view->setSelection(0, 2, 0, 4);
+    if (command) {
+      view->paste();
+    } else {
+      view->PasteClipboardText();
+    }
+    QCOMPARE(QByteArray::fromStdString(view->GetViewText()), want);
+    int line = -1;
+    int index = -1;
+    view->getCursorPosition(&line, &index);
+    QCOMPARE(index, caret);
+    QVERIFY(!view->hasSelectedText());
+    QVERIFY(view->GetDocument()->IsModified());
+    view->OnEditUndo();
+    QCOMPARE(view->GetViewText(), std::string("abcdef"));
+  }
+
+  void ReadOnlyViewOnlyCopies() {
+    CCyrvertView* view = NewView();
+    view->PutViewText("keep");
+    view->OnEditSelectAll();
+    view->SetReadOnly(true);
+    QApplication::clipboard()->setText(QStringLiteral("other"));
+    view->paste();
+    QCOMPARE(view->GetViewText(), std::string("keep"));
+    view->cut();
+    QCOMPARE(view->GetViewText(), std::string("keep"));
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("keep"));
+  }
+
+  void CopiesNameTheirSourceDocument() {
+    CCyrvertView* view = NewView();
+    view->PutViewText("text");
+    view->SetTitle("CyrClip");
+    view->OnEditSelectAll();
+    view->copy();
+    QCOMPARE(CopiedFromTitle(QApplication::clipboard()->mimeData()), QStringLiteral("CyrClip"));
+    QApplication::clipboard()->setText(QStringLiteral("from elsewhere"));
+    QCOMPARE(CopiedFromTitle(QApplication::clipboard()->mimeData()), QString());
+    // Nothing selected: the clipboard keeps what it had.
+    view->setSelection(0, 0, 0, 0);
+    view->copy();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("from elsewhere"));
   }
 
   void FindWalksBothWaysAndRoundsOnce() {
@@ -397,7 +451,6 @@ class DocViewTest : public QObject {
     std::vector<CChildFrame*> frames;
     for (int i = 0; i < 3; ++i) {
       frames.push_back(m_template->OpenNewDocument());
-      frames.back()->GetActiveDocument()->SetModifiedFlag(true);  // closes without asking
     }
     for (int i = 0; i < 3; ++i) {
       if ((minimised & (1 << i)) == 0) continue;
@@ -415,6 +468,35 @@ class DocViewTest : public QObject {
       QCOMPARE(w->isMinimized(),
                (minimised & (1 << (w->windowTitle().back().digitValue() - 1))) != 0);
     }
+  }
+
+  void CloseAllAsksOnlyForEditedDocuments_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QStringList>("left");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("no") << int(SaveAnswer::kNo) << QStringList() << false;
+    QTest::newRow("yes") << int(SaveAnswer::kYes) << QStringList() << true;
+    QTest::newRow("cancel stops the command")
+        << int(SaveAnswer::kCancel) << QStringList{"Cyrvert1", "Cyrvert2"} << false;
+  }
+
+  void CloseAllAsksOnlyForEditedDocuments() {
+    QFETCH(int, answer);
+    QFETCH(QStringList, left);
+    QFETCH(bool, saved);
+    QTemporaryDir dir;
+    m_prompts->save_answer = static_cast<SaveAnswer>(answer);
+    m_prompts->save_path = dir.filePath(QStringLiteral("edited.txt"));
+    for (int i = 0; i < 3; ++i) m_template->OpenNewDocument();
+    // The first window is edited by the user; the others are untouched results. The command
+    // starts at the active (last) window and comes to the first one next.
+    CChildFrame* edited = qobject_cast<CChildFrame*>(m_area->subWindowList().at(0));
+    TypeText(edited->GetActiveView(), QStringLiteral("ы"));
+    cyrvert::CloseDocumentWindows(*m_area, true);
+    FlushDeletes();
+    QCOMPARE(m_prompts->asked_to_save, 1);
+    QCOMPARE(Titles(), left);
+    QCOMPARE(QFile::exists(m_prompts->save_path), saved);
   }
 
   void CloseIsIgnoredWhileNotAllowed() {
@@ -495,6 +577,33 @@ class DocViewTest : public QObject {
     QCOMPARE(back.Weight, weight == 0 ? 400 : weight);
     QCOMPARE(back.CharSet, font.CharSet);
     QCOMPARE(back.FaceName, font.FaceName);
+  }
+
+  void UnderlineAndStrikeOutAreDrawn() {
+    CCyrvertView* view = NewView();
+    view->PutViewText("text");
+    const auto underlined = [view] {
+      return view->SendScintilla(QsciScintillaBase::SCI_STYLEGETUNDERLINE, 0UL) != 0;
+    };
+    const auto struck = [view](long at) {
+      return view->SendScintilla(QsciScintillaBase::SCI_INDICATORALLONFOR,
+                                 static_cast<unsigned long>(at)) != 0;
+    };
+    LogFont font;
+    font.Height = -14;
+    font.Underline = 1;
+    font.StrikeOut = true;
+    QVERIFY(view->ApplyFont(font));
+    QVERIFY(underlined());
+    QVERIFY(struck(0) && struck(3));
+    QTest::keyClick(view, Qt::Key_End);
+    TypeText(view, QStringLiteral("ab"));  // new text is struck through too
+    QTRY_VERIFY(struck(5));
+    font.Underline = 0;
+    font.StrikeOut = false;
+    QVERIFY(view->ApplyFont(font));
+    QVERIFY(!underlined());
+    QVERIFY(!struck(0) && !struck(5));
   }
 
   void FaceNamesKeep31Characters() {
