@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <algorithm>
 #include <new>
 #include <optional>
 #include <vector>
@@ -26,6 +27,22 @@ namespace {
 
 // Print margins: 720 twips (half an inch) on each side.
 constexpr qreal kPrintMarginMm = 12.7;
+
+// Lines longer than this cost the control a pass over the whole line at every repaint.
+constexpr std::size_t kLongLine = std::size_t{1} << 16;
+
+// Length of the longest line of `text`, line ends not counted.
+std::size_t LongestLine(std::string_view text) {
+  std::size_t longest = 0;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      longest = std::max(longest, i - start);
+      start = i + 1;
+    }
+  }
+  return std::max(longest, text.size() - start);
+}
 
 }  // namespace
 
@@ -59,6 +76,7 @@ CCyrvertView::CCyrvertView(CCyrvertDoc* document, QWidget* parent)
   SendScintilla(SCI_SETMODEVENTMASK,
                 static_cast<unsigned long>(SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
   connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &CCyrvertView::OnTextAboutToChange);
+  m_caretPeriod = SendScintilla(SCI_GETCARETPERIOD);
   // The toolkit also works out the caret's column after every change of position, counting
   // from the start of the line: in a text of one long line every keystroke would cost the
   // line. Nothing here uses that column.
@@ -135,6 +153,9 @@ bool CCyrvertView::PutViewText(std::string_view text, const std::function<void()
   SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
   SendScintilla(SCI_GOTOPOS, 0UL);
   if (!whole) return false;
+  // Over a very long line a blinking caret would keep an idle window busy: it stays lit.
+  SendScintilla(SCI_SETCARETPERIOD,
+                static_cast<unsigned long>(LongestLine(text) > kLongLine ? 0 : m_caretPeriod));
   if (m_pDocument != nullptr) m_pDocument->SetModifiedFlag(true);
   return true;
 }

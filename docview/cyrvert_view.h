@@ -153,6 +153,7 @@ class CCyrvertView : public QsciScintilla, public DocumentHost {
   bool m_lastForward = true;
   bool m_bChangePosted = false;  // a textChanged is queued
   bool m_bStrikeOut = false;     // the font is struck through
+  long m_caretPeriod = 0;        // the control's own caret blink period, in milliseconds
   // Indicator that draws the font's strike-out.
   static constexpr unsigned long kStrikeOutIndicator = 8;
 };

@@ -333,6 +333,22 @@ class DocViewTest : public QObject {
     QVERIFY(!view->isUndoAvailable());
   }
 
+  void TheCaretStaysLitOverAVeryLongLine() {
+    CCyrvertView* view = NewView();
+    const auto period = [view] {
+      return view->SendScintilla(QsciScintillaBase::SCI_GETCARETPERIOD);
+    };
+    const long blinking = period();
+    QVERIFY(blinking > 0);
+    std::string one_line(200000, '\xEE');
+    one_line[1000] = '\x8D';  // 8-th bit line ends are no line ends
+    one_line[1001] = '\x8A';
+    view->PutViewText(one_line);
+    QCOMPARE(period(), 0L);
+    view->PutViewText("short\r\nlines\r\n");
+    QCOMPARE(period(), blinking);
+  }
+
   void RunningOutOfMemoryLeavesTheViewUsable() {
     CCyrvertView* other = NewView();
     other->PutViewText("kept");
