@@ -30,18 +30,16 @@ std::function<std::string()> CTransportUi::TextReader(DocumentHost& view) {
   return TransportUi::TextReader(view);
 }
 
-void CTransportUi::PutText(DocumentHost& window, std::string_view text) {
+bool CTransportUi::PutText(DocumentHost& window, std::string_view text) {
   auto* editor = dynamic_cast<CCyrvertView*>(&window);
-  if (editor == nullptr) {
-    window.PutViewText(text);
-    return;
-  }
+  if (editor == nullptr) return window.PutViewText(text);
   // Between slices of a big text the wait window's clip moves on; user input waits. The
   // half-filled view is not painted meanwhile.
   editor->setUpdatesEnabled(false);
-  editor->PutViewText(text,
-                      [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+  const bool whole = editor->PutViewText(
+      text, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
   editor->setUpdatesEnabled(true);
+  return whole;
 }
 
 ResultTarget CTransportUi::AskResultTarget() {
