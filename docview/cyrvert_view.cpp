@@ -468,6 +468,49 @@ QByteArray CCyrvertView::fromMimeData(const QMimeData* source, bool& rectangular
   return QByteArray(mapped.data(), static_cast<qsizetype>(mapped.size()));
 }
 
+QVariant CCyrvertView::inputMethodQuery(Qt::InputMethodQuery query) const {
+  if (query != Qt::ImSurroundingText && query != Qt::ImCursorPosition &&
+      query != Qt::ImAnchorPosition && query != Qt::ImTextBeforeCursor &&
+      query != Qt::ImTextAfterCursor) {
+    return QsciScintilla::inputMethodQuery(query);
+  }
+  // The toolkit answers with the whole paragraph and counts it from its start, at every key:
+  // a text with no blank line would be passed over whole per keystroke. A stretch of the
+  // caret's line is all an input method uses.
+  constexpr long kAround = 256;  // characters on each side of the caret
+  const long caret = SendScintilla(SCI_GETCURRENTPOS);
+  const long line = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(caret));
+  const long line_start = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+  const long line_end = SendScintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line));
+  // The control answers 0 for a position beyond either end of the text.
+  const long back =
+      SendScintilla(SCI_POSITIONRELATIVE, static_cast<unsigned long>(caret), -kAround);
+  const long ahead =
+      SendScintilla(SCI_POSITIONRELATIVE, static_cast<unsigned long>(caret), kAround);
+  const long start = std::max(back, line_start);
+  const long end = ahead == 0 ? line_end : std::min(ahead, line_end);
+  const auto text_between = [this](long from, long to) {
+    return to > from ? text(static_cast<int>(from), static_cast<int>(to)) : QString();
+  };
+  const QString before = text_between(start, caret);
+  switch (query) {
+    case Qt::ImSurroundingText:
+      return before + text_between(caret, end);
+    case Qt::ImTextBeforeCursor:
+      return before;
+    case Qt::ImTextAfterCursor:
+      return text_between(caret, end);
+    case Qt::ImCursorPosition:
+      return static_cast<int>(before.size());
+    default: {  // the anchor, when it lies in the stretch
+      const long anchor = SendScintilla(SCI_GETANCHOR);
+      if (anchor < start || anchor > end) return static_cast<int>(before.size());
+      return static_cast<int>(anchor < caret ? before.size() - text_between(anchor, caret).size()
+                                             : before.size() + text_between(caret, anchor).size());
+    }
+  }
+}
+
 void CCyrvertView::focusInEvent(QFocusEvent* event) {
   QsciScintilla::focusInEvent(event);
   if (CChildFrame* frame = GetParentFrame()) frame->RefreshMainMenu();

@@ -127,6 +127,8 @@ class CCyrvertView : public QsciScintilla, public DocumentHost {
   QByteArray fromMimeData(const QMimeData* source, bool& rectangular) const override;
   // Tells the frame that the active window may have changed.
   void focusInEvent(QFocusEvent* event) override;
+  // The input method's view of the text: a bounded stretch of the line around the caret.
+  QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
  private:
   // Prints through `printer` with the view's font and no line numbers.

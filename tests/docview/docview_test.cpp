@@ -349,6 +349,19 @@ class DocViewTest : public QObject {
     QCOMPARE(period(), blinking);
   }
 
+  void InputMethodsSeeABoundedStretchAroundTheCaret() {
+    CCyrvertView* view = NewView();
+    view->PutViewText(std::string(5000, 'a') + "\xC6" + std::string(5000, 'b') + "\r\nnext");
+    view->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, 5000UL);  // before the "Ж"
+    QWidget* widget = view;                                       // as the input method asks it
+    const QString around = widget->inputMethodQuery(Qt::ImSurroundingText).toString();
+    const int cursor = widget->inputMethodQuery(Qt::ImCursorPosition).toInt();
+    QCOMPARE(around.size(), 512);
+    QCOMPARE(around.mid(cursor, 1), QStringLiteral("\u0416"));
+    QCOMPARE(widget->inputMethodQuery(Qt::ImTextBeforeCursor).toString(), around.left(cursor));
+    QCOMPARE(widget->inputMethodQuery(Qt::ImAnchorPosition).toInt(), cursor);
+  }
+
   void RunningOutOfMemoryLeavesTheViewUsable() {
     CCyrvertView* other = NewView();
     other->PutViewText("kept");
