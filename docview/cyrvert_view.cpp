@@ -4,6 +4,8 @@
 #include <Qsci/qscicommandset.h>
 #include <Qsci/qsciprinter.h>
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -44,6 +46,19 @@ std::size_t LongestLine(std::string_view text) {
   return std::max(longest, text.size() - start);
 }
 
+// The toolkit's accessible editor works out the caret's place by counting the text from its
+// start at every repaint, and the toolkit makes one for every shown view even while no
+// assistive technology listens. A view made then gets a plain accessible; with a listener,
+// the toolkit's own.
+QAccessibleInterface* MakeViewAccessible(const QString& class_name, QObject* object) {
+  if (QAccessible::isActive() ||
+      class_name != QLatin1String(CCyrvertView::staticMetaObject.className())) {
+    return nullptr;
+  }
+  auto* widget = qobject_cast<QWidget*>(object);
+  return widget != nullptr ? new QAccessibleWidget(widget, QAccessible::EditableText) : nullptr;
+}
+
 }  // namespace
 
 std::unique_ptr<QPrinter> MakeDocumentPrinter() {
@@ -77,6 +92,10 @@ CCyrvertView::CCyrvertView(CCyrvertDoc* document, QWidget* parent)
                 static_cast<unsigned long>(SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
   connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &CCyrvertView::OnTextAboutToChange);
   m_caretPeriod = SendScintilla(SCI_GETCARETPERIOD);
+  [[maybe_unused]] static const bool accessible_installed = [] {
+    QAccessible::installFactory(&MakeViewAccessible);
+    return true;
+  }();
   // The toolkit also works out the caret's column after every change of position, counting
   // from the start of the line: in a text of one long line every keystroke would cost the
   // line. Nothing here uses that column.
