@@ -1,4 +1,5 @@
 // Widget tests of the document window: byte-exact text, files, closing rules, typing and fonts.
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -360,6 +361,17 @@ class DocViewTest : public QObject {
     QCOMPARE(around.mid(cursor, 1), QStringLiteral("\u0416"));
     QCOMPARE(widget->inputMethodQuery(Qt::ImTextBeforeCursor).toString(), around.left(cursor));
     QCOMPARE(widget->inputMethodQuery(Qt::ImAnchorPosition).toInt(), cursor);
+  }
+
+  void NoCostlyAccessibleWhileNobodyListens() {
+    // The toolkit's own accessible counts the whole text at every repaint; it is made only
+    // when assistive technology is active.
+    CCyrvertView* view = NewView();
+    QVERIFY(!QAccessible::isActive());
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(view);
+    QVERIFY(accessible != nullptr);
+    QCOMPARE(accessible->role(), QAccessible::EditableText);
+    QVERIFY(accessible->textInterface() == nullptr);
   }
 
   void RunningOutOfMemoryLeavesTheViewUsable() {
