@@ -37,20 +37,21 @@ bool CCyrvertApp::InitInstance(const QStringList& arguments) {
     return false;
   }
 
-  // The first argument that is not a switch names a file to open instead of a new document.
-  QString file;
+  // Every argument that is not a switch names a file to open (a desktop entry passes several);
+  // with none, a new document. Start-up fails only when nothing could be opened.
+  QStringList files;
   for (const QString& argument : arguments) {
-    if (!argument.startsWith('-')) {
-      file = argument;
-      break;
-    }
+    if (!argument.startsWith('-')) files << argument;
   }
   bool processed = false;
-  if (file.isEmpty()) {
+  if (files.isEmpty()) {
     processed = frame->DocTemplate().OpenNewDocument() != nullptr;
-  } else if (frame->DocTemplate().OpenDocumentFile(file) != nullptr) {
-    m_recentFiles.Add(file);
-    processed = true;
+  }
+  for (const QString& file : files) {
+    if (frame->DocTemplate().OpenDocumentFile(file) != nullptr) {
+      m_recentFiles.Add(file);
+      processed = true;
+    }
   }
   if (!processed) {
     m_settings.AutoClip = autoClip;

@@ -6,12 +6,14 @@
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
+#include <new>
 
 #include "app/cyrvert_app.h"
 #include "dialogs/qt_message_boxes.h"
 #include "docview/document_prompts.h"
 #include "frame/main_frame.h"
 #include "profile/qt_profile_store.h"
+#include "resources/strings.h"
 
 namespace {
 
@@ -46,13 +48,38 @@ class StartupProbe : public QObject {
   bool m_done = false;
 };
 
+// The last line of defence when memory runs out in a command that does not handle it: the
+// event is dropped with the program's message instead of ending the program and every
+// unsaved document with it.
+class CyrvertApplication : public QApplication {
+ public:
+  using QApplication::QApplication;
+  // Set once the message boxes exist.
+  void SetBoxes(cyrvert::MessageBoxes* boxes) { m_pBoxes = boxes; }
+
+  bool notify(QObject* receiver, QEvent* event) override {
+    try {
+      return QApplication::notify(receiver, event);
+    } catch (const std::bad_alloc&) {
+      if (m_pBoxes != nullptr) {
+        m_pBoxes->Show(cyrvert::strings::kNoMemory, cyrvert::strings::kAppTitle,
+                       cyrvert::MessageIcon::kStop);
+      }
+      return false;
+    }
+  }
+
+ private:
+  cyrvert::MessageBoxes* m_pBoxes = nullptr;
+};
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
   QElapsedTimer clock;
   clock.start();
   Q_INIT_RESOURCE(cyrvert);
-  QApplication application(argc, argv);
+  CyrvertApplication application(argc, argv);
   QCoreApplication::setOrganizationName(QStringLiteral("Severion"));
   QCoreApplication::setApplicationName(QStringLiteral("cyrvert"));
   QGuiApplication::setDesktopFileName(QStringLiteral("cyrvert"));
@@ -64,6 +91,7 @@ int main(int argc, char* argv[]) {
 
   cyrvert::QtProfileStore store(QStringLiteral("Severion"), QStringLiteral("cyrvert"));
   cyrvert::QtMessageBoxes boxes;
+  application.SetBoxes(&boxes);
   cyrvert::QtDocumentPrompts prompts;
   cyrvert::CCyrvertApp app(store, boxes, prompts);
 
@@ -75,8 +103,12 @@ int main(int argc, char* argv[]) {
 
   QStringList arguments = QCoreApplication::arguments();
   arguments.removeFirst();
-  if (!app.InitInstance(arguments)) return 1;
+  if (!app.InitInstance(arguments)) {
+    application.SetBoxes(nullptr);
+    return 1;
+  }
   const int code = QApplication::exec();
   store.Sync();
+  application.SetBoxes(nullptr);  // the boxes go before the application
   return code;
 }

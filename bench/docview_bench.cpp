@@ -1,4 +1,5 @@
-// Opening a 50 MiB single-byte text in a view, and taking it out again.
+// Opening a 50 MiB single-byte text in a view, taking it out again, replacing a common word
+// everywhere and undoing that, and typing into a text that is one very long line.
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise; prints the peak
 // memory of the first open relative to the file size before the timings.
 #include <benchmark/benchmark.h>
@@ -6,10 +7,15 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <cstdio>
+#include <ctime>
 #include <string>
 
 #include "docview/child_frame.h"
@@ -113,6 +119,107 @@ void BM_Allocate50MiB(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_Allocate50MiB)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// CPU time of the whole process so far, in milliseconds.
+double ProcessCpuMs() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+// Word planted for Replace All, and how many times.
+constexpr std::string_view kWord = "\xF1\xEB\xEE\xE2\xEE";  // "слово"
+constexpr std::size_t kWordCount = 6000;
+
+// The benchmark text with kWord written over it kWordCount times, evenly spread.
+std::string TextWithWords() {
+  std::string text = MakeText();
+  const std::size_t step = text.size() / kWordCount;
+  for (std::size_t i = 0; i < kWordCount; ++i) {
+    std::size_t at = i * step;
+    text[at] = ' ';
+    text.replace(at + 1, kWord.size(), kWord);
+    text[at + 1 + kWord.size()] = ' ';
+  }
+  return text;
+}
+
+// Replace All of kWordCount words in 50 MiB, then Undo; both timed.
+void BM_ReplaceAll50MiB(benchmark::State& state) {
+  cyrvert::CChildFrame* frame = g_fixture->doc_template.OpenNewDocument();
+  cyrvert::CCyrvertView* view = frame->GetActiveView();
+  const std::string text = TextWithWords();
+  view->PutViewText(text);
+  const QString what = QString::fromUtf8("\xD1\x81\xD0\xBB\xD0\xBE\xD0\xB2\xD0\xBE");
+  for (auto _ : state) {
+    const int replaced = view->ReplaceAll(what, QStringLiteral("word"), true, true);
+    QCoreApplication::processEvents();
+    state.PauseTiming();
+    if (replaced != static_cast<int>(kWordCount)) state.SkipWithError("wrong count");
+    QElapsedTimer undo;
+    undo.start();
+    const double undo_cpu = ProcessCpuMs();
+    view->OnEditUndo();
+    QCoreApplication::processEvents();
+    state.counters["undo_ms"] = static_cast<double>(undo.elapsed());
+    state.counters["undo_cpu_ms"] = ProcessCpuMs() - undo_cpu;
+    if (view->GetViewText() != text) state.SkipWithError("undo did not restore the text");
+    state.ResumeTiming();
+  }
+  Fixture::Close(frame);
+}
+BENCHMARK(BM_ReplaceAll50MiB)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Runs the event loop for `ms` milliseconds.
+void Idle(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+// A 50 MiB text with no line end (every CR LF turned into 8D 8A): a key typed in the middle
+// of the line until it is painted, and the CPU the idle window takes over two seconds.
+void BM_KeystrokeInLongLine(benchmark::State& state) {
+  std::string text = MakeText();
+  for (char& c : text) {
+    if (c == '\r' || c == '\n') c = static_cast<char>(static_cast<unsigned char>(c) | 0x80);
+  }
+  cyrvert::CChildFrame* frame = g_fixture->doc_template.OpenNewDocument();
+  cyrvert::CCyrvertView* view = frame->GetActiveView();
+  view->PutViewText(text);
+  view->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, 25ul << 20);
+  view->viewport()->repaint();
+  Idle(500);  // whatever the first showing left to do
+  const double idle_start = ProcessCpuMs();
+  Idle(2000);
+  state.counters["idle_cpu_ms_per_s"] = (ProcessCpuMs() - idle_start) / 2.0;
+  for (auto _ : state) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+    QCoreApplication::sendEvent(view, &press);
+    view->viewport()->repaint();
+    QCoreApplication::processEvents();
+  }
+  Fixture::Close(frame);
+}
+BENCHMARK(BM_KeystrokeInLongLine)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// A key typed at the end of the 50 MiB text of ordinary lines, until it is painted: no work
+// that grows with the text.
+void BM_KeystrokeAtTheEnd(benchmark::State& state) {
+  cyrvert::CChildFrame* frame = g_fixture->Open();
+  cyrvert::CCyrvertView* view = frame->GetActiveView();
+  view->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+  view->viewport()->repaint();
+  Idle(200);
+  for (auto _ : state) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+    QCoreApplication::sendEvent(view, &press);
+    view->viewport()->repaint();
+    QCoreApplication::processEvents();
+  }
+  Fixture::Close(frame);
+}
+BENCHMARK(BM_KeystrokeAtTheEnd)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 }  // namespace
 

@@ -173,10 +173,9 @@ void COptionsDlg::BuildControls() {
 
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
   ok->setDefault(true);
+  // Enter presses the focused button; elsewhere in the dialog it presses OK.
   auto* save = new QPushButton(QStringLiteral("Сохранить"), this);
-  save->setAutoDefault(false);
   auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-  cancel->setAutoDefault(false);
   m_controls[kIdOk] = ok;
   m_controls[kIdSave] = save;
   m_controls[kIdCancel] = cancel;

@@ -3,8 +3,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
-#include <cerrno>
-#include <cstring>
 
 #include "dialogs/import_target_dlg.h"
 #include "docview/cyrvert_doc.h"
@@ -12,27 +10,6 @@
 #include "transport/text_file.h"
 
 namespace cyrvert {
-namespace detail {
-namespace {
-
-// What a SaveError means when the system left no reason behind.
-std::string_view SaveErrorText(SaveError error) {
-  switch (error) {
-    case SaveError::kOpen:
-      return "the file cannot be opened for writing";
-    case SaveError::kWrite:
-      return "the text could not be written completely";
-    case SaveError::kClose:
-      return "the file could not be closed";
-    case SaveError::kNone:
-      break;
-  }
-  return {};
-}
-
-}  // namespace
-}  // namespace detail
-
 CTransportUi::CTransportUi(QWidget* parent) : m_pParent(parent) {}
 
 CTransportUi::~CTransportUi() = default;
@@ -53,18 +30,16 @@ std::function<std::string()> CTransportUi::TextReader(DocumentHost& view) {
   return TransportUi::TextReader(view);
 }
 
-void CTransportUi::PutText(DocumentHost& window, std::string_view text) {
+bool CTransportUi::PutText(DocumentHost& window, std::string_view text) {
   auto* editor = dynamic_cast<CCyrvertView*>(&window);
-  if (editor == nullptr) {
-    window.PutViewText(text);
-    return;
-  }
+  if (editor == nullptr) return window.PutViewText(text);
   // Between slices of a big text the wait window's clip moves on; user input waits. The
   // half-filled view is not painted meanwhile.
   editor->setUpdatesEnabled(false);
-  editor->PutViewText(text,
-                      [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+  const bool whole = editor->PutViewText(
+      text, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
   editor->setUpdatesEnabled(true);
+  return whole;
 }
 
 ResultTarget CTransportUi::AskResultTarget() {
@@ -85,12 +60,9 @@ std::optional<std::string> CTransportUi::AskSavePath(std::string_view default_na
 }
 
 SaveOutcome CTransportUi::SaveText(const std::string& path, std::string_view text) {
-  errno = 0;
-  const SaveError error = SaveTextToFile(path, text);
-  const int reason = errno;
-  if (error == SaveError::kNone) return {};
-  return SaveOutcome{reason != 0 ? std::string(std::strerror(reason))
-                                 : std::string(detail::SaveErrorText(error))};
+  const SaveResult result = SaveTextToFile(path, text);
+  if (result.error == SaveError::kNone) return {};
+  return SaveOutcome{result.reason};
 }
 
 void CTransportUi::UpdateAllViews(DocumentHost& source) {

@@ -25,7 +25,7 @@ class CTransportUi : public TransportUi {
   void CloseWaitWindow() override;
   void RunConversion(const std::function<void()>& conversion) override;
   std::function<std::string()> TextReader(DocumentHost& view) override;
-  void PutText(DocumentHost& window, std::string_view text) override;
+  bool PutText(DocumentHost& window, std::string_view text) override;
   ResultTarget AskResultTarget() override;
   std::optional<std::string> AskSavePath(std::string_view default_name) override;
   SaveOutcome SaveText(const std::string& path, std::string_view text) override;

@@ -83,6 +83,9 @@ void CloseDocumentWindows(QMdiArea& area, bool include_minimised) {
     CCyrvertDoc* document = frame != nullptr ? frame->GetActiveDocument() : nullptr;
     const bool closable = document != nullptr && frame->IsCloseAllowed();
     if (closable && (include_minimised || !child->isMinimized())) {
+      // Unchanged windows (the many results of a run) close silently; an edited document
+      // asks first, and Cancel ends the command there.
+      if (!document->SaveModified()) return;
       document->OnCloseDocument();
       first_skipped = nullptr;  // the round starts again over the windows that are left
       continue;

@@ -54,9 +54,10 @@ class CChildFrame : public QMdiSubWindow {
   bool m_bForceClose = false;  // CloseWithoutAsking under way
 };
 
-// Closes documents from the active window on, without asking to save: all of them, or
-// (include_minimised false) every one that has a window which is not minimised. Windows
-// whose Close is not allowed are left open.
+// Closes documents from the active window on: all of them, or (include_minimised false)
+// every one that has a window which is not minimised. Unmodified documents close without a
+// question; a modified one asks to save, and Cancel stops there. Windows whose Close is not
+// allowed are left open.
 void CloseDocumentWindows(QMdiArea& area, bool include_minimised);
 
 }  // namespace cyrvert

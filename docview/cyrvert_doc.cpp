@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <cerrno>
+#include <new>
+#include <system_error>
 
 #include "docview/child_frame.h"
 #include "docview/cyrvert_view.h"
@@ -35,12 +38,16 @@ void CCyrvertDoc::OnNewDocument(int number) {
 bool CCyrvertDoc::OnOpenDocument(const QString& path) {
   CCyrvertView* view = GetFirstView();
   if (view == nullptr) return false;
-  FileReadResult file = ReadFileBytes(path);
-  if (file.error != FileError::kNone) {
-    m_prompts.ShowError(view, FailureText(strings::kFailedToOpenDocument, path, file.reason));
+  ReadResult file = ReadFileBytes(path);
+  if (file.error == ReadError::kNone && !view->PutViewText(file.bytes)) {
+    file.error = ReadError::kNoMemory;
+    file.reason = std::generic_category().message(ENOMEM);
+  }
+  if (file.error != ReadError::kNone) {
+    m_prompts.ShowError(view,
+                        FailureText(strings::kFailedToOpenDocument, path, ReasonText(file.reason)));
     return false;
   }
-  view->PutViewText(file.bytes);
   file.bytes = std::string();  // give the memory back before the view is drawn
   SetPathName(path);
   SetModifiedFlag(false);
@@ -50,9 +57,15 @@ bool CCyrvertDoc::OnOpenDocument(const QString& path) {
 bool CCyrvertDoc::OnSaveDocument(const QString& path) {
   CCyrvertView* view = GetFirstView();
   if (view == nullptr) return false;
-  const FileWriteResult result = WriteFileBytes(path, view->GetViewText());
-  if (result.error != FileError::kNone) {
-    m_prompts.ShowError(view, FailureText(strings::kFailedToSaveDocument, path, result.reason));
+  SaveResult result;
+  try {
+    result = WriteFileBytes(path, view->GetViewText());
+  } catch (const std::bad_alloc&) {
+    result = {SaveError::kWrite, std::generic_category().message(ENOMEM)};
+  }
+  if (result.error != SaveError::kNone) {
+    m_prompts.ShowError(
+        view, FailureText(strings::kFailedToSaveDocument, path, ReasonText(result.reason)));
     return false;
   }
   SetModifiedFlag(false);

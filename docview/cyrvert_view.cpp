@@ -4,6 +4,8 @@
 #include <Qsci/qscicommandset.h>
 #include <Qsci/qsciprinter.h>
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -11,6 +13,9 @@
 #include <QMimeData>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <algorithm>
+#include <new>
+#include <optional>
 #include <vector>
 
 #include "docview/byte_mapping.h"
@@ -24,6 +29,35 @@ namespace {
 
 // Print margins: 720 twips (half an inch) on each side.
 constexpr qreal kPrintMarginMm = 12.7;
+
+// Lines longer than this cost the control a pass over the whole line at every repaint.
+constexpr std::size_t kLongLine = std::size_t{1} << 16;
+
+// Length of the longest line of `text`, line ends not counted.
+std::size_t LongestLine(std::string_view text) {
+  std::size_t longest = 0;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      longest = std::max(longest, i - start);
+      start = i + 1;
+    }
+  }
+  return std::max(longest, text.size() - start);
+}
+
+// The toolkit's accessible editor works out the caret's place by counting the text from its
+// start at every repaint, and the toolkit makes one for every shown view even while no
+// assistive technology listens. A view made then gets a plain accessible; with a listener,
+// the toolkit's own.
+QAccessibleInterface* MakeViewAccessible(const QString& class_name, QObject* object) {
+  if (QAccessible::isActive() ||
+      class_name != QLatin1String(CCyrvertView::staticMetaObject.className())) {
+    return nullptr;
+  }
+  auto* widget = qobject_cast<QWidget*>(object);
+  return widget != nullptr ? new QAccessibleWidget(widget, QAccessible::EditableText) : nullptr;
+}
 
 }  // namespace
 
@@ -50,6 +84,22 @@ CCyrvertView::CCyrvertView(CCyrvertDoc* document, QWidget* parent)
   setMarginWidth(0, 0);
   setMarginWidth(1, 0);
   setWrapMode(QsciScintilla::WrapNone);
+  // The toolkit turns every notice of inserted or deleted text into an accessibility event
+  // that counts the characters from the start of the text: each keystroke would cost the
+  // whole text. Only the notices sent before a change are asked for; they carry no such work
+  // and still tell of every edit, undo and redo.
+  SendScintilla(SCI_SETMODEVENTMASK,
+                static_cast<unsigned long>(SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
+  connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &CCyrvertView::OnTextAboutToChange);
+  m_caretPeriod = SendScintilla(SCI_GETCARETPERIOD);
+  [[maybe_unused]] static const bool accessible_installed = [] {
+    QAccessible::installFactory(&MakeViewAccessible);
+    return true;
+  }();
+  // The toolkit also works out the caret's column after every change of position, counting
+  // from the start of the line: in a text of one long line every keystroke would cost the
+  // line. Nothing here uses that column.
+  disconnect(this, SIGNAL(SCN_UPDATEUI(int)), this, SLOT(handleUpdateUI(int)));
   if (m_pDocument != nullptr) {
     m_pDocument->AddView(this);
     // Edits mark the document modified; only the document clears the flag.
@@ -85,35 +135,74 @@ std::function<std::string()> CCyrvertView::TextReader() const {
   return [text, length] { return kViewCodec.FromUtf8(std::string_view(text, length)); };
 }
 
-void CCyrvertView::PutViewText(std::string_view text) { PutViewText(text, {}); }
+bool CCyrvertView::PutViewText(std::string_view text) { return PutViewText(text, {}); }
 
-void CCyrvertView::PutViewText(std::string_view text, const std::function<void()>& between_slices) {
-  if (isReadOnly()) return;
+bool CCyrvertView::PutViewText(std::string_view text, const std::function<void()>& between_slices) {
+  if (isReadOnly()) return false;
   // The previous text is not kept for undo, and the text goes in by slices so that a big
-  // text is never held twice in UTF-8. Change notices are off meanwhile: their listeners
-  // copy each inserted slice and count characters from the start of the text.
+  // text is never held twice in UTF-8. The room is taken first: when memory runs out there,
+  // the editor is left untouched by the failure.
   constexpr std::size_t kSlice = 1 << 20;
-  const auto event_mask = static_cast<unsigned long>(SendScintilla(SCI_GETMODEVENTMASK));
-  SendScintilla(SCI_SETMODEVENTMASK, 0UL);
   SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
   SendScintilla(SCI_CLEARALL);
-  std::size_t utf8_size = 0;
+  std::size_t size = 0;
   for (std::size_t at = 0; at < text.size(); at += kSlice) {
-    utf8_size += kViewCodec.Utf8Size(text.substr(at, kSlice));
+    size += kViewCodec.Utf8Size(text.substr(at, kSlice));
     if (between_slices) between_slices();
   }
-  SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(utf8_size) + 1UL);
-  for (std::size_t at = 0; at < text.size(); at += kSlice) {
-    const std::string utf8 = kViewCodec.ToUtf8(text.substr(at, kSlice));
-    SendScintilla(SCI_ADDTEXT, static_cast<unsigned long>(utf8.size()), utf8.data());
-    if (between_slices) between_slices();
+  // Room for the control's text and style buffers and one slice, asked for first: the control
+  // is not left sound when memory runs out inside it.
+  bool whole = HasRoomFor(2 * size + 2 * kSlice);
+  try {
+    if (whole) SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(size) + 1UL);
+    for (std::size_t at = 0; at < text.size() && whole; at += kSlice) {
+      const std::string utf8 = kViewCodec.ToUtf8(text.substr(at, kSlice));
+      SendScintilla(SCI_ADDTEXT, static_cast<unsigned long>(utf8.size()), utf8.data());
+      whole = SendScintilla(SCI_GETSTATUS) == SC_STATUS_OK;
+      if (between_slices) between_slices();
+    }
+  } catch (const std::bad_alloc&) {
+    whole = false;
+  }
+  if (!whole) {
+    SendScintilla(SCI_SETSTATUS, static_cast<unsigned long>(SC_STATUS_OK));
+    SendScintilla(SCI_CLEARALL);
   }
   SendScintilla(SCI_EMPTYUNDOBUFFER);
   SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
-  SendScintilla(SCI_SETMODEVENTMASK, event_mask);
   SendScintilla(SCI_GOTOPOS, 0UL);
-  emit textChanged();
+  if (!whole) return false;
+  // Over a very long line a blinking caret would keep an idle window busy: it stays lit.
+  SendScintilla(SCI_SETCARETPERIOD,
+                static_cast<unsigned long>(LongestLine(text) > kLongLine ? 0 : m_caretPeriod));
   if (m_pDocument != nullptr) m_pDocument->SetModifiedFlag(true);
+  return true;
+}
+
+bool CCyrvertView::HasRoomFor(std::size_t bytes) {
+  std::unique_ptr<char[]> probe(new (std::nothrow) char[bytes]);
+  return probe != nullptr;
+}
+
+void CCyrvertView::UpdateStrikeOut() {
+  SendScintilla(SCI_SETINDICATORCURRENT, kStrikeOutIndicator);
+  const long length = SendScintilla(SCI_GETLENGTH);
+  SendScintilla(SCI_INDICATORCLEARRANGE, 0UL, length);
+  if (m_bStrikeOut) SendScintilla(SCI_INDICATORFILLRANGE, 0UL, length);
+}
+
+void CCyrvertView::OnTextAboutToChange(int, int type) {
+  if ((type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) == 0 || m_bChangePosted) return;
+  // Told once the change is made, and once for a burst of changes (a replace, an undo).
+  m_bChangePosted = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        m_bChangePosted = false;
+        if (m_bStrikeOut) UpdateStrikeOut();
+        emit textChanged();
+      },
+      Qt::QueuedConnection);
 }
 
 std::string CCyrvertView::Title() const {
@@ -138,6 +227,10 @@ void CCyrvertView::SetCloseAllowed(bool allowed) {
 
 void CCyrvertView::Redraw() { viewport()->repaint(); }
 
+void CCyrvertView::CloseWindow() {
+  if (CChildFrame* frame = GetParentFrame()) frame->CloseWithoutAsking();
+}
+
 bool CCyrvertView::ApplyFont(const LogFont& font) {
   const std::optional<QFont> qfont = FontFromLogFont(font);
   if (!qfont) return false;
@@ -146,6 +239,15 @@ bool CCyrvertView::ApplyFont(const LogFont& font) {
   QFont shown = *qfont;
   if (shown.pixelSize() > 0) shown.setPointSizeF(shown.pixelSize() * 72.0 / logicalDpiY());
   setFont(shown);
+  // The control takes neither effect from the font: underline is a style attribute, a line
+  // through the text an indicator over all of it (kept over new text as it comes).
+  for (const unsigned long style : {0UL, static_cast<unsigned long>(STYLE_DEFAULT)}) {
+    SendScintilla(SCI_STYLESETUNDERLINE, style, static_cast<long>(shown.underline()));
+  }
+  m_bStrikeOut = shown.strikeOut();
+  SendScintilla(SCI_INDICSETSTYLE, kStrikeOutIndicator, static_cast<long>(INDIC_STRIKE));
+  SendScintilla(SCI_INDICSETFORE, kStrikeOutIndicator, shown.strikeOut() ? color() : paper());
+  UpdateStrikeOut();
   m_logFont = font;
   if (m_pDocument != nullptr) m_pDocument->UpdateAllViews();
   QApplication::restoreOverrideCursor();
@@ -224,20 +326,26 @@ bool CCyrvertView::FindText(const QString& what, bool match_case, bool whole_wor
   m_lastForward = forward;
   // A character with no byte cannot be in the text.
   if (what.isEmpty() || MapToByteCharacters(what) != what) return false;
-  const std::string needle = QStringToBytes(what);
-  const std::string text = GetViewText();
-  // The text has one character per byte, so character counts are byte offsets.
-  const long caret = SendScintilla(forward ? SCI_GETSELECTIONEND : SCI_GETSELECTIONSTART);
-  const auto from = static_cast<std::size_t>(SendScintilla(SCI_COUNTCHARACTERS, 0UL, caret));
-  const std::optional<std::size_t> found =
-      FindBytes(text, needle, from, SearchOptions{match_case, whole_word, forward});
-  if (!found) return false;
-  const long start = SendScintilla(SCI_POSITIONRELATIVE, 0UL, static_cast<long>(*found));
-  const long end = SendScintilla(SCI_POSITIONRELATIVE, static_cast<unsigned long>(start),
-                                 static_cast<long>(needle.size()));
-  SendScintilla(SCI_SETSEL, static_cast<unsigned long>(start), end);
-  SendScintilla(SCI_SCROLLCARET);
-  return true;
+  try {
+    const std::string needle = QStringToBytes(what);
+    const std::string text = GetViewText();
+    // The text has one character per byte, so character counts are byte offsets.
+    const long caret = SendScintilla(forward ? SCI_GETSELECTIONEND : SCI_GETSELECTIONSTART);
+    const auto from = static_cast<std::size_t>(SendScintilla(SCI_COUNTCHARACTERS, 0UL, caret));
+    const SearchOptions options{match_case, whole_word, forward};
+    std::optional<std::size_t> found = FindBytes(text, needle, from, options);
+    // Not found before the end: round once from the other end up to the starting point.
+    if (!found) found = FindBytes(text, needle, forward ? 0 : text.size(), options);
+    if (!found) return false;
+    const long start = SendScintilla(SCI_POSITIONRELATIVE, 0UL, static_cast<long>(*found));
+    const long end = SendScintilla(SCI_POSITIONRELATIVE, static_cast<unsigned long>(start),
+                                   static_cast<long>(needle.size()));
+    SendScintilla(SCI_SETSEL, static_cast<unsigned long>(start), end);
+    SendScintilla(SCI_SCROLLCARET);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
 }
 
 bool CCyrvertView::ReplaceSelection(const QString& what, const QString& with, bool match_case,
@@ -257,33 +365,53 @@ bool CCyrvertView::ReplaceSelection(const QString& what, const QString& with, bo
 int CCyrvertView::ReplaceAll(const QString& what, const QString& with, bool match_case,
                              bool whole_word) {
   if (what.isEmpty() || MapToByteCharacters(what) != what || isReadOnly()) return 0;
-  const std::string needle = QStringToBytes(what);
-  const std::string text = GetViewText();
-  const SearchOptions options{match_case, whole_word, true};
-  // Positions of the matches in the editor, found in one pass from the start.
-  std::vector<long> starts;
-  long position = 0;
-  std::size_t offset = 0;
-  for (auto found = FindBytes(text, needle, 0, options); found;
-       found = FindBytes(text, needle, *found + needle.size(), options)) {
-    position = SendScintilla(SCI_POSITIONRELATIVE, static_cast<unsigned long>(position),
-                             static_cast<long>(*found - offset));
-    offset = *found;
-    starts.push_back(position);
+  bool editing = false;
+  try {
+    const std::string needle = QStringToBytes(what);
+    const std::string text = GetViewText();
+    const SearchOptions options{match_case, whole_word, true};
+    // One pass finds every match and its editor position (UTF-8 sizes of the bytes before).
+    std::vector<std::size_t> starts;
+    std::size_t position = 0;
+    std::size_t offset = 0;
+    const std::string_view bytes(text);
+    for (auto found = FindBytes(text, needle, 0, options); found;
+         found = FindBytes(text, needle, *found + needle.size(), options)) {
+      position += kViewCodec.Utf8Size(bytes.substr(offset, *found - offset));
+      offset = *found;
+      starts.push_back(position);
+    }
+    if (starts.empty()) return 0;
+    const std::size_t needle_size = kViewCodec.Utf8Size(needle);
+    const std::string replacement = kViewCodec.ToUtf8(QStringToBytes(with));
+    // A longer text may make the control move its whole buffer; that must not fail inside it.
+    if (replacement.size() > needle_size &&
+        !HasRoomFor(static_cast<std::size_t>(SendScintilla(SCI_GETLENGTH)) +
+                    starts.size() * (replacement.size() - needle_size))) {
+      return kNoMemoryForReplace;
+    }
+    // From the last match to the first, so that earlier positions stay valid and the gap of
+    // the editor's buffer moves through the text once; one undo step for all of them.
+    beginUndoAction();
+    editing = true;
+    for (auto it = starts.rbegin(); it != starts.rend(); ++it) {
+      SendScintilla(SCI_SETTARGETSTART, static_cast<unsigned long>(*it));
+      SendScintilla(SCI_SETTARGETEND, static_cast<unsigned long>(*it + needle_size));
+      SendScintilla(SCI_REPLACETARGET, static_cast<unsigned long>(replacement.size()),
+                    replacement.data());
+      if (SendScintilla(SCI_GETSTATUS) != SC_STATUS_OK) throw std::bad_alloc();
+    }
+    endUndoAction();
+    return static_cast<int>(starts.size());
+  } catch (const std::bad_alloc&) {
+    // What was replaced before memory ran out is taken back: all or nothing.
+    SendScintilla(SCI_SETSTATUS, static_cast<unsigned long>(SC_STATUS_OK));
+    if (editing) {
+      endUndoAction();
+      undo();
+    }
+    return kNoMemoryForReplace;
   }
-  const std::string replacement = kViewCodec.ToUtf8(QStringToBytes(with));
-  // From the last to the first, so that earlier positions stay valid.
-  beginUndoAction();
-  for (auto it = starts.rbegin(); it != starts.rend(); ++it) {
-    const long end = SendScintilla(SCI_POSITIONRELATIVE, static_cast<unsigned long>(*it),
-                                   static_cast<long>(needle.size()));
-    SendScintilla(SCI_SETTARGETSTART, static_cast<unsigned long>(*it));
-    SendScintilla(SCI_SETTARGETEND, static_cast<unsigned long>(end));
-    SendScintilla(SCI_REPLACETARGET, static_cast<unsigned long>(replacement.size()),
-                  replacement.data());
-  }
-  endUndoAction();
-  return static_cast<int>(starts.size());
 }
 
 QPrinter& CCyrvertView::Printer() {
@@ -357,6 +485,49 @@ QByteArray CCyrvertView::fromMimeData(const QMimeData* source, bool& rectangular
       std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
   const std::string mapped = kViewCodec.ToUtf8(bytes);
   return QByteArray(mapped.data(), static_cast<qsizetype>(mapped.size()));
+}
+
+QVariant CCyrvertView::inputMethodQuery(Qt::InputMethodQuery query) const {
+  if (query != Qt::ImSurroundingText && query != Qt::ImCursorPosition &&
+      query != Qt::ImAnchorPosition && query != Qt::ImTextBeforeCursor &&
+      query != Qt::ImTextAfterCursor) {
+    return QsciScintilla::inputMethodQuery(query);
+  }
+  // The toolkit answers with the whole paragraph and counts it from its start, at every key:
+  // a text with no blank line would be passed over whole per keystroke. A stretch of the
+  // caret's line is all an input method uses.
+  constexpr long kAround = 256;  // characters on each side of the caret
+  const long caret = SendScintilla(SCI_GETCURRENTPOS);
+  const long line = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(caret));
+  const long line_start = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+  const long line_end = SendScintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line));
+  // The control answers 0 for a position beyond either end of the text.
+  const long back =
+      SendScintilla(SCI_POSITIONRELATIVE, static_cast<unsigned long>(caret), -kAround);
+  const long ahead =
+      SendScintilla(SCI_POSITIONRELATIVE, static_cast<unsigned long>(caret), kAround);
+  const long start = std::max(back, line_start);
+  const long end = ahead == 0 ? line_end : std::min(ahead, line_end);
+  const auto text_between = [this](long from, long to) {
+    return to > from ? text(static_cast<int>(from), static_cast<int>(to)) : QString();
+  };
+  const QString before = text_between(start, caret);
+  switch (query) {
+    case Qt::ImSurroundingText:
+      return before + text_between(caret, end);
+    case Qt::ImTextBeforeCursor:
+      return before;
+    case Qt::ImTextAfterCursor:
+      return text_between(caret, end);
+    case Qt::ImCursorPosition:
+      return static_cast<int>(before.size());
+    default: {  // the anchor, when it lies in the stretch
+      const long anchor = SendScintilla(SCI_GETANCHOR);
+      if (anchor < start || anchor > end) return static_cast<int>(before.size());
+      return static_cast<int>(anchor < caret ? before.size() - text_between(anchor, caret).size()
+                                             : before.size() + text_between(caret, anchor).size());
+    }
+  }
 }
 
 void CCyrvertView::focusInEvent(QFocusEvent* event) {

@@ -42,11 +42,12 @@ class CCyrvertView : public QsciScintilla, public DocumentHost {
   // The whole text, byte for byte (line ends as stored).
   std::string GetViewText() const override;
   // Replaces the whole text by `text` byte for byte and marks the document modified; the
-  // previous text cannot be undone. Does nothing in read-only mode.
-  void PutViewText(std::string_view text) override;
+  // previous text cannot be undone. False, with the view left empty, when memory runs out;
+  // false with nothing changed in read-only mode.
+  bool PutViewText(std::string_view text) override;
   // The same, calling `between_slices` after each megabyte so that a long fill can let
   // timers and painting run.
-  void PutViewText(std::string_view text, const std::function<void()>& between_slices);
+  bool PutViewText(std::string_view text, const std::function<void()>& between_slices);
   // A reader of the whole text, byte for byte, that may run on another thread while the
   // text is not changed and the view lives.
   std::function<std::string()> TextReader() const;
@@ -62,6 +63,8 @@ class CCyrvertView : public QsciScintilla, public DocumentHost {
   void SetCloseAllowed(bool allowed) override;
   // Repaints at once.
   void Redraw() override;
+  // Closes the view's window without asking.
+  void CloseWindow() override;
 
   // Sets the font `font` describes and keeps the description; false (nothing changed)
   // when no font can be made from it.
@@ -103,12 +106,17 @@ class CCyrvertView : public QsciScintilla, public DocumentHost {
   void OnFilePrintPreview();
 
  public:
-  // Searches for `what` from the cursor; false when not found.
+  // Searches for `what` from the cursor to the end (start, going backward), then round once
+  // from the other end; false when the text holds no match.
   bool FindText(const QString& what, bool match_case, bool whole_word, bool forward);
   // Replaces the found selection by `with` (mapped to bytes) and finds the next one.
   bool ReplaceSelection(const QString& what, const QString& with, bool match_case, bool whole_word);
-  // Replaces every occurrence in the text; returns how many.
+  // Replaces every occurrence in one pass over the text, undone in one step; returns how
+  // many, or kNoMemoryForReplace with the text unchanged.
   int ReplaceAll(const QString& what, const QString& with, bool match_case, bool whole_word);
+
+  // ReplaceAll's result when memory ran out.
+  static constexpr int kNoMemoryForReplace = -1;
 
  protected:
   // Typed text: characters with no byte become "?".
@@ -119,6 +127,8 @@ class CCyrvertView : public QsciScintilla, public DocumentHost {
   QByteArray fromMimeData(const QMimeData* source, bool& rectangular) const override;
   // Tells the frame that the active window may have changed.
   void focusInEvent(QFocusEvent* event) override;
+  // The input method's view of the text: a bounded stretch of the line around the caret.
+  QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
  private:
   // Prints through `printer` with the view's font and no line numbers.
@@ -127,6 +137,12 @@ class CCyrvertView : public QsciScintilla, public DocumentHost {
   QPrinter& Printer();
   // Opens the find or replace dialog.
   void ShowFindDialog(bool replace);
+  // Whether a block of `bytes` can be had now.
+  static bool HasRoomFor(std::size_t bytes);
+  // Draws the line through the whole text, or none, as the font says.
+  void UpdateStrikeOut();
+  // A change of the text is under way: textChanged follows once it is made.
+  void OnTextAboutToChange(int position, int type);
 
   QPointer<CCyrvertDoc> m_pDocument;       // shown document, not owned
   LogFont m_logFont;                       // description of the last font set
@@ -137,6 +153,11 @@ class CCyrvertView : public QsciScintilla, public DocumentHost {
   bool m_lastMatchCase = false;            // last search options
   bool m_lastWholeWord = false;
   bool m_lastForward = true;
+  bool m_bChangePosted = false;  // a textChanged is queued
+  bool m_bStrikeOut = false;     // the font is struck through
+  long m_caretPeriod = 0;        // the control's own caret blink period, in milliseconds
+  // Indicator that draws the font's strike-out.
+  static constexpr unsigned long kStrikeOutIndicator = 8;
 };
 
 }  // namespace cyrvert

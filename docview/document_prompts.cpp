@@ -27,7 +27,7 @@ QString QtDocumentPrompts::AskSavePath(QWidget* parent, const QString& suggested
 
 QString QtDocumentPrompts::AskOpenPath(QWidget* parent) {
   return QFileDialog::getOpenFileName(parent, QString(), QString(),
-                                      QLatin1String(kDocumentFileFilter));
+                                      QLatin1String(kOpenFileFilters));
 }
 
 void QtDocumentPrompts::ShowError(QWidget* parent, const QString& text) {

@@ -39,6 +39,9 @@ class QtDocumentPrompts : public DocumentPrompts {
 
 // Filter of the file dialogs.
 inline constexpr const char* kDocumentFileFilter = "CyrvertText (*.txt)";
+// Filters of the open dialog: the documents' own, then every file (texts rarely end in .txt
+// on Linux).
+inline constexpr const char* kOpenFileFilters = "CyrvertText (*.txt);;All files (*)";
 // Extension added to a saved file name that has none.
 inline constexpr const char* kDocumentExtension = ".txt";
 // Base of new documents' titles; a running number follows.

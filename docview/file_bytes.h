@@ -1,32 +1,23 @@
-// Reading and writing a document's file exactly as bytes, apart from any widget.
+// A document's file as exact bytes, by the program's one reader and writer
+// (transport/text_file.h), for paths and messages as Qt holds them.
 #pragma once
 
 #include <QString>
 #include <string>
 #include <string_view>
 
+#include "transport/text_file.h"
+
 namespace cyrvert {
 
-// What went wrong with a file.
-enum class FileError { kNone, kOpen, kRead, kWrite };
+// Reads the whole file at `path`; devices and folders are refused.
+ReadResult ReadFileBytes(const QString& path);
 
-// A file's bytes, or the error and the system's reason.
-struct FileReadResult {
-  FileError error = FileError::kNone;  // kNone when `bytes` holds the whole file
-  std::string bytes;                   // the file's content
-  QString reason;                      // the system's description of the failure
-};
+// Saves `bytes` to the file at `path`: a regular file is replaced whole or not at all, links
+// are followed and kept, a device or FIFO is never replaced.
+SaveResult WriteFileBytes(const QString& path, std::string_view bytes);
 
-// The outcome of a write.
-struct FileWriteResult {
-  FileError error = FileError::kNone;  // kNone when the file holds exactly the bytes given
-  QString reason;                      // the system's description of the failure
-};
-
-// Reads the whole file at `path`.
-FileReadResult ReadFileBytes(const QString& path);
-
-// Replaces the file at `path` with `bytes`; the old file stays intact if writing fails.
-FileWriteResult WriteFileBytes(const QString& path, std::string_view bytes);
+// The system's reason of a failure as text for a message.
+QString ReasonText(const std::string& reason);
 
 }  // namespace cyrvert

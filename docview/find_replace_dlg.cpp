@@ -11,7 +11,10 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "docview/cyrvert_doc.h"
 #include "docview/cyrvert_view.h"
+#include "docview/document_prompts.h"
+#include "resources/strings.h"
 
 namespace cyrvert {
 
@@ -97,8 +100,11 @@ void CFindReplaceDlg::OnReplace() {
 }
 
 void CFindReplaceDlg::OnReplaceAll() {
-  if (m_view.ReplaceAll(m_pFind->text(), m_pReplace->text(), m_pMatchCase->isChecked(),
-                        m_pWholeWord->isChecked()) == 0) {
+  const int replaced = m_view.ReplaceAll(m_pFind->text(), m_pReplace->text(),
+                                         m_pMatchCase->isChecked(), m_pWholeWord->isChecked());
+  if (replaced == CCyrvertView::kNoMemoryForReplace && m_view.GetDocument() != nullptr) {
+    m_view.GetDocument()->Prompts().ShowError(this, QString::fromUtf8(strings::kNoMemory));
+  } else if (replaced <= 0) {
     QApplication::beep();
   }
 }

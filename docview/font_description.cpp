@@ -69,6 +69,7 @@ std::optional<QFont> FontFromLogFont(const LogFont& font) {
   qfont.setWeight(font.Weight == 0 ? QFont::Normal : static_cast<QFont::Weight>(font.Weight));
   qfont.setItalic(font.Italic != 0);
   qfont.setUnderline(font.Underline != 0);
+  qfont.setStrikeOut(font.StrikeOut);
   const bool fixed = (font.PitchAndFamily & 0x03) == kFixedPitch;
   qfont.setFixedPitch(fixed);
   QFont::StyleHint hint = HintForFamily(font.PitchAndFamily);
@@ -84,6 +85,7 @@ LogFont LogFontFromFont(const QFont& font, std::uint8_t char_set) {
   out.Weight = font.weight();
   out.Italic = font.italic() ? 1 : 0;
   out.Underline = font.underline() ? 1 : 0;
+  out.StrikeOut = font.strikeOut();
   out.CharSet = char_set;
   const bool fixed = font.fixedPitch() || QFontInfo(font).fixedPitch();
   out.PitchAndFamily = static_cast<std::uint8_t>((fixed ? kFixedPitch : kVariablePitch) |

@@ -32,6 +32,7 @@ struct LogFont {
   std::uint8_t CharSet = 0;         // kept and written back, not interpreted
   std::uint8_t PitchAndFamily = 0;  // pitch in the low two bits, family in the high nibble
   std::string FaceName;             // UTF-8, at most kMaxFaceNameLength characters
+  bool StrikeOut = false;           // struck through; chosen in the font dialog, not persisted
   bool operator==(const LogFont&) const = default;
 };
 

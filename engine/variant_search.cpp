@@ -89,8 +89,8 @@ FindResult FindVariants(const HighByteHistogram& histogram, const SearchParams& 
                         SearchHooks& hooks) {
   FindResult outcome;
   if (params.depth < 0) return outcome;
-  const int first = params.depth == 0 ? 1 : params.depth;
-  const int last = params.depth == 0 ? kAutoDepthLast : params.depth;
+  const int first = params.depth == 0 ? 1 : std::min(params.depth, kMaxSearchDepth);
+  const int last = params.depth == 0 ? kAutoDepthLast : first;
   VariantList found;
   int result = kSearchDone;
   for (int depth = first; depth <= last; ++depth) {

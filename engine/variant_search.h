@@ -26,8 +26,9 @@ using VariantList = std::vector<Variant>;
 // The order in which conversions are tried at every node.
 inline constexpr std::array<int, 12> kSearchOrder = {0, 1, 2, 3, 4, 5, 6, 7, 11, 10, 9, 8};
 
-// Deepest search run; deeper requests are cut to it (bounds the recursion).
-inline constexpr int kMaxSearchDepth = 64;
+// Deepest search run, the deepest the options offer; a deeper stored depth is cut to it, so
+// no setting makes a run that would not end in reasonable time.
+inline constexpr int kMaxSearchDepth = 5;
 // The last depth automatic depth tries.
 inline constexpr int kAutoDepthLast = 4;
 
@@ -71,9 +72,10 @@ int SearchVariants(const HighByteHistogram& histogram, int depth, const LetterSe
 
 // Settings that steer one run of FindVariants.
 struct SearchParams {
-  int depth = 0;                // 0 automatic (1..4), otherwise fixed; negative searches nothing
-  int sense = 0;                // 0 automatic, otherwise the score threshold
-  int n_limit = 0;              // 0 no limit
+  int depth = 0;    // 0 automatic (1..4), otherwise fixed (at most kMaxSearchDepth); negative
+                    // searches nothing
+  int sense = 0;    // 0 automatic, otherwise the score threshold
+  int n_limit = 0;  // 0 no limit
   bool big_letters = false;     // 16 letters instead of 8
   std::function<int()> target;  // read before each search depth; empty: WINDOWS
 };

@@ -27,7 +27,7 @@ class SearchedView : public DocumentHost {
  public:
   explicit SearchedView(CCyrvertView& view) : m_view(view) {}
   std::string GetViewText() const override { return m_view.GetViewText(); }
-  void PutViewText(std::string_view text) override { m_view.PutViewText(text); }
+  bool PutViewText(std::string_view text) override { return m_view.PutViewText(text); }
   std::string Title() const override { return m_view.Title(); }
   void SetTitle(std::string_view title) override { m_view.SetTitle(title); }
   void SetModified(bool modified) override { m_view.SetModified(modified); }
@@ -37,6 +37,7 @@ class SearchedView : public DocumentHost {
     if (QAction* close = SystemMenuClose()) close->setEnabled(allowed);
   }
   void Redraw() override { m_view.Redraw(); }
+  void CloseWindow() override { m_view.CloseWindow(); }
 
  private:
   // The Close item of the window's system menu, or null.

@@ -2,10 +2,13 @@
 #include "frame/main_frame.h"
 
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QFontDialog>
 #include <QGuiApplication>
+#include <QInputDialog>
 #include <QMdiArea>
 #include <QScreen>
+#include <QUrl>
 
 #include "dialogs/about_dlg.h"
 #include "dialogs/desktop_link_opener.h"
@@ -36,6 +39,20 @@ CMainFrame::CMainFrame(AppServices& app, QWidget* parent) : QMainWindow(parent),
     if (!ok) return std::nullopt;
     return font;
   };
+  m_pickWindow = [](QWidget* parent_widget, const QStringList& titles,
+                    int current) -> std::optional<int> {
+    QInputDialog dialog(parent_widget);
+    dialog.setWindowTitle(QStringLiteral("Select Window"));
+    dialog.setLabelText(QStringLiteral("&Select Window:"));
+    dialog.setComboBoxItems(titles);
+    dialog.setOption(QInputDialog::UseListViewForComboBoxItems);
+    dialog.setTextValue(titles.value(current));
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const auto picked = static_cast<int>(titles.indexOf(dialog.textValue()));
+    if (picked < 0) return std::nullopt;
+    return picked;
+  };
+  m_openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 }
 
 CMainFrame::~CMainFrame() {
@@ -179,9 +196,8 @@ void CMainFrame::OnSetFont() {
   const QFont current = m_viewFont ? *m_viewFont : font();
   const std::optional<QFont> chosen = m_chooseFont(this, current);
   if (!chosen) return;
-  LogFont font = LogFontFromFont(*chosen, m_viewLogFont.CharSet);
-  // The dialog offers no effects: the stored underline stays as it was.
-  font.Underline = m_viewLogFont.Underline;
+  // Underline and strike-out are taken as the dialog gave them.
+  const LogFont font = LogFontFromFont(*chosen, m_viewLogFont.CharSet);
   UpdateViewFont(font);
   m_pDocTemplate->ApplyFontToDocuments(font);
 }
@@ -246,6 +262,9 @@ void CMainFrame::changeEvent(QEvent* event) {
     return;
   }
   QMainWindow::changeEvent(event);
+  // The MDI area writes its own "title - [document]" over ours whenever a window is maximised
+  // (and appends to what stands there): ours is put back at once.
+  if (event->type() == QEvent::WindowTitleChange) UpdateTitle();
 }
 
 }  // namespace cyrvert

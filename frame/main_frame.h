@@ -81,6 +81,17 @@ class CMainFrame : public QMainWindow {
 
   // Replaces the font dialog (tests).
   void SetFontChooser(FontChooser chooser) { m_chooseFont = std::move(chooser); }
+  // Picks one of `titles` (the list of every window), or nothing when cancelled.
+  using WindowPicker =
+      std::function<std::optional<int>(QWidget* parent, const QStringList& titles, int current)>;
+  // Replaces the window list dialog of More Windows (tests).
+  void SetWindowPicker(WindowPicker picker) { m_pickWindow = std::move(picker); }
+  // Shows a URL with the desktop's handler; false when none took it.
+  using UrlOpener = std::function<bool(const QUrl&)>;
+  // Replaces the desktop's URL handler (tests).
+  void SetUrlOpener(UrlOpener opener) { m_openUrl = std::move(opener); }
+  // Windows the Window menu lists by name; More Windows... lists the rest.
+  static constexpr int kWindowMenuEntries = 9;
 
   LogFont m_viewLogFont;            // description of the view font
   std::optional<QFont> m_viewFont;  // the view font, when one could be made
@@ -126,6 +137,8 @@ class CMainFrame : public QMainWindow {
   void UpdateRecentFileActions();
   // The window list of the Window menu.
   void UpdateWindowList(QMenu* menu);
+  // More Windows...: every window in a list; the one picked is activated.
+  void OnMoreWindows();
   // Frame title from the active document.
   void UpdateTitle();
   // Hooks a new document window up to the frame.
@@ -161,6 +174,8 @@ class CMainFrame : public QMainWindow {
   QLabel* m_idleText = nullptr;
   std::vector<QLabel*> m_indicators;  // CAP, NUM, SCRL
   FontChooser m_chooseFont;
+  WindowPicker m_pickWindow;
+  UrlOpener m_openUrl;
   CTrayIcon* m_pTrayIcon = nullptr;              // child of the frame
   CClipboardWatch* m_pClipboardWatch = nullptr;  // child of the frame
   bool m_bDestroyed = false;                     // OnDestroy ran

@@ -197,11 +197,19 @@ void CMainFrame::ConnectCommands() {
   SetCommandHandler(C::kTxtAssociation,
                     [this] { m_app.SetTxtAssociated(!m_app.IsTxtAssociated()); });
   SetCommandHandler(C::kAppAbout, [this] { OnAppAbout(); });
-  if (const QString help = HelpFile(); !help.isEmpty()) {
-    auto openHelp = [help] { QDesktopServices::openUrl(QUrl::fromLocalFile(help)); };
-    SetCommandHandler(C::kHelpFinder, openHelp);
-    SetCommandHandler(C::kHelp, openHelp);
-  }
+  // Without a help file, or with nothing to show it, the user is told so.
+  auto openHelp = [this] {
+    const QString help = HelpFile();
+    if (help.isEmpty()) {
+      m_app.Boxes().Show(strings::kHelpNotFound, strings::kAppTitle, MessageIcon::kExclamation);
+    } else if (!m_openUrl(QUrl::fromLocalFile(help))) {
+      m_app.Boxes().Show(
+          std::string(strings::kHelpNotOpened) + QDir::toNativeSeparators(help).toStdString(),
+          strings::kAppTitle, MessageIcon::kExclamation);
+    }
+  };
+  SetCommandHandler(C::kHelpFinder, openHelp);
+  SetCommandHandler(C::kHelp, openHelp);
   // Asking the clipboard can mean a round trip to its owner: ask once per change, not on
   // every update of the command states.
   m_bClipboardHasText = ClipboardHasText();
@@ -294,8 +302,9 @@ void CMainFrame::UpdateWindowList(QMenu* menu) {
   const QList<QMdiSubWindow*> windows = m_pMdiArea->subWindowList();
   if (windows.isEmpty()) return;
   m_windowListActions.push_back(menu->addSeparator());
+  // The first nine windows, then one entry that lists them all.
   int number = 1;
-  for (QMdiSubWindow* window : windows) {
+  for (QMdiSubWindow* window : windows.mid(0, kWindowMenuEntries)) {
     QAction* action = menu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(
         window->windowTitle().remove(QStringLiteral("[*]"))));
     action->setCheckable(true);
@@ -303,6 +312,24 @@ void CMainFrame::UpdateWindowList(QMenu* menu) {
     connect(action, &QAction::triggered, this,
             [this, window] { m_pMdiArea->setActiveSubWindow(window); });
     m_windowListActions.push_back(action);
+  }
+  if (windows.size() > kWindowMenuEntries) {
+    QAction* more = menu->addAction(QStringLiteral("&More Windows..."));
+    connect(more, &QAction::triggered, this, &CMainFrame::OnMoreWindows);
+    m_windowListActions.push_back(more);
+  }
+}
+
+void CMainFrame::OnMoreWindows() {
+  const QList<QMdiSubWindow*> windows = m_pMdiArea->subWindowList();
+  QStringList titles;
+  for (QMdiSubWindow* window : windows) {
+    titles << window->windowTitle().remove(QStringLiteral("[*]"));
+  }
+  const auto active = static_cast<int>(windows.indexOf(m_pMdiArea->activeSubWindow()));
+  const std::optional<int> picked = m_pickWindow(this, titles, std::max(active, 0));
+  if (picked && *picked >= 0 && *picked < windows.size()) {
+    m_pMdiArea->setActiveSubWindow(windows[*picked]);
   }
 }
 
@@ -355,8 +382,10 @@ void CMainFrame::UpdateTitle() {
   if (m_bTearingDown) return;
   QString title = QString::fromUtf8(strings::kAppTitle);
   // As an MDI frame shows it: "app - [doc]" over a maximised document window, else "app - doc".
+  // A document still being opened has no title yet and is left out.
   CChildFrame* child = ActiveChild();
-  if (CCyrvertDoc* doc = child ? child->GetActiveDocument() : nullptr) {
+  CCyrvertDoc* doc = child ? child->GetActiveDocument() : nullptr;
+  if (doc != nullptr && !doc->GetTitle().isEmpty()) {
     title += child->isMaximized() ? QStringLiteral(" - [%1]").arg(doc->GetTitle())
                                   : QStringLiteral(" - %1").arg(doc->GetTitle());
   }
@@ -365,6 +394,7 @@ void CMainFrame::UpdateTitle() {
 
 void CMainFrame::OnDocumentWindowCreated(CChildFrame* child) {
   connect(child, &CChildFrame::MainMenuRefreshRequested, this, &CMainFrame::UpdateActions);
+  connect(child, &QMdiSubWindow::windowStateChanged, this, &CMainFrame::UpdateTitle);
   connect(child, &QObject::destroyed, this, [this] {
     QMetaObject::invokeMethod(this, &CMainFrame::UpdateMenuBar, Qt::QueuedConnection);
   });

@@ -47,6 +47,10 @@ inline constexpr std::string_view kNotImplementedCaption = "Sorry";
 // Editor frame and options dialog.
 // The range message of a numeric dialog field; %1 and %2 are the bounds.
 inline constexpr std::string_view kParseIntRange = "Please enter an integer between %1 and %2.";
+// Help Topics and F1 when no help file is installed, or nothing can show it.
+inline constexpr std::string_view kHelpNotFound = "Файл справки (README) не найден.";
+inline constexpr std::string_view kHelpNotOpened =
+    "Не найдена программа, которая может показать файл справки:\n";
 // The idle text of the status bar's message pane.
 inline constexpr std::string_view kIdleStatus = "For Help, press F1";
 

@@ -1,6 +1,7 @@
 #include "engine/commands/auto_decode.h"
 
 #include <algorithm>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -66,13 +67,16 @@ StatusMessage MessageFor(EngineStatus status) {
 DocumentHost* OpenVariantWindow(DocumentHost& source, CommandHost& host, const Variant& variant,
                                 bool want_view, EngineStatus& status) {
   std::string block;
-  {
+  try {
     const std::string text = source.GetViewText();
     if (!host.Allocate(block, text.size())) {
       status = EngineStatus::kNoMemory;
       return nullptr;
     }
     std::copy(text.begin(), text.end(), block.begin());
+  } catch (const std::bad_alloc&) {
+    status = EngineStatus::kNoMemory;
+    return nullptr;
   }
   const std::string path =
       host.CurrentSettings().ShowTranslateWay != 0 ? VariantHistory(variant) : std::string();
@@ -83,7 +87,12 @@ DocumentHost* OpenVariantWindow(DocumentHost& source, CommandHost& host, const V
     status = EngineStatus::kNoMemory;
     return nullptr;
   }
-  window->PutViewText(block);
+  if (!window->PutViewText(block)) {
+    // An empty window would only stand in the way of the ones already open.
+    window->CloseWindow();
+    status = EngineStatus::kNoMemory;
+    return nullptr;
+  }
   window->SetTitle(window->Title() + path);
   window->SetModified(false);
   block.clear();
@@ -107,7 +116,14 @@ AutoDecodeResult AutoDecode(DocumentHost& document, CommandHost& host,
   host.ClearStopRequest();
   detail::LockDocument(document, true);
 
-  std::string text = document.GetViewText();
+  std::string text;
+  try {
+    text = document.GetViewText();
+  } catch (const std::bad_alloc&) {
+    if (!quiet) host.ShowMessage(strings::kNoMemory, strings::kAppTitle, MessageIcon::kStop);
+    detail::LockDocument(document, false);
+    return {EngineStatus::kNoMemory, nullptr};
+  }
   HighByteHistogram histogram;
   if (BuildHighByteHistogram(histogram, text) < kMinCountedBytes) {
     if (!quiet) {
@@ -126,7 +142,6 @@ AutoDecodeResult AutoDecode(DocumentHost& document, CommandHost& host,
   params.big_letters = big_letters;
   params.target = [&host] { return host.CurrentSettings().Target; };
   detail::HostSearchHooks hooks(host);
-  FindResult found = FindVariants(histogram, params, hooks);
 
   // Quitting: no message and no further window. The busy flag and the document are given
   // back first: the program closes only once no run holds them, and a close the user then
@@ -137,34 +152,46 @@ AutoDecodeResult AutoDecode(DocumentHost& document, CommandHost& host,
     host.PostQuit();
     return AutoDecodeResult{EngineStatus::kQuitting, nullptr};
   };
-  if (found.status == EngineStatus::kQuitting) return quit();
-
-  EngineStatus status = found.status;
+  EngineStatus status = EngineStatus::kDone;
   DocumentHost* result_view = nullptr;
-  if (status == EngineStatus::kDone) {
-    if (found.depth > detail::kBeepAboveDepth && !silent) {
-      host.Beep(detail::kDeepSearchBeepHz, detail::kDeepSearchBeepMs);
-    }
-    if (found.variants.size() < 2) dialog_mode = false;
+  // Whatever the search, the previews or the windows cannot get memory for ends the run
+  // with the program's message; the windows already open stay.
+  try {
+    FindResult found = FindVariants(histogram, params, hooks);
+    if (found.status == EngineStatus::kQuitting) return quit();
+    status = found.status;
+    if (status == EngineStatus::kDone) {
+      if (found.depth > detail::kBeepAboveDepth && !silent) {
+        host.Beep(detail::kDeepSearchBeepHz, detail::kDeepSearchBeepMs);
+      }
+      if (found.variants.size() < 2) dialog_mode = false;
 
-    if (dialog_mode) {
-      const std::size_t start = FindPreviewOffset(text);
-      std::vector<std::string> previews =
-          MakeVariantPreviews(text, found.variants, found.variants.size(), start);
-      host.ShowVariantList(previews, found.variants, [&](const Variant& variant) {
-        EngineStatus ignored = EngineStatus::kDone;
-        OpenVariantWindow(document, host, variant, false, ignored);
-      });
-    } else {
-      // Lowest score first, so the best window opens last and ends up on top.
-      for (auto it = found.variants.rbegin();
-           it != found.variants.rend() && status == EngineStatus::kDone; ++it) {
-        if (DocumentHost* view = OpenVariantWindow(document, host, *it, silent, status)) {
-          result_view = view;
+      if (dialog_mode) {
+        const std::size_t start = FindPreviewOffset(text);
+        std::vector<std::string> previews =
+            MakeVariantPreviews(text, found.variants, found.variants.size(), start);
+        host.ShowVariantList(previews, found.variants, [&](const Variant& variant) {
+          // The list reports no status of its own, but a pick that opens nothing says why.
+          EngineStatus picked = EngineStatus::kDone;
+          OpenVariantWindow(document, host, variant, false, picked);
+          if (picked == EngineStatus::kNoMemory) {
+            host.ShowMessage(strings::kNoMemory, strings::kAppTitle, MessageIcon::kStop);
+          }
+        });
+      } else {
+        // Lowest score first, so the best window opens last and ends up on top.
+        for (auto it = found.variants.rbegin();
+             it != found.variants.rend() && status == EngineStatus::kDone; ++it) {
+          if (DocumentHost* view = OpenVariantWindow(document, host, *it, silent, status)) {
+            result_view = view;
+          }
+          if (!host.PumpPendingMessages()) return quit();
         }
-        if (!host.PumpPendingMessages()) return quit();
       }
     }
+  } catch (const std::bad_alloc&) {
+    host.CloseProgress();
+    status = EngineStatus::kNoMemory;
   }
 
   // End of the run: everything given back, then the message of the status.

@@ -20,8 +20,9 @@ class DocumentHost {
   virtual ~DocumentHost() = default;
   // The whole text of the view, byte for byte.
   virtual std::string GetViewText() const = 0;
-  // Replaces the whole text of the view.
-  virtual void PutViewText(std::string_view text) = 0;
+  // Replaces the whole text of the view; false when it could not (memory ran out), and the
+  // view is then empty.
+  virtual bool PutViewText(std::string_view text) = 0;
   // The document's title (UTF-8).
   virtual std::string Title() const = 0;
   // Renames the document.
@@ -34,6 +35,8 @@ class DocumentHost {
   virtual void SetCloseAllowed(bool allowed) = 0;
   // Repaints the view at once.
   virtual void Redraw() = 0;
+  // Closes the window without asking (a result window that could not be filled).
+  virtual void CloseWindow() = 0;
 };
 
 // The application, main frame and dialogs as the commands see them.

@@ -1,6 +1,7 @@
 #include "engine/commands/translate.h"
 
 #include <algorithm>
+#include <new>
 #include <string>
 
 #include "engine/code_page.h"
@@ -13,16 +14,21 @@ namespace {
 // Takes `view`'s text into a block of its own; a status other than 0 says why not, and the
 // message has been shown.
 EngineStatus CopyViewText(DocumentHost& view, CommandHost& host, std::string& block) {
-  const std::string text = view.GetViewText();
-  if (text.empty()) {
-    host.ShowMessage(strings::kNoText, strings::kAppTitle, MessageIcon::kStop);
-    return EngineStatus::kNoText;
-  }
-  if (!host.Allocate(block, text.size())) {
+  const auto no_memory = [&host] {
     host.ShowMessage(strings::kNotEnoughMemory, strings::kAppTitle, MessageIcon::kStop);
     return EngineStatus::kNoMemory;
+  };
+  try {
+    const std::string text = view.GetViewText();
+    if (text.empty()) {
+      host.ShowMessage(strings::kNoText, strings::kAppTitle, MessageIcon::kStop);
+      return EngineStatus::kNoText;
+    }
+    if (!host.Allocate(block, text.size())) return no_memory();
+    std::copy(text.begin(), text.end(), block.begin());
+  } catch (const std::bad_alloc&) {
+    return no_memory();
   }
-  std::copy(text.begin(), text.end(), block.begin());
   return EngineStatus::kDone;
 }
 
@@ -34,7 +40,11 @@ EngineStatus OpenResultWindow(CommandHost& host, const std::string& block,
     host.ShowMessage(strings::kNotEnoughMemory, strings::kAppTitle, MessageIcon::kStop);
     return EngineStatus::kNoMemory;
   }
-  window->PutViewText(block);
+  if (!window->PutViewText(block)) {
+    window->CloseWindow();
+    host.ShowMessage(strings::kNotEnoughMemory, strings::kAppTitle, MessageIcon::kStop);
+    return EngineStatus::kNoMemory;
+  }
   if (!suffix.empty()) window->SetTitle(window->Title() + std::string(suffix));
   window->SetModified(false);
   window->Redraw();

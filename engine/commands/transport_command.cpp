@@ -231,7 +231,12 @@ EngineStatus TransportCommand(TransportCommandId id, DocumentHost& view, Command
     host.ShowMessage(strings::kNotEnoughMemory, strings::kAppTitle, MessageIcon::kStop);
     return EngineStatus::kNoMemory;
   }
-  ui.PutText(*window, converted.result.bytes);
+  if (!ui.PutText(*window, converted.result.bytes)) {
+    window->CloseWindow();
+    wait.Close();
+    host.ShowMessage(strings::kNotEnoughMemory, strings::kAppTitle, MessageIcon::kStop);
+    return EngineStatus::kNoMemory;
+  }
   std::string().swap(converted.result.bytes);
   window->SetModified(false);
   if (id == TransportCommandId::kImportUu) window->SetTitle(kViewCodec.ToUtf8(converted.file_name));

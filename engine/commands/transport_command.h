@@ -56,8 +56,10 @@ class TransportUi {
   virtual std::function<std::string()> TextReader(DocumentHost& view) {
     return [&view] { return view.GetViewText(); };
   }
-  // Puts `text` into a new window's view.
-  virtual void PutText(DocumentHost& window, std::string_view text) { window.PutViewText(text); }
+  // Puts `text` into a new window's view; false when memory ran out.
+  virtual bool PutText(DocumentHost& window, std::string_view text) {
+    return window.PutViewText(text);
+  }
   // The output-choice dialog: file, new window, or cancelled.
   virtual ResultTarget AskResultTarget() = 0;
   // A Save As dialog proposing `default_name` (UTF-8, may be empty) and asking before it

@@ -238,17 +238,50 @@ TEST(AutoDecode, StopWhileWindowsOpenKeepsTheOpenedOnes) {
   EXPECT_EQ(host.m_messages[0].text, strings::kStoppedByUser);
 }
 
-TEST(AutoDecode, NoMemoryForAResultWindowIsReported) {
+TEST(AutoDecode, RunningOutOfMemoryIsReportedAndKeepsTheProgramAlive) {
+  struct Case {
+    std::string_view name;
+    bool fail_allocations;  // no block for a decoded copy
+    bool fail_puts;         // the new window cannot take the text
+    bool throw_on_get;      // the document's text cannot be taken out
+    std::size_t windows;    // windows opened (and closed again when they could not be filled)
+  };
+  const Case cases[] = {
+      {"copy", true, false, false, 0},
+      {"window", false, true, false, 1},
+      {"source", false, false, true, 0},
+  };
+  for (const Case& c : cases) {
+    FakeHost host;
+    host.m_fail_allocations = c.fail_allocations;
+    host.m_fail_puts = c.fail_puts;
+    FakeDocument doc(Damaged(kW2K), "Cyrvert1");
+    doc.m_throw_on_get = c.throw_on_get;
+    const AutoDecodeResult result = AutoDecode(doc, host, {.depth = 2, .sense = 3, .n_best = 3});
+    EXPECT_EQ(result.status, EngineStatus::kNoMemory) << c.name;
+    ASSERT_EQ(host.m_windows.size(), c.windows) << c.name;
+    for (const auto& window : host.m_windows) EXPECT_TRUE(window->m_closed) << c.name;
+    ASSERT_EQ(host.m_messages.size(), 1U) << c.name;
+    EXPECT_EQ(host.m_messages[0].text, strings::kNoMemory) << c.name;
+    EXPECT_EQ(host.m_messages[0].icon, MessageIcon::kStop) << c.name;
+    EXPECT_FALSE(doc.m_read_only) << c.name;
+    EXPECT_TRUE(doc.m_close_allowed) << c.name;
+    EXPECT_FALSE(host.m_busy) << c.name;
+  }
+}
+
+TEST(AutoDecode, APickFromTheListThatCannotOpenSaysWhy) {
   FakeHost host;
-  host.m_fail_allocations = true;
+  host.m_fail_puts = true;
+  host.m_on_variant_list = [](const std::function<void(const Variant&)>& open) {
+    open(Variant{{kW2K}, 6});
+  };
   FakeDocument doc(Damaged(kW2K), "Cyrvert1");
-  const AutoDecodeResult result = AutoDecode(doc, host, {.depth = 2, .sense = 3, .n_best = 3});
-  EXPECT_EQ(result.status, EngineStatus::kNoMemory);
-  EXPECT_TRUE(host.m_windows.empty());
+  const AutoDecodeResult result = AutoDecode(doc, host, {.sense = 2, .out_to = 1});
+  EXPECT_EQ(host.m_variant_lists, 1);
+  EXPECT_EQ(result.status, EngineStatus::kDone);
   ASSERT_EQ(host.m_messages.size(), 1U);
   EXPECT_EQ(host.m_messages[0].text, strings::kNoMemory);
-  EXPECT_EQ(host.m_messages[0].icon, MessageIcon::kStop);
-  EXPECT_FALSE(doc.m_read_only);
 }
 
 TEST(AutoDecode, QuitRequestIsPassedOnWithoutAMessage) {

@@ -55,36 +55,43 @@ TEST(SetEighthBit, SetsTheTopBitOfEveryByte) {
 }
 
 TEST(ManualCommands, FailuresOpenNothing) {
+  enum Memory { kEnough, kNoCopy, kNoWindowText, kNoSourceText };
   struct Case {
     std::string_view name;
     std::string text;
-    bool fail_allocations;
+    Memory memory;
     std::string_view message;  // empty: none
     EngineStatus status;
     bool fail_windows = false;
   };
   const Case cases[] = {
-      {"translate, empty", "", false, strings::kNoText, EngineStatus::kNoText},
-      {"8-th bit, empty", "", false, strings::kNoText, EngineStatus::kNoText},
-      {"translate, no memory", "abc", true, strings::kNotEnoughMemory, EngineStatus::kNoMemory},
-      {"8-th bit, no memory", "abc", true, strings::kNotEnoughMemory, EngineStatus::kNoMemory},
-      {"translate, bad direction", "abc", false, "", EngineStatus::kBadConversion},
-      {"translate, no window", "abc", false, strings::kNotEnoughMemory, EngineStatus::kNoMemory,
+      {"translate, empty", "", kEnough, strings::kNoText, EngineStatus::kNoText},
+      {"8-th bit, empty", "", kEnough, strings::kNoText, EngineStatus::kNoText},
+      {"translate, no memory", "abc", kNoCopy, strings::kNotEnoughMemory, EngineStatus::kNoMemory},
+      {"8-th bit, no memory", "abc", kNoCopy, strings::kNotEnoughMemory, EngineStatus::kNoMemory},
+      {"translate, window full", "abc", kNoWindowText, strings::kNotEnoughMemory,
+       EngineStatus::kNoMemory},
+      {"8-th bit, source", "abc", kNoSourceText, strings::kNotEnoughMemory,
+       EngineStatus::kNoMemory},
+      {"translate, bad direction", "abc", kEnough, "", EngineStatus::kBadConversion},
+      {"translate, no window", "abc", kEnough, strings::kNotEnoughMemory, EngineStatus::kNoMemory,
        true},
-      {"8-th bit, no window", "abc", false, strings::kNotEnoughMemory, EngineStatus::kNoMemory,
+      {"8-th bit, no window", "abc", kEnough, strings::kNotEnoughMemory, EngineStatus::kNoMemory,
        true},
   };
   for (const Case& c : cases) {
     FakeHost host;
-    host.m_fail_allocations = c.fail_allocations;
+    host.m_fail_allocations = c.memory == kNoCopy;
+    host.m_fail_puts = c.memory == kNoWindowText;
     host.m_fail_windows = c.fail_windows;
     FakeDocument doc(c.text, "Cyrvert1");
+    doc.m_throw_on_get = c.memory == kNoSourceText;
     const bool eighth = c.name.starts_with("8-th");
     const int conversion = c.status == EngineStatus::kBadConversion ? 12 : kW2K;
     const EngineStatus status =
         eighth ? SetEighthBit(doc, host) : TranslateText(doc, host, conversion);
     EXPECT_EQ(status, c.status) << c.name;
-    EXPECT_TRUE(host.m_windows.empty()) << c.name;
+    for (const auto& window : host.m_windows) EXPECT_TRUE(window->m_closed) << c.name;
     if (c.message.empty()) {
       EXPECT_TRUE(host.m_messages.empty()) << c.name;
     } else {
@@ -92,6 +99,7 @@ TEST(ManualCommands, FailuresOpenNothing) {
       EXPECT_EQ(host.m_messages[0].text, c.message) << c.name;
       EXPECT_EQ(host.m_messages[0].icon, MessageIcon::kStop) << c.name;
     }
+    doc.m_throw_on_get = false;
     EXPECT_EQ(doc.m_text, c.text) << c.name;
   }
 }

@@ -372,6 +372,15 @@ TEST(TransportCommand, NoMemoryForTheConversionOrTheWindow) {
   EXPECT_EQ(host.m_messages[0].text, strings::kNotEnoughMemory);
   EXPECT_EQ(ui.m_shown_over_wait, 0);
   EXPECT_FALSE(ui.m_wait_open);
+
+  // A window that cannot take the result is closed again, with the same message.
+  CommandRun full("\xCF\xF0");
+  full.host.m_fail_puts = true;
+  EXPECT_EQ(full(Id::kExportBase64), EngineStatus::kNoMemory);
+  EXPECT_EQ(full.Message().text, strings::kNotEnoughMemory);
+  ASSERT_EQ(full.host.m_windows.size(), 1U);
+  EXPECT_TRUE(full.host.m_windows[0]->m_closed);
+  EXPECT_FALSE(full.ui.m_wait_open);
 }
 
 TEST(TransportCommand, AutoOnlySaysSorry) {

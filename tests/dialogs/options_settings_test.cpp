@@ -217,6 +217,34 @@ class SettingsTest : public QObject {
     QCOMPARE(store.GetProfileInt("General", "Target", 0), 2);
   }
 
+  void EnterPressesTheFocusedButton_data() {
+    QTest::addColumn<int>("focused");
+    QTest::addColumn<bool>("open");   // the dialog is still open after Enter
+    QTest::addColumn<int>("result");  // when closed
+    QTest::addColumn<int>("saves");
+    QTest::newRow("Cancel") << int(COptionsDlg::kIdCancel) << false << int(QDialog::Rejected) << 0;
+    QTest::newRow("Сохранить") << int(COptionsDlg::kIdSave) << true << 0 << 1;
+    QTest::newRow("a check box (OK is the default)")
+        << int(COptionsDlg::kIdBigLetters) << false << int(QDialog::Accepted) << 0;
+  }
+  void EnterPressesTheFocusedButton() {
+    QFETCH(int, focused);
+    QFETCH(bool, open);
+    QFETCH(int, result);
+    QFETCH(int, saves);
+    FakeBoxes boxes;
+    int saved = 0;
+    COptionsDlg dlg(boxes, [&](const Settings&) { ++saved; });
+    dlg.SetFromSettings(Settings{});
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    dlg.Control(focused)->setFocus();
+    QTest::keyClick(dlg.Control(focused), Qt::Key_Return);
+    QCOMPARE(dlg.isVisible(), open);
+    if (!open) QCOMPARE(dlg.result(), result);
+    QCOMPARE(saved, saves);
+  }
+
   void OddStoredValuesSurviveOk_data() {
     QTest::addColumn<Settings>("stored");
     QTest::newRow("target 7") << Settings{.Target = 7};

@@ -1,4 +1,5 @@
 // Widget tests of the document window: byte-exact text, files, closing rules, typing and fonts.
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -7,6 +8,8 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cstdlib>
+#include <new>
 #include <string>
 
 #include "docview/child_frame.h"
@@ -21,7 +24,25 @@
 
 using namespace cyrvert;
 
+// Allocations of at least this many bytes fail while it is not 0: running out of memory on
+// demand, in the program and in the editor control alike.
+static std::size_t g_refuseFrom = 0;
+
+void* operator new(std::size_t size) {
+  if (g_refuseFrom != 0 && size >= g_refuseFrom) throw std::bad_alloc();
+  if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
+  throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+
 namespace {
+
+// Refuses big allocations for its lifetime.
+struct RefuseAllocations {
+  explicit RefuseAllocations(std::size_t from) { g_refuseFrom = from; }
+  ~RefuseAllocations() { g_refuseFrom = 0; }
+};
 
 using test::FakePrompts;
 
@@ -260,7 +281,7 @@ class DocViewTest : public QObject {
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("from elsewhere"));
   }
 
-  void FindWalksBothWays() {
+  void FindWalksBothWaysAndRoundsOnce() {
     CCyrvertView* view = NewView();
     view->PutViewText("ab \xC6\xE6 AB \xC6");  // "ab Жж AB Ж"
     struct Step {
@@ -271,13 +292,17 @@ class DocViewTest : public QObject {
     const Step steps[] = {
         {QStringLiteral("ab"), false, true, true, 0},
         {QStringLiteral("ab"), false, true, true, 6},
-        {QStringLiteral("ab"), false, true, false, 6},
-        {QStringLiteral("ab"), false, false, true, 0},
+        {QStringLiteral("ab"), false, true, true, 0},   // round from the start
+        {QStringLiteral("ab"), false, false, true, 6},  // round from the end
         {QStringLiteral("ж"), true, true, true, 4},
         {QStringLiteral("ж"), false, true, true, 9},
         {QStringLiteral("ж"), false, false, true, 4},
         {QStringLiteral("ж"), false, false, true, 3},
         {QStringLiteral("中"), false, true, false, 3},
+        {QStringLiteral("ж"), false, false, true, 9},
+        {QStringLiteral("AB"), true, true, true, 6},
+        {QStringLiteral("AB"), true, true, true, 6},  // the only match finds itself again
+        {QStringLiteral("xyz"), false, true, false, 6},
     };
     view->setCursorPosition(0, 0);
     for (const Step& step : steps) {
@@ -296,6 +321,99 @@ class DocViewTest : public QObject {
     QVERIFY(!view->FindText(QStringLiteral("one"), true, false, true));
   }
 
+  void ReplaceAllIsOneUndoStep() {
+    CCyrvertView* view = NewView();
+    const std::string text = "one two\r\none\xEE one, ones";
+    view->PutViewText(text);
+    QSignalSpy changed(view, &QsciScintilla::textChanged);
+    QCOMPARE(view->ReplaceAll(QStringLiteral("one"), QStringLiteral("\u0436"), true, true), 2);
+    QCOMPARE(view->GetViewText(), std::string("\xE6 two\r\none\xEE \xE6, ones"));
+    QTRY_COMPARE(changed.size(), 1);  // told once, after the edit
+    view->OnEditUndo();
+    QCOMPARE(view->GetViewText(), text);
+    QVERIFY(!view->isUndoAvailable());
+  }
+
+  void TheCaretStaysLitOverAVeryLongLine() {
+    CCyrvertView* view = NewView();
+    const auto period = [view] {
+      return view->SendScintilla(QsciScintillaBase::SCI_GETCARETPERIOD);
+    };
+    const long blinking = period();
+    QVERIFY(blinking > 0);
+    std::string one_line(200000, '\xEE');
+    one_line[1000] = '\x8D';  // 8-th bit line ends are no line ends
+    one_line[1001] = '\x8A';
+    view->PutViewText(one_line);
+    QCOMPARE(period(), 0L);
+    view->PutViewText("short\r\nlines\r\n");
+    QCOMPARE(period(), blinking);
+  }
+
+  void InputMethodsSeeABoundedStretchAroundTheCaret() {
+    CCyrvertView* view = NewView();
+    view->PutViewText(std::string(5000, 'a') + "\xC6" + std::string(5000, 'b') + "\r\nnext");
+    view->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, 5000UL);  // before the "Ж"
+    QWidget* widget = view;                                       // as the input method asks it
+    const QString around = widget->inputMethodQuery(Qt::ImSurroundingText).toString();
+    const int cursor = widget->inputMethodQuery(Qt::ImCursorPosition).toInt();
+    QCOMPARE(around.size(), 512);
+    QCOMPARE(around.mid(cursor, 1), QStringLiteral("\u0416"));
+    QCOMPARE(widget->inputMethodQuery(Qt::ImTextBeforeCursor).toString(), around.left(cursor));
+    QCOMPARE(widget->inputMethodQuery(Qt::ImAnchorPosition).toInt(), cursor);
+  }
+
+  void NoCostlyAccessibleWhileNobodyListens() {
+    // The toolkit's own accessible counts the whole text at every repaint; it is made only
+    // when assistive technology is active.
+    CCyrvertView* view = NewView();
+    QVERIFY(!QAccessible::isActive());
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(view);
+    QVERIFY(accessible != nullptr);
+    QCOMPARE(accessible->role(), QAccessible::EditableText);
+    QVERIFY(accessible->textInterface() == nullptr);
+  }
+
+  void RunningOutOfMemoryLeavesTheViewUsable() {
+    CCyrvertView* other = NewView();
+    other->PutViewText("kept");
+    CCyrvertView* view = NewView();
+    const std::string big(2 << 20, '\xC0');
+    {
+      RefuseAllocations refuse(1 << 20);
+      QVERIFY(!view->PutViewText(big));
+      QCOMPARE(view->GetViewText(), std::string());
+    }
+    QVERIFY(view->PutViewText("small"));
+    TypeText(view, QStringLiteral("x"));
+    QCOMPARE(view->GetViewText(), std::string("xsmall"));
+    QCOMPARE(other->GetViewText(), std::string("kept"));
+
+    view->PutViewText(big);
+    {
+      RefuseAllocations refuse(1 << 20);
+      QCOMPARE(view->ReplaceAll(QStringLiteral("\u0410"), QStringLiteral("b"), true, false),
+               CCyrvertView::kNoMemoryForReplace);
+    }
+    QVERIFY(view->GetViewText() == big);
+  }
+
+  void OpeningAFileTooBigForMemoryFailsAlone() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("big.txt"));
+    QCOMPARE(WriteFileBytes(path, std::string(2 << 20, 'a')).error, SaveError::kNone);
+    CChildFrame* kept = m_template->OpenNewDocument();
+    {
+      RefuseAllocations refuse(1 << 20);
+      QVERIFY(m_template->OpenDocumentFile(path) == nullptr);
+    }
+    FlushDeletes();
+    QCOMPARE(m_prompts->errors.size(), 1);
+    QVERIFY(m_prompts->errors.front().endsWith(QStringLiteral("Cannot allocate memory")));
+    QCOMPARE(m_area->subWindowList(), QList<QMdiSubWindow*>{kept});
+    QVERIFY(m_template->OpenDocumentFile(path) != nullptr);
+  }
+
   void NewDocumentsAreNumberedAndMaximised() {
     CChildFrame* first = m_template->OpenNewDocument();
     CChildFrame* second = m_template->OpenNewDocument();
@@ -312,7 +430,7 @@ class DocViewTest : public QObject {
     QVERIFY(dir.isValid());
     const std::string content = AllBytes() + Bytes("\r\n\n\r\0end", 9) + AllBytes();
     const QString in = dir.filePath(QStringLiteral("in.txt"));
-    QCOMPARE(WriteFileBytes(in, content).error, FileError::kNone);
+    QCOMPARE(WriteFileBytes(in, content).error, SaveError::kNone);
 
     CChildFrame* frame = m_template->OpenDocumentFile(in);
     QVERIFY(frame != nullptr);
@@ -329,8 +447,8 @@ class DocViewTest : public QObject {
     QVERIFY(doc->DoSave());
     QVERIFY(!doc->IsModified());
     QCOMPARE(doc->GetTitle(), QStringLiteral("out.txt"));
-    const FileReadResult saved = ReadFileBytes(out);
-    QCOMPARE(saved.error, FileError::kNone);
+    const ReadResult saved = ReadFileBytes(out);
+    QCOMPARE(saved.error, ReadError::kNone);
     QVERIFY(saved.bytes == content.substr(1));
   }
 
@@ -374,7 +492,6 @@ class DocViewTest : public QObject {
     std::vector<CChildFrame*> frames;
     for (int i = 0; i < 3; ++i) {
       frames.push_back(m_template->OpenNewDocument());
-      frames.back()->GetActiveDocument()->SetModifiedFlag(true);  // closes without asking
     }
     for (int i = 0; i < 3; ++i) {
       if ((minimised & (1 << i)) == 0) continue;
@@ -392,6 +509,35 @@ class DocViewTest : public QObject {
       QCOMPARE(w->isMinimized(),
                (minimised & (1 << (w->windowTitle().back().digitValue() - 1))) != 0);
     }
+  }
+
+  void CloseAllAsksOnlyForEditedDocuments_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QStringList>("left");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("no") << int(SaveAnswer::kNo) << QStringList() << false;
+    QTest::newRow("yes") << int(SaveAnswer::kYes) << QStringList() << true;
+    QTest::newRow("cancel stops the command")
+        << int(SaveAnswer::kCancel) << QStringList{"Cyrvert1", "Cyrvert2"} << false;
+  }
+
+  void CloseAllAsksOnlyForEditedDocuments() {
+    QFETCH(int, answer);
+    QFETCH(QStringList, left);
+    QFETCH(bool, saved);
+    QTemporaryDir dir;
+    m_prompts->save_answer = static_cast<SaveAnswer>(answer);
+    m_prompts->save_path = dir.filePath(QStringLiteral("edited.txt"));
+    for (int i = 0; i < 3; ++i) m_template->OpenNewDocument();
+    // The first window is edited by the user; the others are untouched results. The command
+    // starts at the active (last) window and comes to the first one next.
+    CChildFrame* edited = qobject_cast<CChildFrame*>(m_area->subWindowList().at(0));
+    TypeText(edited->GetActiveView(), QStringLiteral("ы"));
+    cyrvert::CloseDocumentWindows(*m_area, true);
+    FlushDeletes();
+    QCOMPARE(m_prompts->asked_to_save, 1);
+    QCOMPARE(Titles(), left);
+    QCOMPARE(QFile::exists(m_prompts->save_path), saved);
   }
 
   void CloseIsIgnoredWhileNotAllowed() {
@@ -472,6 +618,33 @@ class DocViewTest : public QObject {
     QCOMPARE(back.Weight, weight == 0 ? 400 : weight);
     QCOMPARE(back.CharSet, font.CharSet);
     QCOMPARE(back.FaceName, font.FaceName);
+  }
+
+  void UnderlineAndStrikeOutAreDrawn() {
+    CCyrvertView* view = NewView();
+    view->PutViewText("text");
+    const auto underlined = [view] {
+      return view->SendScintilla(QsciScintillaBase::SCI_STYLEGETUNDERLINE, 0UL) != 0;
+    };
+    const auto struck = [view](long at) {
+      return view->SendScintilla(QsciScintillaBase::SCI_INDICATORALLONFOR,
+                                 static_cast<unsigned long>(at)) != 0;
+    };
+    LogFont font;
+    font.Height = -14;
+    font.Underline = 1;
+    font.StrikeOut = true;
+    QVERIFY(view->ApplyFont(font));
+    QVERIFY(underlined());
+    QVERIFY(struck(0) && struck(3));
+    QTest::keyClick(view, Qt::Key_End);
+    TypeText(view, QStringLiteral("ab"));  // new text is struck through too
+    QTRY_VERIFY(struck(5));
+    font.Underline = 0;
+    font.StrikeOut = false;
+    QVERIFY(view->ApplyFont(font));
+    QVERIFY(!underlined());
+    QVERIFY(!struck(0) && !struck(5));
   }
 
   void FaceNamesKeep31Characters() {

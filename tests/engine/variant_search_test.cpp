@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -150,12 +151,24 @@ TEST(FindVariants, NoSearchForBadDepthOrTarget) {
     int depth;
     int target;
   };
-  for (const Case c : {Case{-1, kWindows}, Case{0, 7}, Case{3, -1}}) {
+  // A stored depth no dialog can give, with a bad target, must end at once (it spun for ever).
+  for (const Case c :
+       {Case{-1, kWindows}, Case{0, 7}, Case{3, -1}, Case{INT_MAX, 9}, Case{INT_MIN, kWindows}}) {
     RecordingHooks hooks;
     const FindResult found = FindVariants(histogram, Params(c.depth, 0, c.target), hooks);
     EXPECT_EQ(found.status, EngineStatus::kNothingFound) << c.depth << " " << c.target;
     EXPECT_EQ(hooks.stop_calls, 0);
     EXPECT_TRUE(found.variants.empty());
+  }
+}
+
+TEST_F(VariantSearchTest, StoredDepthsBeyondFiveSearchToFive) {
+  for (const int depth : {6, 64, INT_MAX}) {
+    RecordingHooks hooks;
+    hooks.minimised = true;
+    const FindResult found = FindVariants(HistogramOf(original), Params(depth, 6), hooks);
+    EXPECT_EQ(found.depth, 5) << depth;
+    EXPECT_EQ(hooks.stop_calls, 1 + 12 + 144 + 1728 + 20736) << depth;
   }
 }
 

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,14 +17,25 @@ class FakeDocument : public DocumentHost {
  public:
   FakeDocument(std::string text, std::string title)
       : m_text(std::move(text)), m_title(std::move(title)) {}
-  std::string GetViewText() const override { return m_text; }
-  void PutViewText(std::string_view text) override { m_text.assign(text); }
+  std::string GetViewText() const override {
+    if (m_throw_on_get) throw std::bad_alloc();
+    return m_text;
+  }
+  bool PutViewText(std::string_view text) override {
+    if (m_fail_put) {
+      m_text.clear();
+      return false;
+    }
+    m_text.assign(text);
+    return true;
+  }
   std::string Title() const override { return m_title; }
   void SetTitle(std::string_view title) override { m_title.assign(title); }
   void SetModified(bool modified) override { m_modified = modified; }
   void SetReadOnly(bool read_only) override { m_read_only = read_only; }
   void SetCloseAllowed(bool allowed) override { m_close_allowed = allowed; }
   void Redraw() override { ++m_redraws; }
+  void CloseWindow() override { m_closed = true; }
 
   std::string m_text;
   std::string m_title;
@@ -31,6 +43,9 @@ class FakeDocument : public DocumentHost {
   bool m_read_only = false;
   bool m_close_allowed = true;
   int m_redraws = 0;
+  bool m_fail_put = false;      // PutViewText runs out of memory
+  bool m_throw_on_get = false;  // GetViewText runs out of memory
+  bool m_closed = false;
 };
 
 // One message box shown.
@@ -47,6 +62,7 @@ class FakeHost : public CommandHost {
     if (m_fail_windows) return nullptr;
     m_windows.push_back(
         std::make_unique<FakeDocument>("", "Cyrvert" + std::to_string(m_next_number++)));
+    m_windows.back()->m_fail_put = m_fail_puts;
     if (m_on_open) m_on_open(*this);
     return m_windows.back().get();
   }
@@ -94,8 +110,9 @@ class FakeHost : public CommandHost {
   bool m_minimised = false;
   bool m_busy = false;
   bool m_stop_requested = false;
-  bool m_fail_allocations = false;
-  bool m_fail_windows = false;  // no window can be opened
+  bool m_fail_allocations = false;  // Allocate refuses
+  bool m_fail_puts = false;         // new windows cannot take a text
+  bool m_fail_windows = false;      // no window can be opened
   int m_next_number = 2;
   int m_pumps = 0;
   int m_pumps_after_stop = 0;

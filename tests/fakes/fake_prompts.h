@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "docview/document_prompts.h"
 
@@ -16,12 +17,16 @@ class FakePrompts final : public DocumentPrompts {
   }
   QString AskSavePath(QWidget*, const QString&) override { return save_path; }
   QString AskOpenPath(QWidget*) override { return {}; }
-  void ShowError(QWidget*, const QString& text) override { errors << text; }
+  void ShowError(QWidget*, const QString& text) override {
+    errors << text;
+    if (on_error) on_error();
+  }
 
   SaveAnswer save_answer = SaveAnswer::kNo;  // the answer to every save question
   QString save_path;                         // the path every save dialog picks
   int asked_to_save = 0;
   QStringList errors;
+  std::function<void()> on_error;  // runs while the error would be on screen
 };
 
 }  // namespace cyrvert::test

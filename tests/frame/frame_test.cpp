@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include "app/cyrvert_app.h"
 #include "dialogs/options_dlg.h"
@@ -117,6 +118,81 @@ class FrameTest : public QObject {
     QCOMPARE(h.app.RecentFiles().Files().value(0), QFileInfo(SamplePath()).absoluteFilePath());
   }
 
+  void StartWithSeveralFilesOpensEach() {
+    QTemporaryDir dir;
+    const QString second = dir.filePath(QStringLiteral("second.txt"));
+    QVERIFY(QFile::copy(SamplePath(), second));
+    Harness h;
+    QVERIFY(h.app.InitInstance({SamplePath(), QStringLiteral("/nonexistent/none.txt"), second}));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QStringList opened;
+    for (CCyrvertDoc* doc : h.Frame().DocTemplate().Documents()) opened << doc->GetPathName();
+    QCOMPARE(opened, (QStringList{QFileInfo(SamplePath()).absoluteFilePath(),
+                                  QFileInfo(second).absoluteFilePath()}));
+    QCOMPARE(h.prompts.errors.size(), 1);  // the missing one is reported, the others open
+  }
+
+  void TitleNamesOnlyTheActiveDocumentAsItIsShown() {
+    Harness h;
+    QVERIFY(h.app.InitInstance({}));
+    CMainFrame& frame = h.Frame();
+    QTRY_COMPARE(frame.windowTitle(), QString("cyrvert - [Cyrvert1]"));
+    // Results open maximised one after another: the title never names two documents.
+    QStringList seen;
+    connect(&frame, &QWidget::windowTitleChanged, [&](const QString& t) { seen << t; });
+    for (int i = 0; i < 3; ++i) frame.DocTemplate().OpenNewDocument();
+    QTRY_COMPARE(frame.windowTitle(), QString("cyrvert - [Cyrvert4]"));
+    QCoreApplication::processEvents();
+    for (const QString& title : seen)
+      QVERIFY2(title.count(QLatin1Char('[')) <= 1, qPrintable(title));
+    frame.ActiveChild()->showNormal();
+    QTRY_COMPARE(frame.windowTitle(), QString("cyrvert - Cyrvert4"));
+    // While a file that cannot be opened is reported, no empty name stands in the title.
+    QString during;
+    h.prompts.on_error = [&] { during = frame.windowTitle(); };
+    frame.DocTemplate().OpenDocumentFile(QStringLiteral("/nonexistent/none.txt"));
+    QVERIFY2(!during.contains(QStringLiteral("[]")) && !during.endsWith(QStringLiteral(" - ")),
+             qPrintable(during));
+  }
+
+  void WindowMenuListsNineAndMoreWindows() {
+    Harness h;
+    QVERIFY(h.app.InitInstance({}));
+    CMainFrame& frame = h.Frame();
+    for (int i = 0; i < 11; ++i) frame.DocTemplate().OpenNewDocument();  // 12 windows
+    QMenu* window_menu = nullptr;
+    for (QAction* top : frame.menuBar()->actions()) {
+      if (top->text() == QStringLiteral("&Window")) window_menu = top->menu();
+    }
+    QVERIFY(window_menu != nullptr);
+    emit window_menu->aboutToShow();
+    int listed = 0;
+    QAction* more = nullptr;
+    for (QAction* action : window_menu->actions()) {
+      if (action->text().size() > 1 && action->text()[1].isDigit()) ++listed;
+      if (action->text() == QStringLiteral("&More Windows...")) more = action;
+    }
+    QCOMPARE(listed, 9);
+    QVERIFY(more != nullptr);
+    QStringList offered;
+    frame.SetWindowPicker([&](QWidget*, const QStringList& titles, int) {
+      offered = titles;
+      return std::optional<int>(10);
+    });
+    more->trigger();
+    QCOMPARE(offered.size(), 12);
+    QCOMPARE(frame.ActiveChild()->GetActiveDocument()->GetTitle(), offered[10]);
+  }
+
+  void HelpSaysWhyNothingOpens() {
+    Harness h;
+    QVERIFY(h.app.InitInstance({}));
+    h.Frame().SetUrlOpener([](const QUrl&) { return false; });
+    h.Frame().Action(CommandId::kHelp)->trigger();
+    QCOMPARE(h.boxes.texts.size(), std::size_t{1});
+    QCOMPARE(h.boxes.icons.front(), MessageIcon::kExclamation);
+  }
+
   void StartWithAMissingFileFails() {
     Harness h;
     QVERIFY(!h.app.InitInstance({QStringLiteral("/nonexistent/none.txt")}));
@@ -211,11 +287,13 @@ class FrameTest : public QObject {
     h.store.WriteProfileInt("FONT", "Underline", 0);
     QFont chosen(QStringLiteral("DejaVu Sans"));
     chosen.setPixelSize(21);
-    chosen.setUnderline(true);  // the dialog has no effects page: underline stays
+    chosen.setUnderline(true);  // the dialog's effects are applied
+    chosen.setStrikeOut(true);
     frame.SetFontChooser([&](QWidget*, const QFont&) { return std::optional<QFont>(chosen); });
     frame.Action(CommandId::kSetFont)->trigger();
     QCOMPARE(frame.m_viewLogFont.Height, -21);
-    QCOMPARE(int(frame.m_viewLogFont.Underline), 0);
+    QCOMPARE(int(frame.m_viewLogFont.Underline), 1);
+    QVERIFY(frame.m_viewLogFont.StrikeOut);
     for (CCyrvertDoc* doc : frame.DocTemplate().Documents()) {
       QCOMPARE(doc->GetFirstView()->CurrentLogFont(), frame.m_viewLogFont);
     }

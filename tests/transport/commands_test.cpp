@@ -1,4 +1,4 @@
-// MIME wrapping, line ends, saving, and the import and export entry points.
+// MIME wrapping, line ends, and the import and export entry points.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -10,7 +10,6 @@
 
 #include "transport/line_ends.h"
 #include "transport/mime.h"
-#include "transport/text_file.h"
 #include "transport/transport_commands.h"
 
 namespace cyrvert {
@@ -78,18 +77,6 @@ TEST(LineEnds, LfToCrLf) {
     ConvertLfToCrLf(text);
     EXPECT_EQ(text, c.want) << testing::PrintToString(c.in);
   }
-}
-
-TEST(SaveTextToFile, WritesBytesAndReportsFailure) {
-  const std::string path = ::testing::TempDir() + "transport_save.bin";
-  const std::string bytes("a\0\xFF\r\n", 5);
-  ASSERT_EQ(SaveTextToFile(path, bytes), SaveError::kNone);
-  std::ifstream in(path, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bytes);
-  std::remove(path.c_str());
-
-  EXPECT_EQ(SaveTextToFile(::testing::TempDir() + "no/such/dir/file", "x"), SaveError::kOpen);
-  EXPECT_EQ(SaveTextToFile("/dev/full", "x"), SaveError::kWrite);
 }
 
 // The whole text is the encoded body unless a line break at the very start ends an empty
