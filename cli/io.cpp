@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli/repair_command.h"
 
 namespace cyrvert::cli {
 
@@ -80,6 +81,8 @@ void PrintUsage(std::ostream& out) {
   cyrvert-cli set8bit [FILE]
   cyrvert-cli import utf7|utf8|qp|base64|uu|unix [FILE]
   cyrvert-cli export utf7|utf8|qp|base64|uu|unix [--name NAME] [FILE]
+  cyrvert-cli repair [--utf8] [--explain] [--json] [--dry-run]
+                     [--output-dir DIR | --in-place [--no-backup]] [FILE...]
 
 Input is FILE, or standard input when FILE is absent, read as bytes.
 Results go to standard output as bytes; messages go to standard error.
@@ -115,6 +118,7 @@ export      Encodes cp-1251 text: utf7, utf8, qp, base64 (each wrapped in a MIME
 Exit status: 0 done; 2 bad usage or unreadable input; 3 nothing found or the
 input cannot be decoded; 4 empty input or too few upper-half bytes.
 )";
+  PrintRepairUsage(out);
 }
 
 }  // namespace cyrvert::cli

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "cli/cli.h"
+#include "cli/repair_command.h"
 #include "platform/huge_pages.h"
 
 int main(int argc, char** argv) {
@@ -38,6 +39,8 @@ int main(int argc, char** argv) {
     status = RunImport(args, std::cout, std::cerr);
   } else if (command == "export") {
     status = RunExport(args, std::cout, std::cerr);
+  } else if (command == "repair") {
+    status = RunRepair(args, std::cout, std::cerr);
   } else {
     std::cerr << "cyrvert-cli: unknown command '" << command << "'\n";
     PrintUsage(std::cerr);

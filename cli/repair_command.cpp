@@ -1,0 +1,528 @@
+// repair: smart repair of one text, streamed to standard output, or of many files.
+#include "cli/repair_command.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <iomanip>
+#include <optional>
+#include <ostream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/smart_repair.h"
+
+namespace cyrvert::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::size_t kSlice = 1 << 20;
+
+struct RepairOptions {
+  bool utf8 = false;
+  bool explain = false;
+  bool json = false;
+  bool in_place = false;
+  bool no_backup = false;
+  bool dry_run = false;
+  std::string output_dir;
+  std::vector<std::string> files;  // "-" is standard input
+};
+
+bool ParseRepairArgs(const Args& args, RepairOptions& options, std::ostream& err) {
+  bool options_end = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (options_end || arg == "-" || arg.empty() || arg[0] != '-') {
+      if (arg.empty()) {
+        err << "cyrvert-cli repair: an empty FILE name\n";
+        return false;
+      }
+      options.files.push_back(arg);
+    } else if (arg == "--") {
+      options_end = true;
+    } else if (arg == "--utf8") {
+      options.utf8 = true;
+    } else if (arg == "--explain") {
+      options.explain = true;
+    } else if (arg == "--json") {
+      options.json = true;
+    } else if (arg == "--in-place") {
+      options.in_place = true;
+    } else if (arg == "--no-backup") {
+      options.no_backup = true;
+    } else if (arg == "--dry-run") {
+      options.dry_run = true;
+    } else if (arg == "--output-dir" || arg.rfind("--output-dir=", 0) == 0) {
+      if (arg == "--output-dir") {
+        if (i + 1 >= args.size()) {
+          err << "cyrvert-cli repair: --output-dir needs a directory\n";
+          return false;
+        }
+        options.output_dir = args[++i];
+      } else {
+        options.output_dir = arg.substr(std::string_view("--output-dir=").size());
+      }
+      if (options.output_dir.empty()) {
+        err << "cyrvert-cli repair: --output-dir needs a directory\n";
+        return false;
+      }
+    } else {
+      err << "cyrvert-cli repair: unknown option '" << arg << "'\n";
+      return false;
+    }
+  }
+  if (options.in_place && !options.output_dir.empty()) {
+    err << "cyrvert-cli repair: --in-place and --output-dir exclude each other\n";
+    return false;
+  }
+  if (options.no_backup && !options.in_place) {
+    err << "cyrvert-cli repair: --no-backup goes with --in-place\n";
+    return false;
+  }
+  const bool to_files = options.in_place || !options.output_dir.empty();
+  for (const std::string& file : options.files) {
+    if (file == "-" && to_files) {
+      err << "cyrvert-cli repair: --in-place and --output-dir need FILE names, not standard "
+             "input\n";
+      return false;
+    }
+  }
+  if (options.files.size() > 1 && !to_files && !options.dry_run && !options.json) {
+    err << "cyrvert-cli repair: with several files give --output-dir, --in-place, --dry-run "
+           "or --json\n";
+    return false;
+  }
+  return true;
+}
+
+// An input file, or standard input.
+class Input {
+ public:
+  explicit Input(const std::string& path) : m_path(path) {}
+  ~Input() {
+    if (m_file != nullptr && m_file != stdin) std::fclose(m_file);
+  }
+  Input(const Input&) = delete;
+  Input& operator=(const Input&) = delete;
+
+  // Opens the input; on failure returns the reason.
+  std::string Open() {
+    if (m_path == "-") {
+      m_file = std::freopen(nullptr, "rb", stdin);
+      return m_file != nullptr ? std::string() : std::strerror(errno);
+    }
+    std::error_code ignored;
+    if (fs::is_directory(m_path, ignored)) return std::strerror(EISDIR);
+    m_file = std::fopen(m_path.c_str(), "rb");
+    return m_file != nullptr ? std::string() : std::strerror(errno);
+  }
+
+  // Appends up to `limit` bytes to `buffer`; false on a read error.
+  bool Read(std::string& buffer, std::size_t limit) {
+    const std::size_t start = buffer.size();
+    buffer.resize(start + limit);
+    std::size_t got = 0;
+    while (got < limit) {
+      const std::size_t n = std::fread(buffer.data() + start + got, 1, limit - got, m_file);
+      if (n == 0) break;
+      got += n;
+    }
+    buffer.resize(start + got);
+    return std::ferror(m_file) == 0;
+  }
+
+  const std::string& Name() const { return m_path; }
+  std::string DisplayName() const { return m_path == "-" ? "standard input" : m_path; }
+
+ private:
+  std::string m_path;
+  std::FILE* m_file = nullptr;
+};
+
+// The steps that write the text: the repair, or the text as it stands (as UTF-8 if asked).
+RepairSteps WritingSteps(const RepairAnalysis& analysis, bool utf8) {
+  if (analysis.verdict == RepairVerdict::kRepaired) return analysis.steps;
+  if (utf8 && analysis.utf8_text) return {{RepairStep::Kind::kReadUtf8, 0}};
+  return {};
+}
+
+// Streams the input through the steps into `write`: the window already read, then the rest
+// of the input slice by slice. Returns an error text, or empty on success.
+template <class Write>
+std::string StreamOut(Input& input, const std::string& window, const RepairSteps& steps, bool utf8,
+                      Write&& write) {
+  RepairStream stream(steps, utf8 ? RepairOutput::kUtf8 : RepairOutput::kWindows);
+  std::string out;
+  stream.Feed(window, out);
+  if (!write(out)) return "write";
+  std::string slice;
+  for (;;) {
+    slice.clear();
+    if (!input.Read(slice, kSlice)) return "read";
+    if (slice.empty()) break;
+    out.clear();
+    stream.Feed(slice, out);
+    if (!write(out)) return "write";
+  }
+  out.clear();
+  stream.Finish(out);
+  if (!write(out)) return "write";
+  return {};
+}
+
+std::string Confidence(double value) {
+  std::ostringstream text;
+  text << std::fixed << std::setprecision(2) << value;
+  return text.str();
+}
+
+// "repaired: K2W,U8, confidence 0.93" (steps in words with --explain).
+std::string VerdictLine(const RepairAnalysis& analysis, bool explain) {
+  std::string line(RepairVerdictName(analysis.verdict));
+  if (analysis.verdict == RepairVerdict::kRepaired) {
+    line += ": ";
+    line += explain ? DescribeRepair(analysis.steps) + " (" + RepairCodes(analysis.steps) + ")"
+                    : RepairCodes(analysis.steps);
+  }
+  if (analysis.verdict != RepairVerdict::kEmpty) {
+    line += ", confidence " + Confidence(analysis.confidence);
+  }
+  return line;
+}
+
+std::string JsonString(std::string_view text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (b < 0x20 || b == 0x7F) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", b);
+      out += escape;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+std::string JsonRecord(const std::string& file, const RepairAnalysis* analysis,
+                       const std::string& output, const std::string& error) {
+  std::string record = "{\"file\":" + JsonString(file);
+  if (analysis != nullptr) {
+    record += ",\"verdict\":" + JsonString(RepairVerdictName(analysis->verdict));
+    record += ",\"steps\":" + JsonString(RepairCodes(analysis->steps));
+    record += ",\"explain\":" + JsonString(DescribeRepair(analysis->steps));
+    record += ",\"confidence\":" + Confidence(analysis->confidence);
+  }
+  record += ",\"output\":" + (output.empty() ? std::string("null") : JsonString(output));
+  if (!error.empty()) record += ",\"error\":" + JsonString(error);
+  return record + "}";
+}
+
+int StatusOf(RepairVerdict verdict) {
+  switch (verdict) {
+    case RepairVerdict::kRepaired:
+    case RepairVerdict::kNotDamaged:
+      return kExitOk;
+    case RepairVerdict::kCannotRepair:
+      return kExitNotDecoded;
+    case RepairVerdict::kEmpty:
+      return kExitTooLittle;
+  }
+  return kExitOk;
+}
+
+// One input to standard output, streamed.
+int RepairOne(const RepairOptions& options, std::ostream& out, std::ostream& err) {
+  Input input(options.files.empty() ? "-" : options.files.front());
+  if (const std::string why = input.Open(); !why.empty()) {
+    err << "cyrvert-cli repair: cannot open '" << input.DisplayName() << "': " << why << "\n";
+    return kExitUsage;
+  }
+  std::string window;
+  if (!input.Read(window, kSmartRepairWindow)) {
+    err << "cyrvert-cli repair: cannot read '" << input.DisplayName() << "'\n";
+    return kExitUsage;
+  }
+  const RepairAnalysis analysis = AnalyzeForRepair(window);
+  if (options.json) {
+    out << JsonRecord(input.Name(), &analysis, {}, {}) << '\n';
+    return StatusOf(analysis.verdict);
+  }
+  err << "cyrvert-cli repair: " << VerdictLine(analysis, options.explain) << '\n';
+  if (analysis.verdict == RepairVerdict::kEmpty || options.dry_run) {
+    return StatusOf(analysis.verdict);
+  }
+  const std::string failed =
+      StreamOut(input, window, WritingSteps(analysis, options.utf8), options.utf8,
+                [&](const std::string& bytes) {
+                  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+                  return static_cast<bool>(out);
+                });
+  if (failed == "read") {
+    err << "cyrvert-cli repair: cannot read '" << input.DisplayName() << "'\n";
+    return kExitUsage;
+  }
+  if (failed == "write") {
+    err << "cyrvert-cli repair: cannot write to standard output\n";
+    return kExitUsage;
+  }
+  return StatusOf(analysis.verdict);
+}
+
+// A file written beside its final place and renamed over it once complete.
+class AtomicFile {
+ public:
+  explicit AtomicFile(const fs::path& target) : m_target(target) {
+    std::string name =
+        (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) {
+      m_error = std::strerror(errno);
+      return;
+    }
+    m_temp = name;
+    m_file = ::fdopen(fd, "wb");
+    if (m_file == nullptr) {
+      m_error = std::strerror(errno);
+      ::close(fd);
+    }
+  }
+  ~AtomicFile() {
+    if (m_file != nullptr) std::fclose(m_file);
+    if (!m_temp.empty()) ::unlink(m_temp.c_str());
+  }
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
+
+  const std::string& Error() const { return m_error; }
+
+  bool Write(std::string_view bytes) {
+    if (m_file == nullptr) return false;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size()) {
+      m_error = std::strerror(errno);
+      return false;
+    }
+    return true;
+  }
+
+  // Gives the file `mode`, flushes it to disk and renames it over the target.
+  bool Commit(std::optional<fs::perms> mode) {
+    if (m_file == nullptr) return false;
+    if (mode) ::fchmod(::fileno(m_file), static_cast<mode_t>(*mode));
+    const bool flushed = std::fflush(m_file) == 0 && ::fsync(::fileno(m_file)) == 0;
+    const int saved = errno;
+    const bool closed = std::fclose(m_file) == 0;
+    m_file = nullptr;
+    if (!flushed || !closed) {
+      m_error = std::strerror(flushed ? errno : saved);
+      return false;
+    }
+    if (std::rename(m_temp.c_str(), m_target.c_str()) != 0) {
+      m_error = std::strerror(errno);
+      return false;
+    }
+    m_temp.clear();
+    return true;
+  }
+
+ private:
+  fs::path m_target;
+  std::string m_temp;
+  std::FILE* m_file = nullptr;
+  std::string m_error;
+};
+
+// Keeps the original as FILE.bak: a hard link where the file system allows, else a copy.
+std::string Backup(const fs::path& path) {
+  const fs::path backup = path.string() + ".bak";
+  std::error_code error;
+  fs::remove(backup, error);
+  if (::link(path.c_str(), backup.c_str()) == 0) return {};
+  fs::copy_file(path, backup, fs::copy_options::overwrite_existing, error);
+  return error ? error.message() : std::string();
+}
+
+struct Summary {
+  int repaired = 0;
+  int not_damaged = 0;
+  int cannot_repair = 0;
+  int empty = 0;
+  int failed = 0;
+};
+
+class ProgressBar {
+ public:
+  ProgressBar(std::size_t total, bool shown) : m_total(total), m_shown(shown) {}
+  void Show(std::size_t done, std::ostream& err) {
+    if (!m_shown) return;
+    constexpr std::size_t kWidth = 30;
+    const std::size_t filled = m_total == 0 ? kWidth : done * kWidth / m_total;
+    err << "\r[" << std::string(filled, '#') << std::string(kWidth - filled, '.') << "] " << done
+        << '/' << m_total << std::flush;
+  }
+  void Clear(std::ostream& err) {
+    if (m_shown) err << "\r\033[K" << std::flush;
+  }
+
+ private:
+  std::size_t m_total;
+  bool m_shown;
+};
+
+// Many files: each analysed and, unless --dry-run, written to --output-dir or in place.
+int RepairMany(const RepairOptions& options, std::ostream& out, std::ostream& err) {
+  Summary summary;
+  ProgressBar bar(options.files.size(), ::isatty(STDERR_FILENO) == 1);
+  std::set<fs::path> written;
+  for (std::size_t index = 0; index < options.files.size(); ++index) {
+    bar.Show(index, err);
+    Input input(options.files[index]);
+    std::string error;
+    std::string output;
+    RepairAnalysis analysis;
+    bool analysed = false;
+    std::string window;
+    if (std::string why = input.Open(); !why.empty()) {
+      error = "cannot open: " + why;
+    } else if (!input.Read(window, kSmartRepairWindow)) {
+      error = "cannot read";
+    } else {
+      analysis = AnalyzeForRepair(window);
+      analysed = true;
+      fs::path target;
+      std::optional<fs::perms> mode;
+      if (!options.dry_run && !options.output_dir.empty()) {
+        target = fs::path(options.output_dir) / fs::path(input.Name()).filename();
+        if (!written.insert(fs::weakly_canonical(target)).second) {
+          error = "another input was already written to " + target.string();
+          target.clear();
+        }
+      } else if (!options.dry_run && options.in_place &&
+                 analysis.verdict == RepairVerdict::kRepaired) {
+        target = input.Name();
+        std::error_code ignored;
+        mode = fs::status(target, ignored).permissions();
+      }
+      if (!target.empty()) {
+        AtomicFile file(target);
+        std::string failed = file.Error();
+        if (failed.empty()) {
+          failed = StreamOut(input, window, WritingSteps(analysis, options.utf8), options.utf8,
+                             [&](const std::string& bytes) { return file.Write(bytes); });
+          if (failed == "write") failed = "cannot write: " + file.Error();
+          if (failed == "read") failed = "cannot read";
+        } else {
+          failed = "cannot write: " + failed;
+        }
+        if (failed.empty() && options.in_place && !options.no_backup) {
+          if (std::string backup_error = Backup(target); !backup_error.empty()) {
+            failed = "cannot back up: " + backup_error;
+          }
+        }
+        if (failed.empty() && !file.Commit(mode)) failed = "cannot write: " + file.Error();
+        if (failed.empty()) {
+          output = target.string();
+        } else {
+          error = failed;
+        }
+      }
+    }
+    bar.Clear(err);
+    if (options.json) {
+      out << JsonRecord(input.Name(), analysed ? &analysis : nullptr, output, error) << '\n';
+    }
+    if (!error.empty()) {
+      ++summary.failed;
+      err << input.DisplayName() << ": " << error << '\n';
+    } else {
+      if (!options.json)
+        err << input.DisplayName() << ": " << VerdictLine(analysis, options.explain) << '\n';
+      switch (analysis.verdict) {
+        case RepairVerdict::kRepaired:
+          ++summary.repaired;
+          break;
+        case RepairVerdict::kNotDamaged:
+          ++summary.not_damaged;
+          break;
+        case RepairVerdict::kCannotRepair:
+          ++summary.cannot_repair;
+          break;
+        case RepairVerdict::kEmpty:
+          ++summary.empty;
+          break;
+      }
+    }
+  }
+  bar.Show(options.files.size(), err);
+  bar.Clear(err);
+  err << options.files.size() << " files: " << summary.repaired << " repaired, "
+      << summary.not_damaged << " not damaged, " << summary.cannot_repair << " cannot repair";
+  if (summary.empty > 0) err << ", " << summary.empty << " empty";
+  if (summary.failed > 0) err << ", " << summary.failed << " failed";
+  err << (options.dry_run ? " (dry run, nothing written)\n" : "\n");
+  if (!out) return kExitUsage;
+  if (summary.failed > 0) return kExitUsage;
+  if (summary.cannot_repair > 0) return kExitNotDecoded;
+  if (summary.empty == static_cast<int>(options.files.size())) return kExitTooLittle;
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunRepair(const Args& args, std::ostream& out, std::ostream& err) {
+  RepairOptions options;
+  if (!ParseRepairArgs(args, options, err)) return kExitUsage;
+  const bool many = options.files.size() > 1 || options.in_place || !options.output_dir.empty();
+  if (!many) return RepairOne(options, out, err);
+  if (!options.output_dir.empty() && !options.dry_run) {
+    std::error_code ignored;
+    if (!fs::is_directory(options.output_dir, ignored)) {
+      err << "cyrvert-cli repair: '" << options.output_dir << "' is not a directory\n";
+      return kExitUsage;
+    }
+  }
+  return RepairMany(options, out, err);
+}
+
+void PrintRepairUsage(std::ostream& out) {
+  out << R"(
+repair      Smart repair: tells whether a Russian text is damaged and undoes wrong
+            8-bit conversions and UTF-8 mix-ups (UTF-8 read as cp-1251, KOI8-R or
+            cp-866, text encoded to UTF-8 twice, and chains of up to 3 steps).
+  cyrvert-cli repair [--utf8] [--explain] [--json] [--dry-run]
+                     [--output-dir DIR | --in-place [--no-backup]] [FILE...]
+            One input (FILE or standard input): the repaired text, or the input as
+            it is when it is not damaged or cannot be repaired, goes to standard
+            output in cp-1251 (characters cp-1251 lacks become "?"); the verdict
+            and steps go to standard error.
+  --utf8      write UTF-8 instead of cp-1251 (keeps every character)
+  --explain   name the steps in words ("UTF-8 read as cp-1251, then ...")
+  --json      one JSON record per file on standard output (file, verdict, steps,
+              explain, confidence, output, error) instead of the text
+  --dry-run   analyse only, write no text
+  --output-dir DIR  write each FILE's result to DIR under the same name
+  --in-place  rewrite each repaired FILE (written beside it, then renamed over
+              it), keeping the original as FILE.bak
+  --no-backup with --in-place, keep no FILE.bak
+            Several files need --output-dir, --in-place, --dry-run or --json; a
+            progress bar shows on a terminal and a summary ends the run.
+            Exit status: 0 repaired or not damaged, 3 cannot repair (some file),
+            4 empty input, 2 bad usage or a file unreadable or unwritable.
+)";
+}
+
+}  // namespace cyrvert::cli

@@ -1,0 +1,866 @@
+// Smart repair: candidate chains, their scores on a prefix, and the chosen chain applied to
+// the whole text in one pass.
+#include "engine/smart_repair.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <unordered_set>
+
+#include "engine/code_page.h"
+#include "engine/code_page_tables.h"
+#include "engine/russian_model.h"
+
+namespace cyrvert {
+namespace {
+
+using ByteTable = std::array<unsigned char, 256>;
+using detail::kClassBlank;
+using detail::kClassDigit;
+using detail::kClassLatin;
+using detail::kClassOther;
+using detail::kClassPunct;
+using detail::kClassYo;
+using detail::kRussianBigramCost;
+
+constexpr int kMaxSteps = 3;
+
+// ---------------------------------------------------------------------------------------
+// Characters as the model and the penalties see them.
+
+enum CharFlag : std::uint16_t {
+  kUpper = 1 << 0,
+  kLower = 1 << 1,
+  kRussian = 1 << 2,   // a Russian letter
+  kLatin = 1 << 3,     // a Latin letter
+  kForeign = 1 << 4,   // a Cyrillic letter Russian does not use
+  kBad = 1 << 5,       // no Russian text holds it: controls, box drawing, U+FFFD
+  kYeryE = 1 << 6,     // ы or э: Russian has them, its neighbours mostly do not
+  kHardSign = 1 << 7,  // ъ: rare in Russian, common in Bulgarian
+};
+
+struct CharInfo {
+  std::uint8_t cls = kClassBlank;
+  std::uint16_t flags = 0;
+};
+
+bool IsTypographic(std::uint32_t cp) {
+  return (cp >= 0x2010 && cp <= 0x2027) || cp == 0xAB || cp == 0xBB || cp == 0xB7 || cp == 0x2116;
+}
+
+CharInfo InfoOf(std::uint32_t cp) {
+  CharInfo info;
+  if (cp < 0x80) {
+    if (cp == ' ' || cp == '\t' || cp == '\n' || cp == '\r' || cp == '\f' || cp == '\v') {
+      info.cls = kClassBlank;
+    } else if (cp >= 'a' && cp <= 'z') {
+      info = {static_cast<std::uint8_t>(kClassLatin), kLatin | kLower};
+    } else if (cp >= 'A' && cp <= 'Z') {
+      info = {static_cast<std::uint8_t>(kClassLatin), kLatin | kUpper};
+    } else if (cp >= '0' && cp <= '9') {
+      info.cls = kClassDigit;
+    } else if (cp >= 0x21 && cp <= 0x7E) {
+      info.cls = kClassPunct;
+    } else {
+      info = {static_cast<std::uint8_t>(kClassOther), kBad};
+    }
+    return info;
+  }
+  if (cp >= 0x410 && cp <= 0x44F) {
+    const std::uint32_t folded = cp >= 0x430 ? cp - 0x430 : cp - 0x410;
+    info.cls = static_cast<std::uint8_t>(1 + folded);
+    info.flags = kRussian | (cp >= 0x430 ? kLower : kUpper);
+    if (folded == 0x1B || folded == 0x1D) info.flags |= kYeryE;
+    if (folded == 0x1A) info.flags |= kHardSign;
+    return info;
+  }
+  if (cp == 0x401 || cp == 0x451) {
+    return {static_cast<std::uint8_t>(kClassYo),
+            static_cast<std::uint16_t>(kRussian | (cp == 0x451 ? kLower : kUpper))};
+  }
+  info.cls = kClassOther;
+  if (cp >= 0x400 && cp <= 0x4FF) {
+    const bool lower = (cp >= 0x450 && cp <= 0x45F) || (cp >= 0x460 && (cp & 1) != 0);
+    info.flags = kForeign | (lower ? kLower : kUpper);
+  } else if (cp == 0xA0) {
+    info.cls = kClassBlank;
+  } else if (cp <= 0x9F || cp == 0xFFFD || (cp >= 0x2500 && cp <= 0x25FF) || cp == 0x2320 ||
+             cp == 0x2321) {
+    info.flags = kBad;
+  } else if (cp >= 0xC0 && cp <= 0x24F && cp != 0xD7 && cp != 0xF7) {
+    info.cls = kClassLatin;
+    info.flags =
+        kLatin | ((cp >= 0xDF && cp <= 0xFF) || (cp > 0xFF && (cp & 1) != 0) ? kLower : kUpper);
+  } else if (IsTypographic(cp)) {
+    info.cls = kClassPunct;
+  }
+  return info;
+}
+
+// Each byte of cp-1251 as the scorer sees it.
+const std::array<CharInfo, 256>& WindowsInfo() {
+  static const std::array<CharInfo, 256> table = [] {
+    std::array<CharInfo, 256> t{};
+    for (int b = 0; b < 256; ++b) {
+      t[static_cast<std::size_t>(b)] = InfoOf(CodePointOf(kWindows, static_cast<unsigned char>(b)));
+    }
+    return t;
+  }();
+  return table;
+}
+
+// ---------------------------------------------------------------------------------------
+// Unicode -> page bytes, derived from the pages' byte -> Unicode tables.
+
+constexpr int kUnmappable = -1;
+
+const std::array<std::array<unsigned char, 0x10000>, kCodePageCount>& PageEncoders() {
+  static const auto* encoders = [] {
+    auto* e = new std::array<std::array<unsigned char, 0x10000>, kCodePageCount>{};
+    for (std::size_t page = 0; page < e->size(); ++page) {
+      for (std::size_t i = 0; i < 128; ++i) {
+        std::uint32_t cp = detail::kUnicodeTables[page][i];
+        // A byte with no character (U+FFFD in the tables) comes back from the C1 control
+        // of the same number, as a byte-preserving reading gives it.
+        if (cp == 0xFFFD) cp = static_cast<std::uint32_t>(0x80 + i);
+        if ((*e)[page][cp] != 0) continue;
+        (*e)[page][cp] = static_cast<unsigned char>(0x80 + i);
+      }
+    }
+    return e;
+  }();
+  return *encoders;
+}
+
+int EncodeInPage(const std::array<unsigned char, 0x10000>& encoder, std::uint32_t cp) {
+  if (cp < 0x80) return static_cast<int>(cp);
+  if (cp > 0xFFFF) return kUnmappable;
+  const unsigned char b = encoder[cp];
+  return b != 0 ? b : kUnmappable;
+}
+
+// ---------------------------------------------------------------------------------------
+// UTF-8.
+
+// Decodes UTF-8 in [p, end), calling emit(code point) for each character and emit(U+FFFD)
+// for each invalid sequence. Unless `final`, stops before a sequence cut by `end`. Returns
+// the bytes consumed.
+template <class Emit>
+std::size_t DecodeUtf8(const unsigned char* p, const unsigned char* end, bool final, Emit&& emit) {
+  const unsigned char* const start = p;
+  while (p < end) {
+    const unsigned b = *p;
+    if (b < 0x80) {
+      emit(static_cast<std::uint32_t>(b));
+      ++p;
+      continue;
+    }
+    int need = 0;
+    std::uint32_t cp = 0;
+    std::uint32_t min = 0;
+    if (b >= 0xC2 && b <= 0xDF) {
+      need = 1, cp = b & 0x1F, min = 0x80;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      need = 2, cp = b & 0x0F, min = 0x800;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      need = 3, cp = b & 0x07, min = 0x10000;
+    } else {
+      emit(0xFFFDu);
+      ++p;
+      continue;
+    }
+    int i = 1;
+    for (; i <= need && p + i < end; ++i) {
+      const unsigned c = p[i];
+      if ((c & 0xC0) != 0x80) break;
+      cp = (cp << 6) | (c & 0x3F);
+    }
+    if (i <= need) {
+      if (p + i >= end && !final) break;  // cut by the end of the slice: wait for more
+      emit(0xFFFDu);
+      p += i;
+      continue;
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+    emit(cp);
+    p += need + 1;
+  }
+  return static_cast<std::size_t>(p - start);
+}
+
+void AppendCodePointUtf8(std::string& out, std::uint32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// The 8-bit chains: every chain of up to three conversions, one per distinct byte table,
+// shortest first.
+
+struct ByteChain {
+  ByteTable table{};
+  std::vector<int> conversions;
+};
+
+ByteTable Identity() {
+  ByteTable t{};
+  for (std::size_t b = 0; b < t.size(); ++b) t[b] = static_cast<unsigned char>(b);
+  return t;
+}
+
+ByteTable Then(const ByteTable& first, int conversion) {
+  const auto& next = detail::FullConversionTable(conversion);
+  ByteTable t{};
+  for (std::size_t b = 0; b < t.size(); ++b) t[b] = next[first[b]];
+  return t;
+}
+
+const std::vector<ByteChain>& ByteChains() {
+  static const std::vector<ByteChain> chains = [] {
+    const auto key = [](const ByteTable& t) {
+      return std::string(reinterpret_cast<const char*>(t.data()), t.size());
+    };
+    std::vector<ByteChain> all{{Identity(), {}}};
+    std::unordered_set<std::string> seen{key(all[0].table)};
+    std::size_t level_begin = 0;
+    for (int depth = 1; depth <= kMaxSteps; ++depth) {
+      const std::size_t level_end = all.size();
+      for (std::size_t i = level_begin; i < level_end; ++i) {
+        for (int k = 0; k < kConversionCount; ++k) {
+          ByteChain next{Then(all[i].table, k), all[i].conversions};
+          next.conversions.push_back(k);
+          if (seen.insert(key(next.table)).second) all.push_back(std::move(next));
+        }
+      }
+      level_begin = level_end;
+    }
+    return all;
+  }();
+  return chains;
+}
+
+// ---------------------------------------------------------------------------------------
+// Scoring.
+
+struct Tally {
+  std::int64_t cost = 0;  // centibits over the bigrams that touch a non-ASCII character
+  std::int64_t letter_cost = 0;
+  std::int64_t letter_bigrams = 0;  // bigrams that touch a Russian letter
+  std::int64_t relevant = 0;        // characters from upper-half bytes
+  std::int64_t bad = 0;
+  std::int64_t foreign = 0;
+  std::int64_t lost = 0;  // characters turned into "?" or another ASCII stand-in
+  std::int64_t case_breaks = 0;
+  std::int64_t russian = 0;
+  std::int64_t latin = 0;
+  std::int64_t yery_e = 0;
+  std::int64_t hard_sign = 0;
+
+  void AddChar(const CharInfo& c, std::int64_t n) {
+    if (c.flags & kBad) bad += n;
+    if (c.flags & kForeign) foreign += n;
+    if (c.flags & kRussian) russian += n;
+    if (c.flags & kLatin) latin += n;
+    if (c.flags & kYeryE) yery_e += n;
+    if (c.flags & kHardSign) hard_sign += n;
+  }
+
+  void AddBigram(const CharInfo& a, const CharInfo& b, std::int64_t n) {
+    const std::int64_t c = kRussianBigramCost[a.cls][b.cls];
+    cost += c * n;
+    if ((a.flags | b.flags) & kRussian) {
+      letter_cost += c * n;
+      letter_bigrams += n;
+    }
+    const bool a_lower_letter = (a.flags & kLower) != 0;
+    if ((a_lower_letter && (b.flags & kRussian) && (b.flags & kUpper)) ||
+        ((a.flags & kRussian) && a_lower_letter && (b.flags & kUpper))) {
+      case_breaks += n;
+    }
+  }
+
+  void Add(const Tally& o) {
+    cost += o.cost, letter_cost += o.letter_cost, letter_bigrams += o.letter_bigrams;
+    relevant += o.relevant, bad += o.bad, foreign += o.foreign, lost += o.lost;
+    case_breaks += o.case_breaks, russian += o.russian, latin += o.latin;
+    yery_e += o.yery_e, hard_sign += o.hard_sign;
+  }
+};
+
+constexpr std::int64_t kBadCost = 1000;
+constexpr std::int64_t kForeignCost = 400;
+constexpr std::int64_t kLostCost = 800;
+constexpr std::int64_t kCaseBreakCost = 600;
+constexpr double kStepCost = 30.0;  // centibits per character, per step
+
+double CostPerChar(const Tally& t) {
+  const std::int64_t total = t.cost + kBadCost * t.bad + kForeignCost * t.foreign +
+                             kLostCost * t.lost + kCaseBreakCost * t.case_breaks;
+  return static_cast<double>(total) / static_cast<double>(std::max<std::int64_t>(1, t.relevant));
+}
+
+double LetterCost(const Tally& t) {
+  if (t.letter_bigrams == 0) return 1e9;
+  return static_cast<double>(t.letter_cost) / static_cast<double>(t.letter_bigrams);
+}
+
+// Enough Cyrillic, in Russian's letter pattern, without Ukrainian or Bulgarian signs.
+bool ReadsAsRussian(const Tally& t) {
+  if (t.russian < 20) return false;
+  if (t.russian * 10 < t.russian + t.latin) return false;
+  if (LetterCost(t) > detail::kRussianLetterBigramCost + 150) return false;
+  if ((t.foreign + t.hard_sign) * 2 > t.yery_e + 2 + t.russian / 200) return false;
+  return t.bad * 50 <= t.relevant && t.lost * 20 <= t.relevant;
+}
+
+bool LooksCyrillic(const Tally& t) {
+  const std::int64_t cyr = t.russian + t.foreign;
+  return cyr >= 20 && cyr * 4 >= cyr + t.latin;
+}
+
+bool Clean(const Tally& t) {
+  return t.bad * 50 <= t.relevant && t.lost * 50 <= t.relevant &&
+         (LooksCyrillic(t) ? LetterCost(t) <= detail::kRussianLetterBigramCost + 250 : true);
+}
+
+struct Candidate {
+  RepairSteps steps;
+  Tally tally;
+  double cost = 0;
+};
+
+// Counts of the bytes and byte pairs of one text, pairs only where a byte is >= 0x80.
+struct ByteStats {
+  std::array<std::int64_t, 256> count{};
+  std::vector<std::uint16_t> high;  // byte values >= 0x80 that occur
+  struct Pair {
+    unsigned char a, b;
+    std::int64_t n;
+  };
+  std::vector<Pair> pairs;
+  std::int64_t high_total = 0;
+  std::int64_t ascii_letters = 0;
+
+  explicit ByteStats(std::string_view s) {
+    std::vector<std::uint32_t> pair_count(1 << 16, 0);
+    std::vector<std::uint16_t> touched;
+    unsigned prev = ' ';
+    for (const char ch : s) {
+      const auto b = static_cast<unsigned char>(ch);
+      ++count[b];
+      if (b >= 0x80 || prev >= 0x80) {
+        const std::size_t k = (prev << 8) | b;
+        if (pair_count[k]++ == 0) touched.push_back(static_cast<std::uint16_t>(k));
+      }
+      prev = b;
+    }
+    for (const std::uint16_t k : touched) {
+      pairs.push_back({static_cast<unsigned char>(k >> 8), static_cast<unsigned char>(k & 0xFF),
+                       pair_count[k]});
+    }
+    for (unsigned b = 0; b < 256; ++b) {
+      if (count[b] == 0) continue;
+      if (b >= 0x80) {
+        high.push_back(static_cast<std::uint16_t>(b));
+        high_total += count[b];
+      } else if ((b | 0x20) >= 'a' && (b | 0x20) <= 'z') {
+        ascii_letters += count[b];
+      }
+    }
+  }
+};
+
+// The tally of `stats`' text mapped by `table` and read as cp-1251.
+Tally TallyMapped(const ByteStats& stats, const ByteTable& table) {
+  const auto& win = WindowsInfo();
+  Tally t;
+  t.latin = stats.ascii_letters;
+  for (const std::uint16_t b : stats.high) {
+    const unsigned char m = table[b];
+    const std::int64_t n = stats.count[b];
+    t.relevant += n;
+    if (m < 0x80) t.lost += n;
+    t.AddChar(win[m], n);
+  }
+  for (const ByteStats::Pair& p : stats.pairs) {
+    t.AddBigram(win[table[p.a]], win[table[p.b]], p.n);
+  }
+  return t;
+}
+
+// Whether `stats`' text mapped by `table` is likely UTF-8 with some multi-byte characters.
+bool LooksUtf8(const ByteStats& stats, const ByteTable& table) {
+  std::int64_t leads = 0;
+  std::int64_t errors = 0;
+  std::int64_t high = 0;
+  for (const std::uint16_t b : stats.high) {
+    const unsigned char m = table[b];
+    if (m < 0x80) continue;
+    high += stats.count[b];
+    if (m >= 0xC2 && m <= 0xF4) leads += stats.count[b];
+    if (m == 0xC0 || m == 0xC1 || m > 0xF4) errors += stats.count[b];
+  }
+  if (leads == 0) return false;
+  for (const ByteStats::Pair& p : stats.pairs) {
+    const unsigned char x = table[p.a];
+    const unsigned char y = table[p.b];
+    const bool lead = x >= 0xC2 && x <= 0xF4;
+    const bool cont = y >= 0x80 && y <= 0xBF;
+    if ((lead && !cont) || (cont && x < 0x80)) errors += p.n;
+  }
+  return errors * 20 <= high;
+}
+
+// The tally of a sequence of code points (the text after a UTF-8 step).
+Tally TallyCodePoints(const std::vector<std::uint32_t>& cps) {
+  Tally t;
+  CharInfo prev;
+  bool prev_relevant = false;
+  for (const std::uint32_t cp : cps) {
+    const CharInfo info = InfoOf(cp);
+    const bool relevant = cp >= 0x80;
+    if (relevant) {
+      ++t.relevant;
+      t.AddChar(info, 1);
+    } else if (info.flags & kLatin) {
+      ++t.latin;
+    }
+    if (relevant || prev_relevant) t.AddBigram(prev, info, 1);
+    prev = info;
+    prev_relevant = relevant;
+  }
+  return t;
+}
+
+class Search {
+ public:
+  std::vector<Candidate> candidates;
+
+  // Every candidate that starts with `steps` and reads the bytes `s` in at most `budget`
+  // more steps; `base` holds what earlier steps already lost.
+  void Run(std::string_view s, const RepairSteps& steps, int budget, const Tally& base) {
+    const ByteStats stats(s);
+    std::unordered_set<std::string> seen;
+    std::string key;
+    for (const ByteChain& chain : ByteChains()) {
+      const int length = static_cast<int>(chain.conversions.size());
+      if (length > budget) break;
+      // Chains that agree on every byte present read this text alike: score one.
+      key.clear();
+      for (const std::uint16_t b : stats.high) key.push_back(static_cast<char>(chain.table[b]));
+      if (!seen.insert(key).second) continue;
+      RepairSteps chain_steps = steps;
+      for (const int k : chain.conversions) {
+        chain_steps.push_back({RepairStep::Kind::kConvert, k});
+      }
+      Tally t = TallyMapped(stats, chain.table);
+      t.Add(base);
+      Add(chain_steps, t);
+      if (length + 1 > budget || !LooksUtf8(stats, chain.table)) continue;
+      std::vector<std::uint32_t> cps;
+      cps.reserve(s.size());
+      std::string mapped(s);
+      for (char& c : mapped) c = static_cast<char>(chain.table[static_cast<unsigned char>(c)]);
+      const auto* m = reinterpret_cast<const unsigned char*>(mapped.data());
+      DecodeUtf8(m, m + mapped.size(), true, [&](std::uint32_t cp) { cps.push_back(cp); });
+      RepairSteps read = chain_steps;
+      read.push_back({RepairStep::Kind::kReadUtf8, 0});
+      Tally u = TallyCodePoints(cps);
+      u.Add(base);
+      Add(read, u);
+      for (int page = 0; page < kCodePageCount; ++page) {
+        const auto& encoder = PageEncoders()[static_cast<std::size_t>(page)];
+        std::string next;
+        next.reserve(cps.size());
+        Tally lost = base;
+        for (const std::uint32_t cp : cps) {
+          const int b = EncodeInPage(encoder, cp);
+          if (b == kUnmappable) {
+            ++lost.lost, ++lost.relevant;
+            if (cp == 0xFFFD) ++lost.bad;
+            next.push_back('?');
+          } else {
+            next.push_back(static_cast<char>(b));
+          }
+        }
+        RepairSteps from = chain_steps;
+        from.push_back({RepairStep::Kind::kFromUtf8, page});
+        Run(next, from, budget - length - 1, lost);
+      }
+    }
+  }
+
+ private:
+  void Add(const RepairSteps& steps, const Tally& t) {
+    Candidate c{steps, t, CostPerChar(t) + kStepCost * static_cast<double>(steps.size())};
+    candidates.push_back(std::move(c));
+  }
+};
+
+// The start of the window that analysis scores: enough upper-half bytes to judge, cut
+// where no UTF-8 sequence is split.
+std::string_view ScoredPrefix(std::string_view text) {
+  constexpr std::int64_t kEnoughHighBytes = 4096;
+  std::string_view window = text.substr(0, kSmartRepairWindow);
+  std::int64_t high = 0;
+  std::size_t end = 0;
+  while (end < window.size() && high < kEnoughHighBytes) {
+    if (static_cast<unsigned char>(window[end]) >= 0x80) ++high;
+    ++end;
+  }
+  if (end < text.size()) {
+    std::size_t cut = end;
+    while (cut > 0 && end - cut < 8 && static_cast<unsigned char>(window[cut - 1]) >= 0x80) --cut;
+    if (cut > 0 && end - cut < 8) end = cut;
+  }
+  return window.substr(0, end);
+}
+
+double Clamp01(double v) { return std::min(1.0, std::max(0.0, v)); }
+
+// How far the reading is from typical Russian, 1 at typical, 0 well off it.
+double Quality(const Tally& t) {
+  return Clamp01(1.0 - (LetterCost(t) - detail::kRussianLetterBigramCost) / 200.0);
+}
+
+}  // namespace
+
+std::string_view RepairVerdictName(RepairVerdict verdict) {
+  switch (verdict) {
+    case RepairVerdict::kRepaired:
+      return "repaired";
+    case RepairVerdict::kNotDamaged:
+      return "not damaged";
+    case RepairVerdict::kCannotRepair:
+      return "cannot repair";
+    case RepairVerdict::kEmpty:
+      return "empty";
+  }
+  return {};
+}
+
+std::string_view CodePageName(int page) {
+  static constexpr std::array<std::string_view, kCodePageCount> kNames = {"cp-1251", "cp-866",
+                                                                          "KOI8-R", "ISO-8859-5"};
+  if (page < 0 || page >= kCodePageCount) return {};
+  return kNames[static_cast<std::size_t>(page)];
+}
+
+RepairAnalysis AnalyzeForRepair(std::string_view text) {
+  RepairAnalysis result;
+  if (text.empty()) return result;
+  const std::string_view prefix = ScoredPrefix(text);
+  const bool any_high = std::any_of(prefix.begin(), prefix.end(),
+                                    [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  bool valid = true;
+  const auto* p = reinterpret_cast<const unsigned char*>(prefix.data());
+  DecodeUtf8(p, p + prefix.size(), prefix.size() == text.size(),
+             [&](std::uint32_t cp) { valid = valid && cp != 0xFFFD; });
+  result.utf8_text = valid;
+  if (!any_high) {
+    result.verdict = RepairVerdict::kNotDamaged;
+    result.confidence = 1.0;
+    return result;
+  }
+  Search search;
+  search.Run(prefix, {}, kMaxSteps, Tally{});
+  const std::vector<Candidate>& all = search.candidates;
+  // The cheapest; on a tie, the fewest steps, then the first found.
+  const Candidate* best = &all.front();
+  for (const Candidate& c : all) {
+    if (c.cost < best->cost || (c.cost == best->cost && c.steps.size() < best->steps.size())) {
+      best = &c;
+    }
+  }
+  const Candidate& identity = all.front();
+  if (ReadsAsRussian(best->tally)) {
+    if (best->steps.empty()) {
+      result.verdict = RepairVerdict::kNotDamaged;
+      double runner = 1e18;
+      for (const Candidate& c : all) {
+        if (!c.steps.empty()) runner = std::min(runner, c.cost);
+      }
+      result.confidence = Quality(best->tally) * Clamp01((runner - best->cost) / 100.0);
+    } else {
+      result.verdict = RepairVerdict::kRepaired;
+      result.steps = best->steps;
+      result.confidence = Quality(best->tally) * Clamp01((identity.cost - best->cost) / 150.0);
+    }
+    return result;
+  }
+  // The best reading is not Russian: leave the text alone, saying whether it seems to be
+  // some other clean text or damage this cannot undo.
+  if (!LooksCyrillic(best->tally) && !LooksCyrillic(identity.tally)) {
+    result.verdict = RepairVerdict::kNotDamaged;
+    result.confidence = 0.5;
+  } else if (Clean(best->tally) && LooksCyrillic(best->tally) && best->tally.russian >= 20) {
+    result.verdict = RepairVerdict::kNotDamaged;
+    result.confidence = 0.5;
+  } else {
+    result.verdict = RepairVerdict::kCannotRepair;
+  }
+  return result;
+}
+
+// ---------------------------------------------------------------------------------------
+// Applying a chain.
+
+namespace {
+
+// One pass of a repair over a slice: in -> out.
+class Stage {
+ public:
+  virtual ~Stage() = default;
+  virtual void Run(std::string_view in, std::string& out) = 0;
+  virtual void Finish(std::string& out) { (void)out; }
+};
+
+class TableStage final : public Stage {
+ public:
+  explicit TableStage(const ByteTable& table) : m_table(table) {}
+  void Run(std::string_view in, std::string& out) override {
+    const std::size_t start = out.size();
+    out.append(in);
+    detail::ApplyByteTable(reinterpret_cast<unsigned char*>(out.data() + start), in.size(),
+                           m_table);
+  }
+
+ private:
+  ByteTable m_table;
+};
+
+// UTF-8 in, decoded and written by `Write` (into a page, or back to UTF-8).
+class Utf8Stage : public Stage {
+ public:
+  void Run(std::string_view in, std::string& out) override {
+    const auto* p = reinterpret_cast<const unsigned char*>(in.data());
+    const auto* end = p + in.size();
+    if (!m_pending.empty()) {
+      // Complete the sequence the last slice cut, with up to 4 bytes of this one.
+      std::array<unsigned char, 8> joint{};
+      const std::size_t held = m_pending.size();
+      const std::size_t take = std::min<std::size_t>(4, in.size());
+      std::copy(m_pending.begin(), m_pending.end(), joint.begin());
+      std::copy(p, p + take, joint.begin() + static_cast<std::ptrdiff_t>(held));
+      const std::size_t used = Decode(joint.data(), joint.data() + held + take, false, out);
+      if (used < held) {
+        m_pending.assign(joint.begin(), joint.begin() + static_cast<std::ptrdiff_t>(held + take));
+        return;
+      }
+      p += used - held;
+      m_pending.clear();
+    }
+    const std::size_t used = Decode(p, end, false, out);
+    m_pending.assign(p + used, end);
+  }
+  void Finish(std::string& out) override {
+    Decode(m_pending.data(), m_pending.data() + m_pending.size(), true, out);
+    m_pending.clear();
+  }
+
+ protected:
+  virtual std::size_t Decode(const unsigned char* p, const unsigned char* end, bool final,
+                             std::string& out) = 0;
+
+ private:
+  std::vector<unsigned char> m_pending;
+};
+
+class Utf8ToPageStage final : public Utf8Stage {
+ public:
+  explicit Utf8ToPageStage(int page) : m_encoder(PageEncoders()[static_cast<std::size_t>(page)]) {}
+
+ protected:
+  std::size_t Decode(const unsigned char* p, const unsigned char* end, bool final,
+                     std::string& out) override {
+    const std::size_t start = out.size();
+    out.resize(start + static_cast<std::size_t>(end - p));
+    char* at = out.data() + start;
+    const std::size_t used = DecodeUtf8(p, end, final, [&](std::uint32_t cp) {
+      const int b = EncodeInPage(m_encoder, cp);
+      *at++ = static_cast<char>(b == kUnmappable ? '?' : b);
+    });
+    out.resize(static_cast<std::size_t>(at - out.data()));
+    return used;
+  }
+
+ private:
+  const std::array<unsigned char, 0x10000>& m_encoder;
+};
+
+class Utf8CleanStage final : public Utf8Stage {
+ protected:
+  std::size_t Decode(const unsigned char* p, const unsigned char* end, bool final,
+                     std::string& out) override {
+    return DecodeUtf8(p, end, final, [&](std::uint32_t cp) { AppendCodePointUtf8(out, cp); });
+  }
+};
+
+class WindowsToUtf8Stage final : public Stage {
+ public:
+  void Run(std::string_view in, std::string& out) override { AppendUtf8(out, in, kWindows); }
+};
+
+}  // namespace
+
+struct RepairStream::Impl {
+  std::vector<std::unique_ptr<Stage>> stages;
+  std::string buffers[2];
+
+  void Pass(std::string_view in, std::string& out, bool finish) {
+    std::string_view current = in;
+    for (std::size_t i = 0; i < stages.size(); ++i) {
+      const bool last = i + 1 == stages.size();
+      std::string& target = last ? out : buffers[i % 2];
+      if (!last) target.clear();
+      stages[i]->Run(current, target);
+      if (finish) stages[i]->Finish(target);
+      current = target;
+    }
+    if (stages.empty()) out.append(in);
+  }
+};
+
+RepairStream::RepairStream(const RepairSteps& steps, RepairOutput output)
+    : m_impl(std::make_unique<Impl>()) {
+  auto& stages = m_impl->stages;
+  ByteTable table = Identity();
+  bool table_open = false;
+  bool read_utf8 = false;
+  const auto flush = [&] {
+    if (table_open) stages.push_back(std::make_unique<TableStage>(table));
+    table = Identity();
+    table_open = false;
+  };
+  for (const RepairStep& step : steps) {
+    switch (step.kind) {
+      case RepairStep::Kind::kConvert:
+        if (step.arg >= 0 && step.arg < kConversionCount) {
+          table = Then(table, step.arg);
+          table_open = true;
+        }
+        break;
+      case RepairStep::Kind::kFromUtf8:
+        flush();
+        if (step.arg >= 0 && step.arg < kCodePageCount) {
+          stages.push_back(std::make_unique<Utf8ToPageStage>(step.arg));
+        }
+        break;
+      case RepairStep::Kind::kReadUtf8:
+        flush();
+        read_utf8 = true;
+        break;
+    }
+    if (read_utf8) break;
+  }
+  flush();
+  if (read_utf8) {
+    if (output == RepairOutput::kUtf8) {
+      stages.push_back(std::make_unique<Utf8CleanStage>());
+    } else {
+      stages.push_back(std::make_unique<Utf8ToPageStage>(kWindows));
+    }
+  } else if (output == RepairOutput::kUtf8) {
+    stages.push_back(std::make_unique<WindowsToUtf8Stage>());
+  }
+}
+
+RepairStream::~RepairStream() = default;
+
+void RepairStream::Feed(std::string_view slice, std::string& out) {
+  m_impl->Pass(slice, out, false);
+}
+
+void RepairStream::Finish(std::string& out) { m_impl->Pass({}, out, true); }
+
+std::string ApplyRepair(std::string_view text, const RepairSteps& steps, RepairOutput output) {
+  RepairStream stream(steps, output);
+  std::string out;
+  out.reserve(text.size());
+  stream.Feed(text, out);
+  stream.Finish(out);
+  return out;
+}
+
+std::string DescribeRepair(const RepairSteps& steps) {
+  // The page the bytes are in after each step; the first reading was as cp-1251.
+  std::vector<std::string> parts;
+  int page = kWindows;
+  for (const RepairStep& step : steps) {
+    switch (step.kind) {
+      case RepairStep::Kind::kConvert: {
+        const std::string_view code = ConversionCode(step.arg);
+        if (code.size() != 3) break;
+        const auto page_of = [](char letter) {
+          switch (letter) {
+            case 'D':
+              return kDos;
+            case 'K':
+              return kKoi8r;
+            case 'I':
+              return kIso;
+            default:
+              return kWindows;
+          }
+        };
+        const int from = page_of(code[0]);
+        page = page_of(code[2]);
+        parts.push_back(std::string(CodePageName(from)) + " read as " +
+                        std::string(CodePageName(page)));
+        break;
+      }
+      case RepairStep::Kind::kFromUtf8:
+        page = step.arg;
+        parts.push_back(std::string(CodePageName(step.arg)) + " encoded to UTF-8");
+        break;
+      case RepairStep::Kind::kReadUtf8:
+        parts.push_back("UTF-8 read as " + std::string(CodePageName(page)));
+        break;
+    }
+  }
+  std::string text;
+  for (auto it = parts.rbegin(); it != parts.rend(); ++it) {
+    if (!text.empty()) text += ", then ";
+    text += *it;
+  }
+  return text;
+}
+
+std::string RepairCodes(const RepairSteps& steps) {
+  static constexpr std::array<char, kCodePageCount> kLetters = {'W', 'D', 'K', 'I'};
+  std::string codes;
+  for (const RepairStep& step : steps) {
+    if (!codes.empty()) codes += ',';
+    switch (step.kind) {
+      case RepairStep::Kind::kConvert:
+        codes += ConversionCode(step.arg);
+        break;
+      case RepairStep::Kind::kFromUtf8:
+        codes += "U2";
+        if (step.arg >= 0 && step.arg < kCodePageCount) {
+          codes += kLetters[static_cast<std::size_t>(step.arg)];
+        }
+        break;
+      case RepairStep::Kind::kReadUtf8:
+        codes += "U8";
+        break;
+    }
+  }
+  return codes;
+}
+
+}  // namespace cyrvert
