@@ -265,6 +265,7 @@ struct Tally {
   std::int64_t foreign = 0;
   std::int64_t lost = 0;  // characters turned into "?" or another ASCII stand-in
   std::int64_t case_breaks = 0;
+  std::int64_t caps_runs = 0;  // a capital after a capital
   std::int64_t russian = 0;
   std::int64_t latin = 0;
   std::int64_t yery_e = 0;
@@ -291,12 +292,13 @@ struct Tally {
         ((a.flags & kRussian) && a_lower_letter && (b.flags & kUpper))) {
       case_breaks += n;
     }
+    if ((a.flags & b.flags & kUpper) && ((a.flags | b.flags) & kRussian)) caps_runs += n;
   }
 
   void Add(const Tally& o) {
     cost += o.cost, letter_cost += o.letter_cost, letter_bigrams += o.letter_bigrams;
     relevant += o.relevant, bad += o.bad, foreign += o.foreign, lost += o.lost;
-    case_breaks += o.case_breaks, russian += o.russian, latin += o.latin;
+    case_breaks += o.case_breaks, caps_runs += o.caps_runs, russian += o.russian, latin += o.latin;
     yery_e += o.yery_e, hard_sign += o.hard_sign;
   }
 };
@@ -305,11 +307,13 @@ constexpr std::int64_t kBadCost = 1000;
 constexpr std::int64_t kForeignCost = 400;
 constexpr std::int64_t kLostCost = 800;
 constexpr std::int64_t kCaseBreakCost = 600;
+constexpr std::int64_t kCapsRunCost = 100;  // Russian is mostly lower case
 constexpr double kStepCost = 30.0;  // centibits per character, per step
 
 double CostPerChar(const Tally& t) {
   const std::int64_t total = t.cost + kBadCost * t.bad + kForeignCost * t.foreign +
-                             kLostCost * t.lost + kCaseBreakCost * t.case_breaks;
+                             kLostCost * t.lost + kCaseBreakCost * t.case_breaks +
+                             kCapsRunCost * t.caps_runs;
   return static_cast<double>(total) / static_cast<double>(std::max<std::int64_t>(1, t.relevant));
 }
 
@@ -324,6 +328,8 @@ bool ReadsAsRussian(const Tally& t) {
   if (t.russian * 10 < t.russian + t.latin) return false;
   if (LetterCost(t) > detail::kRussianLetterBigramCost + 150) return false;
   if ((t.foreign + t.hard_sign) * 2 > t.yery_e + 2 + t.russian / 200) return false;
+  // Some 2% of Russian letters are ы or э; a long text without them is a neighbour language.
+  if (t.russian >= 250 && t.yery_e * 250 < t.russian) return false;
   return t.bad * 50 <= t.relevant && t.lost * 20 <= t.relevant;
 }
 
