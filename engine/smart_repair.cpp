@@ -308,7 +308,7 @@ constexpr std::int64_t kForeignCost = 400;
 constexpr std::int64_t kLostCost = 800;
 constexpr std::int64_t kCaseBreakCost = 600;
 constexpr std::int64_t kCapsRunCost = 100;  // Russian is mostly lower case
-constexpr double kStepCost = 30.0;  // centibits per character, per step
+constexpr double kStepCost = 30.0;          // centibits per character, per step
 
 double CostPerChar(const Tally& t) {
   const std::int64_t total = t.cost + kBadCost * t.bad + kForeignCost * t.foreign +
@@ -454,6 +454,10 @@ Tally TallyCodePoints(const std::vector<std::uint32_t>& cps) {
 
 class Search {
  public:
+  // `whole`: the scored bytes are the whole text, so a cut UTF-8 sequence at their end is
+  // damage rather than the edge of the prefix.
+  explicit Search(bool whole) : m_whole(whole) {}
+
   std::vector<Candidate> candidates;
 
   // Every candidate that starts with `steps` and reads the bytes `s` in at most `budget`
@@ -482,7 +486,7 @@ class Search {
       std::string mapped(s);
       for (char& c : mapped) c = static_cast<char>(chain.table[static_cast<unsigned char>(c)]);
       const auto* m = reinterpret_cast<const unsigned char*>(mapped.data());
-      DecodeUtf8(m, m + mapped.size(), true, [&](std::uint32_t cp) { cps.push_back(cp); });
+      DecodeUtf8(m, m + mapped.size(), m_whole, [&](std::uint32_t cp) { cps.push_back(cp); });
       RepairSteps read = chain_steps;
       read.push_back({RepairStep::Kind::kReadUtf8, 0});
       Tally u = TallyCodePoints(cps);
@@ -515,6 +519,8 @@ class Search {
     Candidate c{steps, t, CostPerChar(t) + kStepCost * static_cast<double>(steps.size())};
     candidates.push_back(std::move(c));
   }
+
+  bool m_whole;
 };
 
 // The start of the window that analysis scores: enough upper-half bytes to judge, cut
@@ -582,7 +588,7 @@ RepairAnalysis AnalyzeForRepair(std::string_view text) {
     result.confidence = 1.0;
     return result;
   }
-  Search search;
+  Search search(prefix.size() == text.size());
   search.Run(prefix, {}, kMaxSteps, Tally{});
   const std::vector<Candidate>& all = search.candidates;
   // The cheapest; on a tie, the fewest steps, then the first found.
@@ -610,7 +616,12 @@ RepairAnalysis AnalyzeForRepair(std::string_view text) {
   }
   // The best reading is not Russian: leave the text alone, saying whether it seems to be
   // some other clean text or damage this cannot undo.
-  if (!LooksCyrillic(best->tally) && !LooksCyrillic(identity.tally)) {
+  const Tally& b = best->tally;
+  if (!best->steps.empty() && b.russian >= 5 && b.russian < 20 &&
+      b.russian * 2 >= b.russian + b.latin) {
+    // A few Russian words come out of a repair: too little text to be sure of it.
+    result.verdict = RepairVerdict::kCannotRepair;
+  } else if (!LooksCyrillic(b) && !LooksCyrillic(identity.tally)) {
     result.verdict = RepairVerdict::kNotDamaged;
     result.confidence = 0.5;
   } else if (Clean(best->tally) && LooksCyrillic(best->tally) && best->tally.russian >= 20) {
