@@ -3,30 +3,21 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
-#include "app/settings_io.h"
-#include "docview/child_frame.h"
 #include "docview/doc_template.h"
 #include "frame/main_frame.h"
+#include "profile/settings_io.h"
 
 namespace cyrvert {
 
-namespace {
-CCyrvertApp* g_theApp = nullptr;  // the one application object, set while it lives
-}  // namespace
-
 CCyrvertApp::CCyrvertApp(ProfileStore& store, MessageBoxes& boxes, DocumentPrompts& prompts)
     : m_store(store), m_boxes(boxes), m_prompts(prompts) {
-  g_theApp = this;
   m_quitTimer.setInterval(20);
   connect(&m_quitTimer, &QTimer::timeout, this, &CCyrvertApp::TryDeferredQuit);
 }
 
 CCyrvertApp::~CCyrvertApp() {
   if (m_pMainFrame) delete m_pMainFrame.data();
-  if (g_theApp == this) g_theApp = nullptr;
 }
-
-CCyrvertApp* CCyrvertApp::Instance() { return g_theApp; }
 
 CMainFrame* CCyrvertApp::MainFrame() const { return m_pMainFrame.data(); }
 
@@ -103,9 +94,7 @@ void CCyrvertApp::TryDeferredQuit() {
 }
 
 CCyrvertView* CCyrvertApp::OpenNewDocumentWindow() {
-  if (!m_pMainFrame) return nullptr;
-  CChildFrame* child = m_pMainFrame->DocTemplate().OpenNewDocument();
-  return child ? child->GetActiveView() : nullptr;
+  return m_pMainFrame ? m_pMainFrame->OpenNewDocumentWindow() : nullptr;
 }
 
 }  // namespace cyrvert

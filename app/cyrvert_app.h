@@ -8,10 +8,7 @@
 #include <QTimer>
 #include <memory>
 
-#include "app/message_boxes.h"
-#include "app/profile_store.h"
-#include "app/recent_file_list.h"
-#include "app/settings.h"
+#include "frame/app_services.h"
 
 namespace cyrvert {
 
@@ -19,16 +16,13 @@ class CMainFrame;
 class CCyrvertView;
 class DocumentPrompts;
 
-class CCyrvertApp : public QObject {
+class CCyrvertApp : public QObject, public AppServices {
   Q_OBJECT
 
  public:
   // The profile store, message boxes and document prompts must outlive the object.
   CCyrvertApp(ProfileStore& store, MessageBoxes& boxes, DocumentPrompts& prompts);
   ~CCyrvertApp() override;
-
-  // The application object of the process, or null when there is none.
-  static CCyrvertApp* Instance();
 
   // Start-up: settings, main frame, command line (`arguments` without the program name).
   // False when the program should end at once.
@@ -37,17 +31,17 @@ class CCyrvertApp : public QObject {
   // Reads the Settings from the profile.
   void LoadSettings();
   // Writes the Settings to the profile.
-  void SaveSettings();
+  void SaveSettings() override;
   // Stand-in until the .txt association lands: reads nothing, leaves the flag off.
   void ReadTxtAssociation();
 
   // Dispatches waiting events and refreshes the command states; false once the user asked
   // the program to quit, after which the caller abandons its work.
-  bool PumpPendingMessages();
+  bool PumpPendingMessages() override;
   // Asks the program to end as soon as no long command is running.
-  void PostQuitRequest();
+  void PostQuitRequest() override;
   // Whether a long command is inside PumpPendingMessages right now.
-  bool IsPumping() const { return m_nPumpDepth > 0; }
+  bool IsPumping() const override { return m_nPumpDepth > 0; }
   // Whether a quit request is waiting for a long command to return.
   bool IsQuitRequested() const { return m_bQuitRequested; }
 
@@ -56,14 +50,12 @@ class CCyrvertApp : public QObject {
 
   // The main window, or null before start-up and after it was destroyed.
   CMainFrame* MainFrame() const;
-  // The profile store.
-  ProfileStore& Store() { return m_store; }
-  // Message boxes of the application.
-  MessageBoxes& Boxes() { return m_boxes; }
-  // The questions documents ask.
-  DocumentPrompts& Prompts() { return m_prompts; }
-  // The recently used files.
-  CRecentFileList& RecentFiles() { return m_recentFiles; }
+  Settings& CurrentSettings() override { return m_settings; }
+  bool IsTxtAssociated() const override { return m_bTxtAssociated; }
+  ProfileStore& Store() override { return m_store; }
+  MessageBoxes& Boxes() override { return m_boxes; }
+  DocumentPrompts& Prompts() override { return m_prompts; }
+  CRecentFileList& RecentFiles() override { return m_recentFiles; }
 
   Settings m_settings;            // the one Settings record of the process
   bool m_bTxtAssociated = false;  // .txt files open with this program

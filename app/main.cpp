@@ -8,10 +8,10 @@
 #include <cstdio>
 
 #include "app/cyrvert_app.h"
-#include "app/qt_profile_store.h"
+#include "dialogs/qt_message_boxes.h"
 #include "docview/document_prompts.h"
 #include "frame/main_frame.h"
-#include "platform/huge_pages.h"
+#include "profile/qt_profile_store.h"
 
 namespace {
 
@@ -49,7 +49,6 @@ class StartupProbe : public QObject {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  cyrvert::platform::UseHugePagesForLargeBuffers(argv);
   QElapsedTimer clock;
   clock.start();
   Q_INIT_RESOURCE(cyrvert);

@@ -13,12 +13,14 @@
 #include <string>
 
 #include "app/cyrvert_app.h"
-#include "app/profile_store.h"
 #include "docview/cyrvert_view.h"
 #include "docview/document_prompts.h"
 #include "engine/code_page.h"
 #include "frame/command_ids.h"
 #include "frame/main_frame.h"
+#include "profile/profile_store.h"
+#include "tests/fakes/fake_boxes.h"
+#include "tests/fakes/fake_prompts.h"
 
 static void InitResources() { Q_INIT_RESOURCE(cyrvert); }
 
@@ -28,19 +30,8 @@ using namespace cyrvert;
 
 constexpr std::size_t kDocumentSize = 1u << 20;
 
-class NoBoxes : public MessageBoxes {
- public:
-  void Show(QWidget*, const QString&, const QString&, BoxIcon) override { ++shown; }
-  int shown = 0;
-};
-
-class NoPrompts : public DocumentPrompts {
- public:
-  SaveAnswer AskToSave(QWidget*, const QString&) override { return SaveAnswer::kNo; }
-  QString AskSavePath(QWidget*, const QString&) override { return {}; }
-  QString AskOpenPath(QWidget*) override { return {}; }
-  void ShowError(QWidget*, const QString&) override {}
-};
+using NoBoxes = test::FakeBoxes;
+using NoPrompts = test::FakePrompts;
 
 // Russian prose in cp-1251, repeated to 1 MiB and damaged by W2K.
 std::string DamagedDocument() {

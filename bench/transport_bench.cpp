@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/unicode_codec.h"
 #include "transport/base64.h"
 #include "transport/line_ends.h"
 #include "transport/mime.h"
@@ -82,7 +83,8 @@ std::string EncodedOfSize(const std::string& text, Encode encode) {
 struct Data {
   std::string text = MakeText(kSize);
   std::string utf7 = EncodedOfSize(text, cyrvert::BytesToUtf7);
-  std::string utf8 = EncodedOfSize(text, cyrvert::BytesToUtf8);
+  std::string utf8 =
+      EncodedOfSize(text, [](std::string_view t) { return cyrvert::kTransportCodec.ToUtf8(t); });
   std::string qp = EncodedOfSize(text, cyrvert::EncodeQuotedPrintable);
   std::string base64 = EncodedOfSize(text, cyrvert::EncodeBase64);
   std::string uu = EncodedOfSize(

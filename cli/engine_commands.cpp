@@ -11,6 +11,7 @@
 #include "cli/cli.h"
 #include "engine/code_page.h"
 #include "engine/scoring.h"
+#include "engine/unicode_codec.h"
 #include "engine/variant_search.h"
 #include "resources/strings.h"
 
@@ -139,7 +140,7 @@ void WriteUtf8(std::ostream& out, std::string_view bytes, int page) {
   buffer.reserve(kSlice * 3);
   for (std::size_t at = 0; at < bytes.size(); at += kSlice) {
     buffer.clear();
-    AppendUtf8(buffer, bytes.substr(at, kSlice), page);
+    PageCodec(page)->AppendUtf8(bytes.substr(at, kSlice), buffer);
     WriteBytes(out, buffer);
   }
 }
@@ -223,7 +224,7 @@ void WriteListLine(std::ostream& out, const Variant& variant, std::string previe
   line += '\t';
   line += VariantHistory(variant);
   line += '\t';
-  AppendUtf8(line, preview, page);
+  PageCodec(page)->AppendUtf8(preview, line);
   line += '\n';
   WriteBytes(out, line);
 }
@@ -257,7 +258,7 @@ int Decode(const Args& args, std::ostream& out, std::ostream& err) {
   params.target = [target = options.target] { return target; };
   NoOpSearchHooks hooks;
   const FindResult found = FindVariants(histogram, params, hooks);
-  if (found.status != kStatusDone || found.variants.empty()) {
+  if (found.status != EngineStatus::kDone || found.variants.empty()) {
     err << strings::kNothingFound << '\n';
     return kExitNotDecoded;
   }

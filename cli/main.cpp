@@ -6,11 +6,9 @@
 
 #include "cli/cli.h"
 #include "cli/repair_command.h"
-#include "platform/huge_pages.h"
 
 int main(int argc, char** argv) {
   using namespace cyrvert::cli;
-  cyrvert::platform::UseHugePagesForLargeBuffers(argv);
   std::ios::sync_with_stdio(false);
   if (argc < 2) {
     PrintUsage(std::cerr);

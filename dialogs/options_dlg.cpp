@@ -258,8 +258,8 @@ bool COptionsDlg::ReadUnsigned(QLineEdit* edit, int lo, int hi, int& out) {
     out = static_cast<int>(value);
     return true;
   }
-  m_boxes.Show(this, QString::fromUtf8(strings::kParseIntRange).arg(lo).arg(hi),
-               QString::fromUtf8(strings::kAppTitle), BoxIcon::kExclamation);
+  m_boxes.Show(QString::fromUtf8(strings::kParseIntRange).arg(lo).arg(hi).toStdString(),
+               strings::kAppTitle, MessageIcon::kExclamation);
   edit->setFocus();
   edit->selectAll();
   return false;

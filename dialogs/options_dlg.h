@@ -6,8 +6,8 @@
 #include <functional>
 #include <map>
 
-#include "app/message_boxes.h"
-#include "app/settings.h"
+#include "engine/commands/message_boxes.h"
+#include "engine/commands/settings.h"
 
 class QAbstractButton;
 class QButtonGroup;

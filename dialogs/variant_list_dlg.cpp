@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "dialogs/dialog_units.h"
-#include "docview/byte_codec.h"
+#include "engine/unicode_codec.h"
 
 namespace cyrvert {
 namespace detail {
@@ -24,7 +24,7 @@ QString PreviewToDisplay(const std::string& preview) {
   for (char& c : bytes) {
     if (static_cast<unsigned char>(c) < 0x20) c = ' ';
   }
-  return QString::fromUtf8(BytesToUtf8(bytes));
+  return QString::fromUtf8(kViewCodec.ToUtf8(bytes));
 }
 
 CVariantListDlg::CVariantListDlg(QWidget* parent)

@@ -15,7 +15,7 @@ void ForEachCharacterByte(const QString& text, Emit each) {
       each(-1, ch);
       continue;
     }
-    each(ch.isSurrogate() ? -1 : CodePointToByte(ch.unicode()), ch);
+    each(ch.isSurrogate() ? -1 : kViewCodec.FromUnicode(ch.unicode()), ch);
   }
 }
 

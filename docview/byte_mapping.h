@@ -4,7 +4,7 @@
 #include <QString>
 #include <string>
 
-#include "docview/byte_codec.h"
+#include "engine/unicode_codec.h"
 
 namespace cyrvert {
 

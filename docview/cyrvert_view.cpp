@@ -23,20 +23,6 @@ namespace {
 // Print margins: 720 twips (half an inch) on each side.
 constexpr qreal kPrintMarginMm = 12.7;
 
-// Letters whose Ctrl shortcuts the editor keeps; the others belong to the main frame's menus.
-bool IsEditorControlLetter(int key) {
-  return key == Qt::Key_Z || key == Qt::Key_A || key == Qt::Key_C || key == Qt::Key_X ||
-         key == Qt::Key_V;
-}
-
-// True when `binding` is Ctrl (with or without Shift) and a letter the editor gives away.
-bool IsFrameShortcut(int binding) {
-  const int key = binding & ~static_cast<int>(Qt::KeyboardModifierMask);
-  const int modifiers = binding & static_cast<int>(Qt::KeyboardModifierMask);
-  const bool ctrl = (modifiers & static_cast<int>(Qt::ControlModifier)) != 0;
-  return ctrl && key >= Qt::Key_A && key <= Qt::Key_Z && !IsEditorControlLetter(key);
-}
-
 }  // namespace
 
 std::unique_ptr<QPrinter> MakeDocumentPrinter() {
@@ -48,16 +34,20 @@ std::unique_ptr<QPrinter> MakeDocumentPrinter() {
 
 CCyrvertView::CCyrvertView(CCyrvertDoc* document, QWidget* parent)
     : QsciScintilla(parent), m_pDocument(document) {
+  // Plain text needs no style byte per character: a document without them holds a big text
+  // in about half the memory. Document settings (code page, line ends) follow the switch.
+  const auto styleless =
+      SendScintilla(SCI_CREATEDOCUMENT, 0UL, static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE));
+  if (styleless != 0) {
+    SendScintilla(SCI_SETDOCPOINTER, 0UL, static_cast<long>(styleless));
+    SendScintilla(SCI_RELEASEDOCUMENT, 0UL, static_cast<long>(styleless));
+  }
   setUtf8(true);
   setEolMode(QsciScintilla::EolWindows);
   SendScintilla(SCI_SETPASTECONVERTENDINGS, 0UL);
   setMarginWidth(0, 0);
   setMarginWidth(1, 0);
   setWrapMode(QsciScintilla::WrapNone);
-  for (QsciCommand* command : standardCommands()->commands()) {
-    if (IsFrameShortcut(command->key())) command->setKey(0);
-    if (IsFrameShortcut(command->alternateKey())) command->setAlternateKey(0);
-  }
   if (m_pDocument != nullptr) {
     m_pDocument->AddView(this);
     // Edits mark the document modified; only the document clears the flag.
@@ -82,7 +72,7 @@ std::string CCyrvertView::GetViewText() const {
   const auto length = static_cast<std::size_t>(SendScintilla(SCI_GETLENGTH));
   if (length == 0) return {};
   const auto* text = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
-  return Utf8ToBytes(std::string_view(text, length));
+  return kViewCodec.FromUtf8(std::string_view(text, length));
 }
 
 void CCyrvertView::PutViewText(std::string_view text) {
@@ -95,9 +85,9 @@ void CCyrvertView::PutViewText(std::string_view text) {
   SendScintilla(SCI_SETMODEVENTMASK, 0UL);
   SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
   SendScintilla(SCI_CLEARALL);
-  SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(Utf8Size(text)) + 1UL);
+  SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(kViewCodec.Utf8Size(text)) + 1UL);
   for (std::size_t at = 0; at < text.size(); at += kSlice) {
-    const std::string utf8 = BytesToUtf8(text.substr(at, kSlice));
+    const std::string utf8 = kViewCodec.ToUtf8(text.substr(at, kSlice));
     SendScintilla(SCI_ADDTEXT, static_cast<unsigned long>(utf8.size()), utf8.data());
   }
   SendScintilla(SCI_EMPTYUNDOBUFFER);
@@ -224,7 +214,7 @@ int CCyrvertView::ReplaceAll(const QString& what, const QString& with, bool matc
     offset = *found;
     starts.push_back(position);
   }
-  const std::string replacement = BytesToUtf8(QStringToBytes(with));
+  const std::string replacement = kViewCodec.ToUtf8(QStringToBytes(with));
   // From the last to the first, so that earlier positions stay valid.
   beginUndoAction();
   for (auto it = starts.rbegin(); it != starts.rend(); ++it) {
@@ -302,9 +292,9 @@ void CCyrvertView::inputMethodEvent(QInputMethodEvent* event) {
 
 QByteArray CCyrvertView::fromMimeData(const QMimeData* source, bool& rectangular) const {
   const QByteArray utf8 = QsciScintilla::fromMimeData(source, rectangular);
-  const std::string bytes =
-      Utf8ToBytes(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
-  const std::string mapped = BytesToUtf8(bytes);
+  const std::string bytes = kViewCodec.FromUtf8(
+      std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+  const std::string mapped = kViewCodec.ToUtf8(bytes);
   return QByteArray(mapped.data(), static_cast<qsizetype>(mapped.size()));
 }
 

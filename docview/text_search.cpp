@@ -22,8 +22,8 @@ const FoldTables& Tables() {
   static const FoldTables tables = [] {
     FoldTables t;
     for (int b = 0; b < 256; ++b) {
-      const char32_t cp = ByteToCodePoint(static_cast<std::uint8_t>(b));
-      const int lower = CodePointToByte(QChar::toLower(cp));
+      const char32_t cp = kViewCodec.ToUnicode(static_cast<unsigned char>(b));
+      const int lower = kViewCodec.FromUnicode(QChar::toLower(cp));
       const auto i = static_cast<std::size_t>(b);
       t.lower[i] = static_cast<unsigned char>(lower < 0 ? b : lower);
       t.word[i] = QChar::isLetterOrNumber(cp) || cp == U'_';

@@ -59,12 +59,4 @@ struct LetterSet {
 // The letter set of `page` with 16 letters when `big_letters`, else 8.
 LetterSet MakeLetterSet(int page, bool big_letters);
 
-// The Unicode code point of `byte` read in `page` (0..3); U+FFFD for a byte with no character
-// or a page out of range.
-std::uint32_t CodePointOf(int page, unsigned char byte);
-
-// Appends `bytes`, read in `page` (0..3), to `out` as UTF-8; returns the bytes appended
-// (none for a page out of range).
-std::size_t AppendUtf8(std::string& out, std::string_view bytes, int page);
-
 }  // namespace cyrvert

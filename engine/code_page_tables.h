@@ -1,5 +1,5 @@
-// The constant tables behind the conversions and the byte -> Unicode readings of the
-// code pages (bytes 0x80..0xFF). Defined in the generated code_page_tables.cpp.
+// The constant tables behind the conversions (bytes 0x80..0xFF). Defined in the generated
+// code_page_tables.cpp; the pages' Unicode readings are in the generated unicode_tables.h.
 #pragma once
 
 #include <array>
@@ -10,13 +10,9 @@ namespace cyrvert::detail {
 
 // Output bytes of one conversion for input bytes 0x80..0xFF.
 using ConversionTable = std::array<std::uint8_t, 128>;
-// Unicode code points of one code page's bytes 0x80..0xFF.
-using UnicodeTable = std::array<std::uint16_t, 128>;
 
 // Indexed by Conversion (0..11).
 extern const std::array<ConversionTable, 12> kConversionTables;
-// Indexed by CodePage (0..3).
-extern const std::array<UnicodeTable, 4> kUnicodeTables;
 
 // The table of `conversion` (0..11) over all 256 byte values (identity below 0x80).
 const std::array<unsigned char, 256>& FullConversionTable(int conversion);

@@ -11,6 +11,7 @@
 #include "engine/code_page.h"
 #include "engine/code_page_tables.h"
 #include "engine/russian_model.h"
+#include "engine/unicode_codec.h"
 
 namespace cyrvert {
 namespace {
@@ -103,7 +104,8 @@ const std::array<CharInfo, 256>& WindowsInfo() {
   static const std::array<CharInfo, 256> table = [] {
     std::array<CharInfo, 256> t{};
     for (int b = 0; b < 256; ++b) {
-      t[static_cast<std::size_t>(b)] = InfoOf(CodePointOf(kWindows, static_cast<unsigned char>(b)));
+      t[static_cast<std::size_t>(b)] =
+          InfoOf(PageCodec(kWindows)->ToUnicode(static_cast<unsigned char>(b)));
     }
     return t;
   }();
@@ -111,33 +113,18 @@ const std::array<CharInfo, 256>& WindowsInfo() {
 }
 
 // ---------------------------------------------------------------------------------------
-// Unicode -> page bytes, derived from the pages' byte -> Unicode tables.
+// Unicode -> page bytes: the engine's one codec, with a byte that has no character (cp-1251
+// 0x98) coming back from the C1 control of its value, as a byte-preserving reading gives it.
 
 constexpr int kUnmappable = -1;
 
-const std::array<std::array<unsigned char, 0x10000>, kCodePageCount>& PageEncoders() {
-  static const auto* encoders = [] {
-    auto* e = new std::array<std::array<unsigned char, 0x10000>, kCodePageCount>{};
-    for (std::size_t page = 0; page < e->size(); ++page) {
-      for (std::size_t i = 0; i < 128; ++i) {
-        std::uint32_t cp = detail::kUnicodeTables[page][i];
-        // A byte with no character (U+FFFD in the tables) comes back from the C1 control
-        // of the same number, as a byte-preserving reading gives it.
-        if (cp == 0xFFFD) cp = static_cast<std::uint32_t>(0x80 + i);
-        if ((*e)[page][cp] != 0) continue;
-        (*e)[page][cp] = static_cast<unsigned char>(0x80 + i);
-      }
-    }
-    return e;
-  }();
-  return *encoders;
-}
-
-int EncodeInPage(const std::array<unsigned char, 0x10000>& encoder, std::uint32_t cp) {
-  if (cp < 0x80) return static_cast<int>(cp);
-  if (cp > 0xFFFF) return kUnmappable;
-  const unsigned char b = encoder[cp];
-  return b != 0 ? b : kUnmappable;
+const ByteCodec& RepairCodec(int page) {
+  static constexpr std::array<const ByteCodec*, kCodePageCount> kCodecs = {
+      &kByteCodec<kWindows, UnassignedByte::kSameValue>,
+      &kByteCodec<kDos, UnassignedByte::kSameValue>,
+      &kByteCodec<kKoi8r, UnassignedByte::kSameValue>,
+      &kByteCodec<kIso, UnassignedByte::kSameValue>};
+  return *kCodecs[static_cast<std::size_t>(page)];
 }
 
 // ---------------------------------------------------------------------------------------
@@ -493,12 +480,12 @@ class Search {
       u.Add(base);
       Add(read, u);
       for (int page = 0; page < kCodePageCount; ++page) {
-        const auto& encoder = PageEncoders()[static_cast<std::size_t>(page)];
+        const ByteCodec& codec = RepairCodec(page);
         std::string next;
         next.reserve(cps.size());
         Tally lost = base;
         for (const std::uint32_t cp : cps) {
-          const int b = EncodeInPage(encoder, cp);
+          const int b = cp > 0xFFFF ? kUnmappable : codec.FromUnicode(cp);
           if (b == kUnmappable) {
             ++lost.lost, ++lost.relevant;
             if (cp == 0xFFFD) ++lost.bad;
@@ -699,7 +686,7 @@ class Utf8Stage : public Stage {
 
 class Utf8ToPageStage final : public Utf8Stage {
  public:
-  explicit Utf8ToPageStage(int page) : m_encoder(PageEncoders()[static_cast<std::size_t>(page)]) {}
+  explicit Utf8ToPageStage(int page) : m_codec(RepairCodec(page)) {}
 
  protected:
   std::size_t Decode(const unsigned char* p, const unsigned char* end, bool final,
@@ -708,7 +695,7 @@ class Utf8ToPageStage final : public Utf8Stage {
     out.resize(start + static_cast<std::size_t>(end - p));
     char* at = out.data() + start;
     const std::size_t used = DecodeUtf8(p, end, final, [&](std::uint32_t cp) {
-      const int b = EncodeInPage(m_encoder, cp);
+      const int b = cp > 0xFFFF ? kUnmappable : m_codec.FromUnicode(cp);
       *at++ = static_cast<char>(b == kUnmappable ? '?' : b);
     });
     out.resize(static_cast<std::size_t>(at - out.data()));
@@ -716,7 +703,7 @@ class Utf8ToPageStage final : public Utf8Stage {
   }
 
  private:
-  const std::array<unsigned char, 0x10000>& m_encoder;
+  const ByteCodec& m_codec;
 };
 
 class Utf8CleanStage final : public Utf8Stage {
@@ -729,7 +716,7 @@ class Utf8CleanStage final : public Utf8Stage {
 
 class WindowsToUtf8Stage final : public Stage {
  public:
-  void Run(std::string_view in, std::string& out) override { AppendUtf8(out, in, kWindows); }
+  void Run(std::string_view in, std::string& out) override { kViewCodec.AppendUtf8(in, out); }
 };
 
 }  // namespace

@@ -102,15 +102,15 @@ FindResult FindVariants(const HighByteHistogram& histogram, const SearchParams& 
     if (result != kSearchDone || !found.empty()) break;
   }
   if (result == kSearchQuitting) {
-    outcome.status = kStatusQuitting;
+    outcome.status = EngineStatus::kQuitting;
     return outcome;
   }
   if (result == kSearchStopped) {
-    outcome.status = kStatusStopped;
+    outcome.status = EngineStatus::kStopped;
     return outcome;
   }
   if (found.empty()) {
-    outcome.status = kStatusNothingFound;
+    outcome.status = EngineStatus::kNothingFound;
     return outcome;
   }
   std::stable_sort(found.begin(), found.end(),
@@ -118,7 +118,7 @@ FindResult FindVariants(const HighByteHistogram& histogram, const SearchParams& 
   if (params.n_limit > 0 && found.size() >= static_cast<std::size_t>(params.n_limit)) {
     found.resize(static_cast<std::size_t>(params.n_limit));
   }
-  outcome.status = kStatusDone;
+  outcome.status = EngineStatus::kDone;
   outcome.variants = std::move(found);
   return outcome;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/code_page.h"
+#include "engine/engine_status.h"
 #include "engine/scoring.h"
 
 namespace cyrvert {
@@ -32,15 +33,6 @@ inline constexpr int kAutoDepthLast = 4;
 
 // Status of one top-level search.
 enum SearchResult : int { kSearchDone = 0, kSearchStopped = 2, kSearchQuitting = -1 };
-
-// Status codes of the engine commands.
-enum EngineStatus : int {
-  kStatusDone = 0,
-  kStatusQuitting = -1,
-  kStatusNoMemory = -3,
-  kStatusNothingFound = -11,
-  kStatusStopped = -13,
-};
 
 // What a running search needs of the program: stop, pump, minimised state and progress.
 class SearchHooks {
@@ -87,9 +79,9 @@ struct SearchParams {
 };
 
 struct FindResult {
-  int status = kStatusNothingFound;  // 0, -1, -11 or -13
-  std::vector<Variant> variants;     // sorted best first (stable), cut to n_limit
-  int depth = 0;                     // depth of the last search run
+  EngineStatus status = EngineStatus::kNothingFound;  // done, quitting, nothing found or stopped
+  std::vector<Variant> variants;                      // sorted best first (stable), cut to n_limit
+  int depth = 0;                                      // depth of the last search run
 };
 
 // The driver of one run: picks the depth, searches, sorts and limits.

@@ -6,7 +6,6 @@
 #include <QMenu>
 #include <QPointer>
 
-#include "app/cyrvert_app.h"
 #include "dialogs/progress_dlg.h"
 #include "dialogs/translate_dlg.h"
 #include "dialogs/variant_list_dlg.h"
@@ -14,6 +13,7 @@
 #include "docview/cyrvert_view.h"
 #include "engine/commands/auto_decode.h"
 #include "engine/commands/translate.h"
+#include "frame/app_services.h"
 #include "frame/command_ids.h"
 #include "frame/main_frame.h"
 
@@ -56,17 +56,18 @@ class SearchedView : public DocumentHost {
 }  // namespace
 }  // namespace detail
 
-CEngineCommandHost::CEngineCommandHost(CCyrvertApp& app, CMainFrame& frame, QWidget* searched)
+CEngineCommandHost::CEngineCommandHost(AppServices& app, CMainFrame& frame, QWidget* searched)
     : m_app(app), m_frame(frame), m_pSearched(searched) {}
 
 CEngineCommandHost::~CEngineCommandHost() = default;
 
-DocumentHost* CEngineCommandHost::OpenNewDocumentWindow() { return m_app.OpenNewDocumentWindow(); }
+DocumentHost* CEngineCommandHost::OpenNewDocumentWindow() {
+  return m_frame.OpenNewDocumentWindow();
+}
 
 void CEngineCommandHost::ShowMessage(std::string_view text, std::string_view caption,
                                      MessageIcon icon) {
-  m_app.Boxes().Show(&m_frame, QString::fromUtf8(text), QString::fromUtf8(caption),
-                     icon == MessageIcon::kStop ? BoxIcon::kStop : BoxIcon::kExclamation);
+  m_app.Boxes().Show(text, caption, icon);
 }
 
 void CEngineCommandHost::Beep(int, int) {
@@ -74,7 +75,7 @@ void CEngineCommandHost::Beep(int, int) {
   QApplication::beep();
 }
 
-Settings CEngineCommandHost::CurrentSettings() const { return m_app.m_settings; }
+Settings CEngineCommandHost::CurrentSettings() const { return m_app.CurrentSettings(); }
 
 bool CEngineCommandHost::PumpPendingMessages() { return m_app.PumpPendingMessages(); }
 
@@ -113,9 +114,9 @@ void CEngineCommandHost::ShowVariantList(const std::vector<std::string>& preview
   dlg.exec();
 }
 
-CCyrvertView* AutoDecodeView(CCyrvertApp& app, CMainFrame& frame, CCyrvertView& view, bool silent) {
+CCyrvertView* AutoDecodeView(AppServices& app, CMainFrame& frame, CCyrvertView& view, bool silent) {
   CEngineCommandHost host(app, frame, &view);
-  const Settings& s = app.m_settings;
+  const Settings& s = app.CurrentSettings();
   AutoDecodeOptions options;
   options.depth = s.Depth;
   options.sense = s.Sense;
@@ -127,20 +128,28 @@ CCyrvertView* AutoDecodeView(CCyrvertApp& app, CMainFrame& frame, CCyrvertView& 
   return dynamic_cast<CCyrvertView*>(result.view);
 }
 
-void ConnectEngineCommands(CMainFrame& frame, CCyrvertApp& app) {
-  frame.SetCommandHandler(CommandId::kCyrvert, [&frame, &app] {
-    if (CCyrvertView* view = frame.ActiveView(); view != nullptr && !frame.m_bEngineBusy) {
-      AutoDecodeView(app, frame, *view, false);
-    }
-  });
-  frame.SetCommandHandler(CommandId::kTranslate, [&frame, &app] {
-    QPointer<CCyrvertView> view = frame.ActiveView();
-    if (view == nullptr || frame.m_bEngineBusy) return;
-    CTranslateDlg dlg(&frame);
-    if (dlg.exec() != QDialog::Accepted || view == nullptr) return;
-    CEngineCommandHost host(app, frame);
-    TranslateText(*view, host, dlg.Direction());
-  });
+void ConnectEngineCommands(CMainFrame& frame, AppServices& app) {
+  // A run greys the commands that would start another.
+  const auto idle = [&frame] { return !frame.m_bEngineBusy; };
+  frame.SetCommandHandler(
+      CommandId::kCyrvert,
+      [&frame, &app] {
+        if (CCyrvertView* view = frame.ActiveView(); view != nullptr && !frame.m_bEngineBusy) {
+          AutoDecodeView(app, frame, *view, false);
+        }
+      },
+      idle);
+  frame.SetCommandHandler(
+      CommandId::kTranslate,
+      [&frame, &app] {
+        QPointer<CCyrvertView> view = frame.ActiveView();
+        if (view == nullptr || frame.m_bEngineBusy) return;
+        CTranslateDlg dlg(&frame);
+        if (dlg.exec() != QDialog::Accepted || view == nullptr) return;
+        CEngineCommandHost host(app, frame);
+        TranslateText(*view, host, dlg.Direction());
+      },
+      idle);
   frame.SetCommandHandler(CommandId::kSetEighthBit, [&frame, &app] {
     if (CCyrvertView* view = frame.ActiveView()) {
       CEngineCommandHost host(app, frame);

@@ -10,7 +10,7 @@ class QWidget;
 
 namespace cyrvert {
 
-class CCyrvertApp;
+class AppServices;
 class CCyrvertView;
 class CMainFrame;
 class CProgressDlg;
@@ -20,7 +20,7 @@ class CProgressDlg;
 class CEngineCommandHost : public CommandHost {
  public:
   // `searched` parents the variant list; null: the active view.
-  CEngineCommandHost(CCyrvertApp& app, CMainFrame& frame, QWidget* searched = nullptr);
+  CEngineCommandHost(AppServices& app, CMainFrame& frame, QWidget* searched = nullptr);
   ~CEngineCommandHost() override;
 
   DocumentHost* OpenNewDocumentWindow() override;
@@ -41,17 +41,17 @@ class CEngineCommandHost : public CommandHost {
                        const std::function<void(const Variant&)>& open) override;
 
  private:
-  CCyrvertApp& m_app;
+  AppServices& m_app;
   CMainFrame& m_frame;
   QWidget* m_pSearched;                       // the view whose text is searched, or null
   std::unique_ptr<CProgressDlg> m_pProgress;  // open during a search only
 };
 
 // Auto-decodes `view` with the current options; returns the result view in silent mode.
-CCyrvertView* AutoDecodeView(CCyrvertApp& app, CMainFrame& frame, CCyrvertView& view, bool silent);
+CCyrvertView* AutoDecodeView(AppServices& app, CMainFrame& frame, CCyrvertView& view, bool silent);
 
 // Gives the frame's Cyrvert (32771), Translate (32772) and Set 8-th bit (32802) commands
 // their handlers on the active view.
-void ConnectEngineCommands(CMainFrame& frame, CCyrvertApp& app);
+void ConnectEngineCommands(CMainFrame& frame, AppServices& app);
 
 }  // namespace cyrvert

@@ -4,8 +4,8 @@
 
 #include <QRect>
 
-#include "app/profile_store.h"
 #include "docview/font_description.h"
+#include "profile/profile_store.h"
 
 namespace cyrvert {
 

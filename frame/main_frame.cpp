@@ -7,18 +7,18 @@
 #include <QMdiArea>
 #include <QScreen>
 
-#include "app/cyrvert_app.h"
 #include "dialogs/options_dlg.h"
 #include "docview/child_frame.h"
 #include "docview/cyrvert_doc.h"
 #include "docview/cyrvert_view.h"
 #include "docview/doc_template.h"
+#include "frame/app_services.h"
 #include "frame/frame_persistence.h"
 #include "resources/strings.h"
 
 namespace cyrvert {
 
-CMainFrame::CMainFrame(CCyrvertApp& app, QWidget* parent) : QMainWindow(parent), m_app(app) {
+CMainFrame::CMainFrame(AppServices& app, QWidget* parent) : QMainWindow(parent), m_app(app) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QString::fromUtf8(strings::kAppTitle));
   QIcon icon;
@@ -88,6 +88,11 @@ CCyrvertView* CMainFrame::ActiveView() const {
   return child ? child->GetActiveView() : nullptr;
 }
 
+CCyrvertView* CMainFrame::OpenNewDocumentWindow() {
+  CChildFrame* child = m_pDocTemplate ? m_pDocTemplate->OpenNewDocument() : nullptr;
+  return child ? child->GetActiveView() : nullptr;
+}
+
 void CMainFrame::LoadPlacement() {
   // Where the system would put a new window: a good part of the primary screen.
   QRect current(0, 0, 800, 600);
@@ -134,13 +139,13 @@ void CMainFrame::OnOptions() {
   COptionsDlg dlg(
       m_app.Boxes(),
       [this](const Settings& settings) {
-        m_app.m_settings = settings;
+        m_app.CurrentSettings() = settings;
         m_app.SaveSettings();
       },
       this);
-  dlg.SetFromSettings(m_app.m_settings);
-  if (dlg.DoModal() == QDialog::Accepted) m_app.m_settings = dlg.GetSettings();
-  if (m_app.m_settings.Tray != 0) {
+  dlg.SetFromSettings(m_app.CurrentSettings());
+  if (dlg.DoModal() == QDialog::Accepted) m_app.CurrentSettings() = dlg.GetSettings();
+  if (m_app.CurrentSettings().Tray != 0) {
     ShowTrayIcon();
   } else {
     HideTrayIcon();

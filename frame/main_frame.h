@@ -20,7 +20,7 @@ class QToolBar;
 
 namespace cyrvert {
 
-class CCyrvertApp;
+class AppServices;
 class CChildFrame;
 class CCyrvertView;
 class CDocTemplate;
@@ -33,7 +33,7 @@ class CMainFrame : public QMainWindow {
   using FontChooser = std::function<std::optional<QFont>(QWidget* parent, const QFont& initial)>;
 
   // An empty frame of `app`; OnCreate builds it.
-  explicit CMainFrame(CCyrvertApp& app, QWidget* parent = nullptr);
+  explicit CMainFrame(AppServices& app, QWidget* parent = nullptr);
   // Closes the document windows first, while the frame's members still exist.
   ~CMainFrame() override;
 
@@ -44,8 +44,10 @@ class CMainFrame : public QMainWindow {
   // The action of a command, or null for an id the frame has none for.
   QAction* Action(CommandId id) const;
   // Makes `handler` the command's action and lets it be enabled; until then the command is
-  // shown greyed.
-  void SetCommandHandler(CommandId id, std::function<void()> handler);
+  // shown greyed. `enabled`, when given, is the command's own rule for when it may run, on
+  // top of having an active document window for a view command.
+  void SetCommandHandler(CommandId id, std::function<void()> handler,
+                         std::function<bool()> enabled = {});
   // Recomputes every command's enabled and checked state.
   void UpdateActions();
 
@@ -57,6 +59,8 @@ class CMainFrame : public QMainWindow {
   CChildFrame* ActiveChild() const;
   // The view of the active document window, or null.
   CCyrvertView* ActiveView() const;
+  // Opens a new empty document window and makes it active; its view, or null.
+  CCyrvertView* OpenNewDocumentWindow();
 
   // Makes the view font from `font`; only when that works is the description kept.
   bool UpdateViewFont(const LogFont& font);
@@ -132,13 +136,18 @@ class CMainFrame : public QMainWindow {
   // The window placement from the profile.
   void LoadPlacement();
 
-  CCyrvertApp& m_app;
+  AppServices& m_app;
   QMdiArea* m_pMdiArea = nullptr;
-  CDocTemplate* m_pDocTemplate = nullptr;                 // child of the frame
-  std::map<CommandId, QAction*> m_actions;                // every command's action
-  std::map<CommandId, std::function<void()>> m_handlers;  // commands available now
-  std::vector<QMenu*> m_noDocumentMenus;                  // menu 128
-  std::vector<QMenu*> m_documentMenus;                    // menu 129
+  CDocTemplate* m_pDocTemplate = nullptr;   // child of the frame
+  std::map<CommandId, QAction*> m_actions;  // every command's action
+  // A command's handler and its enabling rule.
+  struct Command {
+    std::function<void()> run;
+    std::function<bool()> enabled;  // empty: always, given its scope
+  };
+  std::map<CommandId, Command> m_handlers;  // commands available now
+  std::vector<QMenu*> m_noDocumentMenus;    // menu 128
+  std::vector<QMenu*> m_documentMenus;      // menu 129
   bool m_bDocumentMenuShown = false;
   std::vector<QAction*> m_recentActions;      // File1..File4, shared by menus
   QAction* m_recentEmpty = nullptr;           // "Recent File" when none

@@ -19,11 +19,11 @@
 #include <QUrl>
 #include <QWhatsThis>
 
-#include "app/cyrvert_app.h"
 #include "docview/child_frame.h"
 #include "docview/cyrvert_doc.h"
 #include "docview/cyrvert_view.h"
 #include "docview/doc_template.h"
+#include "frame/app_services.h"
 #include "frame/command_table.h"
 #include "frame/engine_commands.h"
 #include "frame/main_frame.h"
@@ -45,9 +45,11 @@ QString HelpFile() {
   return {};
 }
 
-// Whether a QScintilla key binding is one of the accelerator table's keys. The table's keys
-// are parsed once: every new document window asks this for each of the editor's bindings.
-bool IsAcceleratorKey(int binding) {
+// The one rule for the keys of the editor control: it gives up the accelerator table's keys and
+// every Ctrl (or Ctrl+Shift) letter but the editing ones (undo, select all, copy, cut, paste),
+// which belong to the frame's menus. The table's keys are parsed once: every new document
+// window asks this for each of the editor's bindings.
+bool EditorKeepsKey(int binding) {
   static const QList<QKeySequence> keys = [] {
     QList<QKeySequence> parsed;
     for (const Accelerator& accel : Accelerators()) {
@@ -55,7 +57,13 @@ bool IsAcceleratorKey(int binding) {
     }
     return parsed;
   }();
-  return binding != 0 && keys.contains(QKeySequence(binding));
+  if (binding == 0) return true;
+  if (keys.contains(QKeySequence(binding))) return false;
+  const int key = binding & ~static_cast<int>(Qt::KeyboardModifierMask);
+  const bool ctrl = (binding & static_cast<int>(Qt::ControlModifier)) != 0;
+  const bool editing = key == Qt::Key_Z || key == Qt::Key_A || key == Qt::Key_C ||
+                       key == Qt::Key_X || key == Qt::Key_V;
+  return !(ctrl && key >= Qt::Key_A && key <= Qt::Key_Z && !editing);
 }
 
 bool ClipboardHasText() {
@@ -70,10 +78,11 @@ QAction* CMainFrame::Action(CommandId id) const {
   return it == m_actions.end() ? nullptr : it->second;
 }
 
-void CMainFrame::SetCommandHandler(CommandId id, std::function<void()> handler) {
+void CMainFrame::SetCommandHandler(CommandId id, std::function<void()> handler,
+                                   std::function<bool()> enabled) {
   QAction* action = Action(id);
   if (!action) return;
-  m_handlers[id] = std::move(handler);
+  m_handlers[id] = Command{std::move(handler), std::move(enabled)};
   UpdateActions();
 }
 
@@ -93,7 +102,7 @@ void CMainFrame::CreateActions() {
     const CommandId id = info.id;
     connect(action, &QAction::triggered, this, [this, id] {
       const auto it = m_handlers.find(id);
-      if (it != m_handlers.end() && Action(id)->isEnabled()) it->second();
+      if (it != m_handlers.end() && Action(id)->isEnabled()) it->second.run();
       UpdateActions();
     });
     m_actions[info.id] = action;
@@ -136,7 +145,10 @@ void CMainFrame::ConnectCommands() {
       }
     }
   });
-  SetCommandHandler(C::kFileClose, [this] { OnFileClose(); });
+  // The view of the active document window; the view commands only run while there is one.
+  auto active = [this] { return ActiveView(); };
+  SetCommandHandler(
+      C::kFileClose, [this] { OnFileClose(); }, [this] { return ActiveChild()->m_bCloseAllowed; });
   SetCommandHandler(C::kFileSave, [this] {
     if (CChildFrame* child = ActiveChild()) child->GetActiveDocument()->DoFileSave();
   });
@@ -148,16 +160,21 @@ void CMainFrame::ConnectCommands() {
   SetCommandHandler(C::kFilePrintPreview, view(&CCyrvertView::OnFilePrintPreview));
   SetCommandHandler(C::kFilePrintSetup, [this] { m_pDocTemplate->OnFilePrintSetup(this); });
   SetCommandHandler(C::kAppExit, [this] { close(); });
-  SetCommandHandler(C::kEditUndo, view(&CCyrvertView::OnEditUndo));
+  SetCommandHandler(C::kEditUndo, view(&CCyrvertView::OnEditUndo),
+                    [active] { return active()->isUndoAvailable() && !active()->isReadOnly(); });
   // Until the clipboard commands land, the editor's own copy and paste serve.
-  SetCommandHandler(C::kEditCut, view(&QsciScintilla::cut));
-  SetCommandHandler(C::kEditCopy, view(&QsciScintilla::copy));
-  SetCommandHandler(C::kEditPaste, view(&QsciScintilla::paste));
+  SetCommandHandler(C::kEditCut, view(&QsciScintilla::cut),
+                    [active] { return active()->hasSelectedText() && !active()->isReadOnly(); });
+  SetCommandHandler(C::kEditCopy, view(&QsciScintilla::copy),
+                    [active] { return active()->hasSelectedText(); });
+  SetCommandHandler(C::kEditPaste, view(&QsciScintilla::paste),
+                    [this, active] { return !active()->isReadOnly() && m_bClipboardHasText; });
   SetCommandHandler(C::kEditSelectAll, view(&CCyrvertView::OnEditSelectAll));
   SetCommandHandler(C::kEditFind, view(&CCyrvertView::OnEditFind));
   SetCommandHandler(C::kEditRepeat, view(&CCyrvertView::OnEditFindNext));
   SetCommandHandler(C::kEditReplace, view(&CCyrvertView::OnEditReplace));
-  SetCommandHandler(C::kStop, [this] { OnStop(); });
+  SetCommandHandler(
+      C::kStop, [this] { OnStop(); }, [this] { return m_bEngineBusy; });
   SetCommandHandler(C::kOptions, [this] { OnOptions(); });
   SetCommandHandler(C::kSetFont, [this] { OnSetFont(); });
   SetCommandHandler(C::kViewToolbar, [this] { m_toolBar->setVisible(!m_toolBar->isVisible()); });
@@ -165,7 +182,9 @@ void CMainFrame::ConnectCommands() {
                     [this] { statusBar()->setVisible(!statusBar()->isVisible()); });
   SetCommandHandler(C::kWindowCascade, [this] { m_pMdiArea->cascadeSubWindows(); });
   SetCommandHandler(C::kWindowTile, [this] { m_pMdiArea->tileSubWindows(); });
-  SetCommandHandler(C::kWindowArrange, [this] { OnArrangeIcons(); });
+  SetCommandHandler(
+      C::kWindowArrange, [this] { OnArrangeIcons(); },
+      [this] { return !m_pMdiArea->subWindowList().isEmpty(); });
   SetCommandHandler(C::kCloseAll, [this] { OnCloseAll(); });
   SetCommandHandler(C::kCloseNonIconised, [this] { OnCloseNonIconised(); });
   SetCommandHandler(C::kContextHelp, [] { QWhatsThis::enterWhatsThisMode(); });
@@ -308,49 +327,18 @@ void CMainFrame::CreateStatusBar() {
 void CMainFrame::UpdateActions() {
   if (m_actions.empty() || m_bTearingDown) return;
   using C = CommandId;
-  CChildFrame* child = ActiveChild();
-  CCyrvertView* view = child ? child->GetActiveView() : nullptr;
+  const CCyrvertView* view = ActiveView();
   for (const CommandInfo& info : Commands()) {
     QAction* action = Action(info.id);
-    bool enabled = m_handlers.count(info.id) != 0;
+    const auto it = m_handlers.find(info.id);
+    bool enabled = it != m_handlers.end();
     if (info.scope == CommandScope::kView) enabled = enabled && view != nullptr;
-    switch (info.id) {
-      case C::kFileClose:
-        enabled = enabled && child->m_bCloseAllowed;
-        break;
-      case C::kStop:
-        enabled = enabled && m_bEngineBusy;
-        break;
-      case C::kCyrvert:
-      case C::kTranslate:
-        enabled = enabled && !m_bEngineBusy;
-        break;
-      case C::kCyrvertClipboard:
-        enabled = enabled && !m_bEngineBusy && m_bClipboardHasText;
-        break;
-      case C::kEditUndo:
-        enabled = enabled && view->isUndoAvailable() && !view->isReadOnly();
-        break;
-      case C::kEditCut:
-        enabled = enabled && view->hasSelectedText() && !view->isReadOnly();
-        break;
-      case C::kEditCopy:
-        enabled = enabled && view->hasSelectedText();
-        break;
-      case C::kEditPaste:
-        enabled = enabled && !view->isReadOnly() && m_bClipboardHasText;
-        break;
-      case C::kWindowArrange:
-        enabled = m_handlers.count(info.id) != 0 && !m_pMdiArea->subWindowList().isEmpty();
-        break;
-      default:
-        break;
-    }
+    if (enabled && it->second.enabled) enabled = it->second.enabled();
     action->setEnabled(enabled);
   }
   Action(C::kViewToolbar)->setChecked(m_toolBar && !m_toolBar->isHidden());
   Action(C::kViewStatusBar)->setChecked(!statusBar()->isHidden());
-  Action(C::kTxtAssociation)->setChecked(m_app.m_bTxtAssociated);
+  Action(C::kTxtAssociation)->setChecked(m_app.IsTxtAssociated());
 }
 
 void CMainFrame::UpdateTitle() {
@@ -371,11 +359,10 @@ void CMainFrame::OnDocumentWindowCreated(CChildFrame* child) {
     QMetaObject::invokeMethod(this, &CMainFrame::UpdateMenuBar, Qt::QueuedConnection);
   });
   if (CCyrvertView* view = child->GetActiveView()) {
-    // The editor would take keys of the accelerator table for itself (Esc in particular):
-    // they belong to the frame's commands.
+    // The editor would take keys of the frame's commands for itself (Esc in particular).
     for (QsciCommand* command : view->standardCommands()->commands()) {
-      if (IsAcceleratorKey(command->key())) command->setKey(0);
-      if (IsAcceleratorKey(command->alternateKey())) command->setAlternateKey(0);
+      if (!EditorKeepsKey(command->key())) command->setKey(0);
+      if (!EditorKeepsKey(command->alternateKey())) command->setAlternateKey(0);
     }
     connect(view, &QsciScintilla::selectionChanged, this, &CMainFrame::UpdateActions);
     connect(view, &QsciScintilla::textChanged, this, &CMainFrame::UpdateActions);

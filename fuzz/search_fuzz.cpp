@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   params.target = [target] { return target; };
   NoOpSearchHooks hooks;
   const FindResult found = FindVariants(histogram, params, hooks);
-  Check(found.status == kStatusDone || found.status == kStatusNothingFound);
-  Check(found.status != kStatusDone || !found.variants.empty());
+  Check(found.status == EngineStatus::kDone || found.status == EngineStatus::kNothingFound);
+  Check(found.status != EngineStatus::kDone || !found.variants.empty());
   if (sense == 0) Check(found.variants.size() <= 1);
   int previous = kTopEntries;
   for (const Variant& variant : found.variants) {

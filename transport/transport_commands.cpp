@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <utility>
 
+#include "engine/unicode_codec.h"
 #include "transport/base64.h"
 #include "transport/line_ends.h"
 #include "transport/mime.h"
@@ -32,7 +33,7 @@ ImportResult FromBody(DecodeResult decoded, std::size_t offset) {
 
 ImportResult ImportUtf7(std::string_view text) { return ImportResult{Utf7ToBytes(text), {}}; }
 
-ImportResult ImportUtf8(std::string_view text) { return ImportResult{Utf8ToBytes(text), {}}; }
+ImportResult ImportUtf8(std::string_view text) { return ImportResult{DecodeUtf8(text), {}}; }
 
 ImportResult ImportQuotedPrintable(std::string_view text) {
   const std::size_t offset = ImportBodyOffset(text);
@@ -61,7 +62,7 @@ std::string ExportUtf7(std::string_view text) {
 
 std::string ExportUtf8(std::string_view text) {
   std::string out = MimeHeader(TransferEncoding::k8Bit);
-  AppendUtf8(text, out);
+  kTransportCodec.AppendUtf8(text, out);
   return out;
 }
 

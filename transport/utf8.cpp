@@ -14,30 +14,6 @@ namespace {
 constexpr std::array<std::uint32_t, 6> kLowest = {0, 0x80, 0x800, 0x10000, 0x200000, 0x4000000};
 constexpr std::array<std::uint8_t, 6> kLeadMask = {0x7F, 0x1F, 0x0F, 0x07, 0x03, 0x01};
 
-// The UTF-8 form of each byte's value, padded to four bytes, and its length.
-struct Utf8Form {
-  std::array<char, 4> bytes;
-  std::uint32_t length;
-};
-
-constexpr std::array<Utf8Form, 256> MakeFormTable() {
-  std::array<Utf8Form, 256> table{};
-  for (unsigned b = 0; b < 256; ++b) {
-    const std::uint32_t v = ByteToUnicode(b);
-    Utf8Form& form = table[b];
-    const auto c = [](std::uint32_t byte) { return static_cast<char>(byte); };
-    if (v < 0x80) {
-      form = {{c(v), 0, 0, 0}, 1};
-    } else if (v < 0x800) {
-      form = {{c(0xC0 | (v >> 6)), c(0x80 | (v & 0x3F)), 0, 0}, 2};
-    } else {
-      form = {{c(0xE0 | (v >> 12)), c(0x80 | ((v >> 6) & 0x3F)), c(0x80 | (v & 0x3F)), 0}, 3};
-    }
-  }
-  return table;
-}
-constexpr std::array<Utf8Form, 256> kForms = MakeFormTable();
-
 // UnicodeToByte of every value a two-byte sequence carries.
 constexpr std::array<unsigned char, 0x800> MakeTwoByteTable() {
   std::array<unsigned char, 0x800> table{};
@@ -92,7 +68,7 @@ void Utf8EncodeOne(std::uint32_t value, std::string& out) {
   out.append(tail, n);
 }
 
-DecodeResult Utf8ToBytes(std::string_view text) {
+DecodeResult DecodeUtf8(std::string_view text) {
   const std::size_t n = text.size();
   // Each sequence starts with a byte that is not 10xxxxxx: that bounds the output.
   std::size_t continuations = 0;
@@ -144,27 +120,6 @@ DecodeResult Utf8ToBytes(std::string_view text) {
   }
   out.resize(static_cast<std::size_t>(o - begin));
   return DecodeResult{DecodeError::kNone, 0, std::move(out)};
-}
-
-void AppendUtf8(std::string_view bytes, std::string& out) {
-  std::size_t size = 0;
-  for (const char c : bytes) size += kForms[static_cast<unsigned char>(c)].length;
-  const std::size_t start = out.size();
-  // Each form is stored as four bytes, so the buffer has three to spare at the end.
-  out.resize(start + size + 3);
-  char* o = out.data() + start;
-  for (const char c : bytes) {
-    const Utf8Form& form = kForms[static_cast<unsigned char>(c)];
-    std::memcpy(o, form.bytes.data(), 4);
-    o += form.length;
-  }
-  out.resize(start + size);
-}
-
-std::string BytesToUtf8(std::string_view bytes) {
-  std::string out;
-  AppendUtf8(bytes, out);
-  return out;
 }
 
 }  // namespace cyrvert

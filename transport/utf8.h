@@ -1,4 +1,4 @@
-// UTF-8 sequences of one to six bytes, and the conversions between UTF-8 and cp-1251.
+// UTF-8 sequences of one to six bytes, and the strict import of UTF-8 text as cp-1251.
 #pragma once
 
 #include <cstddef>
@@ -19,13 +19,9 @@ int Utf8DecodeOne(std::string_view text, std::size_t& pos, std::uint32_t& value)
 // Appends the one- to six-byte form of `value` & 0x7FFFFFFF.
 void Utf8EncodeOne(std::uint32_t value, std::string& out);
 
-// UTF-8 text to cp-1251 bytes; values without a byte become '?'. Fails at the first
-// sequence Utf8DecodeOne rejects.
-DecodeResult Utf8ToBytes(std::string_view text);
-
-// cp-1251 bytes to UTF-8 (one to three bytes each).
-std::string BytesToUtf8(std::string_view bytes);
-// The same, appended to `out`.
-void AppendUtf8(std::string_view bytes, std::string& out);
+// The strict UTF-8 import: UTF-8 text to cp-1251 bytes; values without a byte become '?'.
+// Fails at the first sequence Utf8DecodeOne rejects. (The export direction is
+// kTransportCodec.ToUtf8 in engine/unicode_codec.h.)
+DecodeResult DecodeUtf8(std::string_view text);
 
 }  // namespace cyrvert

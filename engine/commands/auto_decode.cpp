@@ -47,13 +47,13 @@ struct StatusMessage {
   MessageIcon icon = MessageIcon::kStop;
 };
 
-StatusMessage MessageFor(int status) {
+StatusMessage MessageFor(EngineStatus status) {
   switch (status) {
-    case kStatusNothingFound:
+    case EngineStatus::kNothingFound:
       return {strings::kNothingFound, MessageIcon::kExclamation};
-    case kStatusStopped:
+    case EngineStatus::kStopped:
       return {strings::kStoppedByUser, MessageIcon::kStop};
-    case kStatusNoMemory:
+    case EngineStatus::kNoMemory:
       return {strings::kNoMemory, MessageIcon::kStop};
     default:
       return {};
@@ -64,12 +64,12 @@ StatusMessage MessageFor(int status) {
 }  // namespace detail
 
 DocumentHost* OpenVariantWindow(DocumentHost& source, CommandHost& host, const Variant& variant,
-                                bool want_view, int& status) {
+                                bool want_view, EngineStatus& status) {
   std::string block;
   {
     const std::string text = source.GetViewText();
     if (!host.Allocate(block, text.size())) {
-      status = kStatusNoMemory;
+      status = EngineStatus::kNoMemory;
       return nullptr;
     }
     std::copy(text.begin(), text.end(), block.begin());
@@ -80,7 +80,7 @@ DocumentHost* OpenVariantWindow(DocumentHost& source, CommandHost& host, const V
 
   DocumentHost* window = host.OpenNewDocumentWindow();
   if (window == nullptr) {
-    status = kStatusNoMemory;
+    status = EngineStatus::kNoMemory;
     return nullptr;
   }
   window->PutViewText(block);
@@ -90,7 +90,7 @@ DocumentHost* OpenVariantWindow(DocumentHost& source, CommandHost& host, const V
   block.shrink_to_fit();
   source.Redraw();
 
-  if (host.StopRequested()) status = kStatusStopped;
+  if (host.StopRequested()) status = EngineStatus::kStopped;
   return want_view ? window : nullptr;
 }
 
@@ -114,7 +114,7 @@ AutoDecodeResult AutoDecode(DocumentHost& document, CommandHost& host,
       host.ShowMessage(strings::kTooFewLetters, strings::kAppTitle, MessageIcon::kStop);
     }
     detail::LockDocument(document, false);
-    return {kStatusTooFewLetters, nullptr};
+    return {EngineStatus::kTooFewLetters, nullptr};
   }
 
   host.SetEngineBusy(true);
@@ -135,13 +135,13 @@ AutoDecodeResult AutoDecode(DocumentHost& document, CommandHost& host,
     host.SetEngineBusy(false);
     detail::LockDocument(document, false);
     host.PostQuit();
-    return AutoDecodeResult{kStatusQuitting, nullptr};
+    return AutoDecodeResult{EngineStatus::kQuitting, nullptr};
   };
-  if (found.status == kStatusQuitting) return quit();
+  if (found.status == EngineStatus::kQuitting) return quit();
 
-  int status = found.status;
+  EngineStatus status = found.status;
   DocumentHost* result_view = nullptr;
-  if (status == kStatusDone) {
+  if (status == EngineStatus::kDone) {
     if (found.depth > detail::kBeepAboveDepth && !silent) {
       host.Beep(detail::kDeepSearchBeepHz, detail::kDeepSearchBeepMs);
     }
@@ -152,13 +152,13 @@ AutoDecodeResult AutoDecode(DocumentHost& document, CommandHost& host,
       std::vector<std::string> previews =
           MakeVariantPreviews(text, found.variants, found.variants.size(), start);
       host.ShowVariantList(previews, found.variants, [&](const Variant& variant) {
-        int ignored = kStatusDone;
+        EngineStatus ignored = EngineStatus::kDone;
         OpenVariantWindow(document, host, variant, false, ignored);
       });
     } else {
       // Lowest score first, so the best window opens last and ends up on top.
-      for (auto it = found.variants.rbegin(); it != found.variants.rend() && status == kStatusDone;
-           ++it) {
+      for (auto it = found.variants.rbegin();
+           it != found.variants.rend() && status == EngineStatus::kDone; ++it) {
         if (DocumentHost* view = OpenVariantWindow(document, host, *it, silent, status)) {
           result_view = view;
         }

@@ -7,9 +7,6 @@
 
 namespace cyrvert {
 
-// Status of a run that stopped before searching: too few upper-half bytes in the text.
-inline constexpr int kStatusTooFewLetters = -10;
-
 // The settings a run takes when it starts.
 struct AutoDecodeOptions {
   int depth = 0;        // 0 automatic, otherwise the fixed depth
@@ -21,7 +18,7 @@ struct AutoDecodeOptions {
 
 // What a run ended with.
 struct AutoDecodeResult {
-  int status = kStatusDone;      // an EngineStatus or kStatusTooFewLetters
+  EngineStatus status = EngineStatus::kDone;
   DocumentHost* view = nullptr;  // the last result window, set only when silent
 };
 
@@ -34,6 +31,6 @@ AutoDecodeResult AutoDecode(DocumentHost& document, CommandHost& host,
 // no memory or window can be had, to -13 when a stop was requested meanwhile. Returns the
 // new window when `want_view`, otherwise null.
 DocumentHost* OpenVariantWindow(DocumentHost& source, CommandHost& host, const Variant& variant,
-                                bool want_view, int& status);
+                                bool want_view, EngineStatus& status);
 
 }  // namespace cyrvert

@@ -8,7 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/settings.h"
+#include "engine/commands/message_boxes.h"
+#include "engine/commands/settings.h"
 #include "engine/variant_search.h"
 
 namespace cyrvert {
@@ -34,9 +35,6 @@ class DocumentHost {
   // Repaints the view at once.
   virtual void Redraw() = 0;
 };
-
-// Icon of a message box.
-enum class MessageIcon { kStop, kExclamation };
 
 // The application, main frame and dialogs as the commands see them.
 class CommandHost {

@@ -12,41 +12,43 @@ namespace {
 
 // Takes `view`'s text into a block of its own; a status other than 0 says why not, and the
 // message has been shown.
-int CopyViewText(DocumentHost& view, CommandHost& host, std::string& block) {
+EngineStatus CopyViewText(DocumentHost& view, CommandHost& host, std::string& block) {
   const std::string text = view.GetViewText();
   if (text.empty()) {
     host.ShowMessage(strings::kNoText, strings::kAppTitle, MessageIcon::kStop);
-    return kStatusNoText;
+    return EngineStatus::kNoText;
   }
   if (!host.Allocate(block, text.size())) {
     host.ShowMessage(strings::kNotEnoughMemory, strings::kAppTitle, MessageIcon::kStop);
-    return kStatusNoMemory;
+    return EngineStatus::kNoMemory;
   }
   std::copy(text.begin(), text.end(), block.begin());
-  return kStatusDone;
+  return EngineStatus::kDone;
 }
 
 // Shows `block` in a new, unmodified window titled with its own title and `suffix`.
-int OpenResultWindow(CommandHost& host, const std::string& block, std::string_view suffix) {
+EngineStatus OpenResultWindow(CommandHost& host, const std::string& block,
+                              std::string_view suffix) {
   DocumentHost* window = host.OpenNewDocumentWindow();
   if (window == nullptr) {
     host.ShowMessage(strings::kNotEnoughMemory, strings::kAppTitle, MessageIcon::kStop);
-    return kStatusNoMemory;
+    return EngineStatus::kNoMemory;
   }
   window->PutViewText(block);
   if (!suffix.empty()) window->SetTitle(window->Title() + std::string(suffix));
   window->SetModified(false);
   window->Redraw();
-  return kStatusDone;
+  return EngineStatus::kDone;
 }
 
 }  // namespace
 }  // namespace detail
 
-int TranslateText(DocumentHost& view, CommandHost& host, int conversion) {
-  if (conversion < 0 || conversion >= kConversionCount) return kStatusBadConversion;
+EngineStatus TranslateText(DocumentHost& view, CommandHost& host, int conversion) {
+  if (conversion < 0 || conversion >= kConversionCount) return EngineStatus::kBadConversion;
   std::string block;
-  if (const int status = detail::CopyViewText(view, host, block); status != kStatusDone) {
+  if (const EngineStatus status = detail::CopyViewText(view, host, block);
+      status != EngineStatus::kDone) {
     return status;
   }
   ConvertHighHalf(block.data(), block.size(), conversion);
@@ -55,9 +57,10 @@ int TranslateText(DocumentHost& view, CommandHost& host, int conversion) {
   return detail::OpenResultWindow(host, block, suffix);
 }
 
-int SetEighthBit(DocumentHost& view, CommandHost& host) {
+EngineStatus SetEighthBit(DocumentHost& view, CommandHost& host) {
   std::string block;
-  if (const int status = detail::CopyViewText(view, host, block); status != kStatusDone) {
+  if (const EngineStatus status = detail::CopyViewText(view, host, block);
+      status != EngineStatus::kDone) {
     return status;
   }
   for (char& byte : block) byte = static_cast<char>(static_cast<unsigned char>(byte) | 0x80U);

@@ -2,18 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_hosts.h"
 #include "resources/strings.h"
+#include "tests/fakes/fake_hosts.h"
 
 namespace cyrvert {
 namespace {
 
-using testing::FakeDocument;
-using testing::FakeHost;
+using test::FakeDocument;
+using test::FakeHost;
 
 // The sample text damaged by one wrong conversion.
 std::string Damaged(int conversion) {
-  std::string text = testing::RussianSample();
+  std::string text = test::RussianSample();
   ConvertHighHalf(text.data(), text.size(), conversion);
   return text;
 }
@@ -49,10 +49,10 @@ TEST(AutoDecode, RepairsTextIntoOneNewWindowAndLeavesTheSourceAlone) {
 
     const AutoDecodeResult result = AutoDecode(doc, host, {});
 
-    EXPECT_EQ(result.status, kStatusDone);
+    EXPECT_EQ(result.status, EngineStatus::kDone);
     EXPECT_EQ(result.view, nullptr) << "a view is returned only in silent mode";
     ASSERT_EQ(host.m_windows.size(), 1U);
-    EXPECT_EQ(host.Window(0).m_text, testing::RussianSample());
+    EXPECT_EQ(host.Window(0).m_text, test::RussianSample());
     EXPECT_EQ(host.Window(0).m_title, c.title);
     EXPECT_FALSE(host.Window(0).m_modified);
     EXPECT_EQ(doc.m_text, before);
@@ -91,7 +91,7 @@ TEST(AutoDecode, TooFewUpperHalfBytesStopsBeforeTheSearch) {
 
     const AutoDecodeResult result = AutoDecode(doc, host, options);
 
-    EXPECT_EQ(result.status, kStatusTooFewLetters);
+    EXPECT_EQ(result.status, EngineStatus::kTooFewLetters);
     ASSERT_EQ(host.m_messages.size(), c.messages);
     if (c.messages == 1) {
       EXPECT_EQ(host.m_messages[0].text, strings::kTooFewLetters);
@@ -166,7 +166,7 @@ TEST(AutoDecode, MinimisedRunShowsNothingButWindows) {
   host.m_settings.Target = 7;  // nothing can be found
   FakeDocument doc(Damaged(kW2K), "Cyrvert1");
   const AutoDecodeResult result = AutoDecode(doc, host, {});
-  EXPECT_EQ(result.status, kStatusNothingFound);
+  EXPECT_EQ(result.status, EngineStatus::kNothingFound);
   EXPECT_TRUE(host.m_messages.empty());
   EXPECT_TRUE(host.m_progress.empty());
 }
@@ -183,7 +183,7 @@ TEST(AutoDecode, NothingFoundIsReportedUnlessSilent) {
     AutoDecodeOptions options;
     options.silent = c.silent;
     const AutoDecodeResult result = AutoDecode(doc, host, options);
-    EXPECT_EQ(result.status, kStatusNothingFound);
+    EXPECT_EQ(result.status, EngineStatus::kNothingFound);
     EXPECT_EQ(result.view, nullptr);
     ASSERT_EQ(host.m_messages.size(), c.messages);
     if (c.messages == 1) {
@@ -216,7 +216,7 @@ TEST(AutoDecode, StopDuringADeepSearchEndsWithinOneNode) {
 
   const AutoDecodeResult result = AutoDecode(doc, host, {.depth = 5, .sense = 2});
 
-  EXPECT_EQ(result.status, kStatusStopped);
+  EXPECT_EQ(result.status, EngineStatus::kStopped);
   EXPECT_EQ(host.m_pumps, 500);
   EXPECT_EQ(host.m_pumps_after_stop, 0) << "no node runs after the request";
   EXPECT_TRUE(host.m_windows.empty());
@@ -232,7 +232,7 @@ TEST(AutoDecode, StopWhileWindowsOpenKeepsTheOpenedOnes) {
   FakeDocument doc(Damaged(kW2K), "Cyrvert1");
   host.m_on_open = [](FakeHost& h) { h.m_stop_requested = true; };
   const AutoDecodeResult result = AutoDecode(doc, host, {.depth = 2, .sense = 3, .n_best = 3});
-  EXPECT_EQ(result.status, kStatusStopped);
+  EXPECT_EQ(result.status, EngineStatus::kStopped);
   EXPECT_EQ(host.m_windows.size(), 1U);
   ASSERT_EQ(host.m_messages.size(), 1U);
   EXPECT_EQ(host.m_messages[0].text, strings::kStoppedByUser);
@@ -243,7 +243,7 @@ TEST(AutoDecode, NoMemoryForAResultWindowIsReported) {
   host.m_fail_allocations = true;
   FakeDocument doc(Damaged(kW2K), "Cyrvert1");
   const AutoDecodeResult result = AutoDecode(doc, host, {.depth = 2, .sense = 3, .n_best = 3});
-  EXPECT_EQ(result.status, kStatusNoMemory);
+  EXPECT_EQ(result.status, EngineStatus::kNoMemory);
   EXPECT_TRUE(host.m_windows.empty());
   ASSERT_EQ(host.m_messages.size(), 1U);
   EXPECT_EQ(host.m_messages[0].text, strings::kNoMemory);
@@ -266,7 +266,7 @@ TEST(AutoDecode, QuitRequestIsPassedOnWithoutAMessage) {
     FakeDocument doc(Damaged(kW2K), "Cyrvert1");
     host.m_on_pump = [&](FakeHost& h) { return h.m_pumps < c.quit_at_pump; };
     const AutoDecodeResult result = AutoDecode(doc, host, {.depth = 2, .sense = 3, .n_best = 3});
-    EXPECT_EQ(result.status, kStatusQuitting);
+    EXPECT_EQ(result.status, EngineStatus::kQuitting);
     EXPECT_EQ(result.view, nullptr);
     EXPECT_EQ(host.m_quit_posts, 1);
     EXPECT_TRUE(host.m_messages.empty());

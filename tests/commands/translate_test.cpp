@@ -3,14 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "engine/code_page.h"
-#include "fake_hosts.h"
 #include "resources/strings.h"
+#include "tests/fakes/fake_hosts.h"
 
 namespace cyrvert {
 namespace {
 
-using testing::FakeDocument;
-using testing::FakeHost;
+using test::FakeDocument;
+using test::FakeHost;
 
 TEST(TranslateText, OpensTheConvertedTextInOneUnmodifiedWindow) {
   struct Case {
@@ -23,10 +23,10 @@ TEST(TranslateText, OpensTheConvertedTextInOneUnmodifiedWindow) {
         Case{kI2W, 1, "Cyrvert2Win"}, Case{kW2I, 1, "Cyrvert2Iso"}}) {
     FakeHost host;
     host.m_settings.ShowTranslateWay = c.show_translate_way;
-    const std::string text = testing::RussianSample();
+    const std::string text = test::RussianSample();
     FakeDocument doc(text, "Cyrvert1");
 
-    EXPECT_EQ(TranslateText(doc, host, c.conversion), kStatusDone);
+    EXPECT_EQ(TranslateText(doc, host, c.conversion), EngineStatus::kDone);
 
     std::string want = text;
     ConvertHighHalf(want.data(), want.size(), c.conversion);
@@ -45,7 +45,7 @@ TEST(SetEighthBit, SetsTheTopBitOfEveryByte) {
   const std::string text("ABC\r\n \xE0\x80\0", 9);
   FakeDocument doc(text, "Cyrvert1");
 
-  EXPECT_EQ(SetEighthBit(doc, host), kStatusDone);
+  EXPECT_EQ(SetEighthBit(doc, host), EngineStatus::kDone);
 
   ASSERT_EQ(host.m_windows.size(), 1U);
   EXPECT_EQ(host.Window(0).m_text, std::string("\xC1\xC2\xC3\x8D\x8A\xA0\xE0\x80\x80", 9));
@@ -60,22 +60,29 @@ TEST(ManualCommands, FailuresOpenNothing) {
     std::string text;
     bool fail_allocations;
     std::string_view message;  // empty: none
-    int status;
+    EngineStatus status;
+    bool fail_windows = false;
   };
   const Case cases[] = {
-      {"translate, empty", "", false, strings::kNoText, kStatusNoText},
-      {"8-th bit, empty", "", false, strings::kNoText, kStatusNoText},
-      {"translate, no memory", "abc", true, strings::kNotEnoughMemory, kStatusNoMemory},
-      {"8-th bit, no memory", "abc", true, strings::kNotEnoughMemory, kStatusNoMemory},
-      {"translate, bad direction", "abc", false, "", kStatusBadConversion},
+      {"translate, empty", "", false, strings::kNoText, EngineStatus::kNoText},
+      {"8-th bit, empty", "", false, strings::kNoText, EngineStatus::kNoText},
+      {"translate, no memory", "abc", true, strings::kNotEnoughMemory, EngineStatus::kNoMemory},
+      {"8-th bit, no memory", "abc", true, strings::kNotEnoughMemory, EngineStatus::kNoMemory},
+      {"translate, bad direction", "abc", false, "", EngineStatus::kBadConversion},
+      {"translate, no window", "abc", false, strings::kNotEnoughMemory, EngineStatus::kNoMemory,
+       true},
+      {"8-th bit, no window", "abc", false, strings::kNotEnoughMemory, EngineStatus::kNoMemory,
+       true},
   };
   for (const Case& c : cases) {
     FakeHost host;
     host.m_fail_allocations = c.fail_allocations;
+    host.m_fail_windows = c.fail_windows;
     FakeDocument doc(c.text, "Cyrvert1");
     const bool eighth = c.name.starts_with("8-th");
-    const int conversion = c.status == kStatusBadConversion ? 12 : kW2K;
-    const int status = eighth ? SetEighthBit(doc, host) : TranslateText(doc, host, conversion);
+    const int conversion = c.status == EngineStatus::kBadConversion ? 12 : kW2K;
+    const EngineStatus status =
+        eighth ? SetEighthBit(doc, host) : TranslateText(doc, host, conversion);
     EXPECT_EQ(status, c.status) << c.name;
     EXPECT_TRUE(host.m_windows.empty()) << c.name;
     if (c.message.empty()) {

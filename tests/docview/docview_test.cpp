@@ -16,27 +16,13 @@
 #include "docview/document_prompts.h"
 #include "docview/file_bytes.h"
 #include "docview/font_description.h"
+#include "tests/fakes/fake_prompts.h"
 
 using namespace cyrvert;
 
 namespace {
 
-// Answers the document's questions without dialogs and counts them.
-class FakePrompts : public DocumentPrompts {
- public:
-  SaveAnswer AskToSave(QWidget*, const QString&) override {
-    ++asked_to_save;
-    return save_answer;
-  }
-  QString AskSavePath(QWidget*, const QString&) override { return save_path; }
-  QString AskOpenPath(QWidget*) override { return {}; }
-  void ShowError(QWidget*, const QString& text) override { errors << text; }
-
-  SaveAnswer save_answer = SaveAnswer::kNo;
-  QString save_path;
-  int asked_to_save = 0;
-  QStringList errors;
-};
+using test::FakePrompts;
 
 std::string AllBytes() {
   std::string bytes;
@@ -180,30 +166,6 @@ class DocViewTest : public QObject {
     view->PutViewText("");
     QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(view->GetViewText(), std::string("x?\xA8\r\n"));
-  }
-
-  void FrameShortcutsPassTheEditor_data() {
-    QTest::addColumn<int>("key");
-    for (const auto& [name, key] : {std::pair{"Ctrl+Y", Qt::Key_Y}, std::pair{"Ctrl+T", Qt::Key_T},
-                                    std::pair{"Ctrl+L", Qt::Key_L}, std::pair{"Ctrl+I", Qt::Key_I},
-                                    std::pair{"Ctrl+B", Qt::Key_B}}) {
-      QTest::newRow(name) << int(key);
-    }
-  }
-
-  void FrameShortcutsPassTheEditor() {
-    QFETCH(int, key);
-    CCyrvertView* view = NewView();
-    view->PutViewText("one\r\ntwo");
-    QAction action(m_area);
-    action.setShortcut(QKeySequence(Qt::ControlModifier | Qt::Key(key)));
-    m_area->addAction(&action);
-    QSignalSpy triggered(&action, &QAction::triggered);
-    m_area->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_area));
-    QTest::keyClick(view, Qt::Key(key), Qt::ControlModifier);
-    QCOMPARE(triggered.size(), 1);
-    QCOMPARE(view->GetViewText(), std::string("one\r\ntwo"));
   }
 
   void FindWalksBothWays() {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/unicode_codec.h"
+
 namespace cyrvert {
 namespace {
 
@@ -131,7 +133,7 @@ TEST(ConversionTables, UnicodeReadingsMatchIconv) {
                static_cast<std::uint32_t>(static_cast<unsigned char>(utf32[1])) << 8 |
                static_cast<std::uint32_t>(static_cast<unsigned char>(utf32[2])) << 16;
       }
-      EXPECT_EQ(CodePointOf(page, static_cast<unsigned char>(b)), want)
+      EXPECT_EQ(PageCodec(page)->ToUnicode(static_cast<unsigned char>(b)), want)
           << CodePageTag(page) << " byte " << std::hex << b;
     }
   }
@@ -166,7 +168,7 @@ TEST(ConvertHighHalf, InverseRestoresEveryLetter) {
                                         : kIso;
     int letters = 0;
     for (int b = 0x80; b <= 0xFF; ++b) {
-      const std::uint32_t cp = CodePointOf(source, static_cast<unsigned char>(b));
+      const std::uint32_t cp = PageCodec(source)->ToUnicode(static_cast<unsigned char>(b));
       if (!((cp >= 0x410 && cp <= 0x44F) || cp == 0x401 || cp == 0x451)) continue;
       ++letters;
       unsigned char byte = static_cast<unsigned char>(b);
@@ -200,20 +202,11 @@ TEST(CodePage, NamesAndLetters) {
                                          0x41E, 0x415, 0x410, 0x418, 0x422, 0x421, 0x41D, 0x420};
     const auto& letters = FrequentLetters(page);
     for (std::size_t i = 0; i < 16; ++i) {
-      EXPECT_EQ(CodePointOf(page, letters[i]), kWant[i]) << CodePageTag(page) << " " << i;
+      EXPECT_EQ(PageCodec(page)->ToUnicode(letters[i]), kWant[i]) << CodePageTag(page) << " " << i;
     }
     EXPECT_EQ(MakeLetterSet(page, false).size, 8u);
     EXPECT_EQ(MakeLetterSet(page, true).size, 16u);
   }
-}
-
-TEST(AppendUtf8, ReadsBytesInThePage) {
-  std::string out;
-  EXPECT_EQ(AppendUtf8(out, "A\xC0\xB9", kWindows), 1u + 2u + 3u);  // A, А, №
-  EXPECT_EQ(out, "A\xD0\x90\xE2\x84\x96");
-  out.clear();
-  AppendUtf8(out, "\x98", kWindows);  // no character: U+FFFD
-  EXPECT_EQ(out, "\xEF\xBF\xBD");
 }
 
 }  // namespace

@@ -111,6 +111,10 @@ TEST(FindPreviewOffset, FindsTheFirstReadableWindow) {
       {Repeat("a", 170) + Repeat("\xEE", 30), 100},      // the last window
       {Repeat("a", 150) + Repeat("\xEE", 19) + "a", 0},  // last window has 19
       {Repeat("\xEE", 10) + Repeat("a", 150) + Repeat("\xEE\xE5", 20) + Repeat("a", 100), 160},
+      // Exactly 20 upper-half bytes are enough, in the middle and in the last window.
+      {Repeat("a", 150) + Repeat("\xEE", 20) + Repeat("a", 100), 150},
+      {Repeat("a", 180) + Repeat("\xEE", 20), 100},
+      {Repeat("a", 150) + Repeat("\xEE", 19) + Repeat("a", 100), 0},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(FindPreviewOffset(c.text), c.offset) << c.text.size();

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/code_page.h"
+#include "engine/unicode_codec.h"
 
 namespace cyrvert {
 namespace {
@@ -43,8 +44,7 @@ std::string AnswerOf(const fs::path& path) {
 
 TEST(SmartRepairTest, EverySampleGetsTheAnswerItsNameGives) {
   const std::string original = ReadFile(kSamples / "win-none.txt");
-  std::string original_utf8;
-  AppendUtf8(original_utf8, original, kWindows);
+  const std::string original_utf8 = kViewCodec.ToUtf8(original);
   const std::vector<fs::path> samples = Samples();
   ASSERT_GE(samples.size(), 20u);
   for (const fs::path& path : samples) {

@@ -91,7 +91,7 @@ TEST_F(VariantSearchTest, FindsTheDamage) {
   for (const Case& c : cases) {
     NoOpSearchHooks hooks;
     const FindResult found = FindVariants(HistogramOf(c.text), Params(0, 0, c.target), hooks);
-    ASSERT_EQ(found.status, kStatusDone) << c.name;
+    ASSERT_EQ(found.status, EngineStatus::kDone) << c.name;
     ASSERT_EQ(found.variants.size(), 1u) << c.name;
     EXPECT_EQ(found.variants[0].chain, c.chain) << c.name;
     EXPECT_EQ(found.variants[0].score, c.score) << c.name;
@@ -107,7 +107,7 @@ TEST_F(VariantSearchTest, DecodingRestoresTheText) {
   const std::string damaged = Converted(original, {kW2K, kW2K});
   NoOpSearchHooks hooks;
   const FindResult found = FindVariants(HistogramOf(damaged), Params(0, 0), hooks);
-  ASSERT_EQ(found.status, kStatusDone);
+  ASSERT_EQ(found.status, EngineStatus::kDone);
   std::string text = damaged;
   DecodeByVariant(text.data(), text.size(), found.variants[0]);
   // ё and Ё do not survive being read as cp-1251 twice; every other byte does.
@@ -127,7 +127,7 @@ TEST(FindVariants, AutomaticDepthStopsAtFour) {
   SearchParams params = Params(0, 0);
   params.target = [&target_reads] { return ++target_reads, kWindows; };
   const FindResult found = FindVariants(histogram, params, hooks);
-  EXPECT_EQ(found.status, kStatusNothingFound);
+  EXPECT_EQ(found.status, EngineStatus::kNothingFound);
   EXPECT_EQ(found.depth, 4);
   EXPECT_EQ(target_reads, 4);
   // Nodes with children: 1 + 13 + 157 + 1885 for depths 1..4.
@@ -138,7 +138,7 @@ TEST_F(VariantSearchTest, FixedDepthFiveVisitsEveryNode) {
   RecordingHooks hooks;
   hooks.minimised = true;
   const FindResult found = FindVariants(HistogramOf(original), Params(5, 6), hooks);
-  EXPECT_EQ(found.status, kStatusNothingFound);  // no score exceeds 6
+  EXPECT_EQ(found.status, EngineStatus::kNothingFound);  // no score exceeds 6
   EXPECT_EQ(hooks.stop_calls, 1 + 12 + 144 + 1728 + 20736);
   EXPECT_EQ(hooks.pump_calls, hooks.stop_calls);
   EXPECT_TRUE(hooks.progress.empty());
@@ -153,7 +153,7 @@ TEST(FindVariants, NoSearchForBadDepthOrTarget) {
   for (const Case c : {Case{-1, kWindows}, Case{0, 7}, Case{3, -1}}) {
     RecordingHooks hooks;
     const FindResult found = FindVariants(histogram, Params(c.depth, 0, c.target), hooks);
-    EXPECT_EQ(found.status, kStatusNothingFound) << c.depth << " " << c.target;
+    EXPECT_EQ(found.status, EngineStatus::kNothingFound) << c.depth << " " << c.target;
     EXPECT_EQ(hooks.stop_calls, 0);
     EXPECT_TRUE(found.variants.empty());
   }
@@ -163,7 +163,7 @@ TEST_F(VariantSearchTest, StopEndsADepthFiveSearchWithinOneNode) {
   RecordingHooks hooks;
   hooks.stop_at = 5000;
   const FindResult found = FindVariants(HistogramOf(original), Params(5, 2), hooks);
-  EXPECT_EQ(found.status, kStatusStopped);
+  EXPECT_EQ(found.status, EngineStatus::kStopped);
   EXPECT_TRUE(found.variants.empty());
   EXPECT_EQ(hooks.stop_calls, 5000);      // no node looked again after the stop
   EXPECT_EQ(hooks.pump_calls, 5000 - 1);  // and none ran past it
@@ -174,7 +174,7 @@ TEST_F(VariantSearchTest, QuitEndsTheSearchWithoutMovingProgress) {
   RecordingHooks hooks;
   hooks.quit_at = 2;  // the first node under the first top-level child
   const FindResult found = FindVariants(HistogramOf(original), Params(3, 2), hooks);
-  EXPECT_EQ(found.status, kStatusQuitting);
+  EXPECT_EQ(found.status, EngineStatus::kQuitting);
   EXPECT_EQ(hooks.pump_calls, 2);
   EXPECT_EQ(hooks.progress, (std::vector<std::string>{"open 1..13 1", "close"}));
 }
@@ -206,7 +206,7 @@ TEST_F(VariantSearchTest, SortsStablyAndKeepsTheNBest) {
                    [](const Variant& a, const Variant& b) { return a.score > b.score; });
 
   const FindResult all = FindVariants(histogram, Params(3, 2), hooks);
-  ASSERT_EQ(all.status, kStatusDone);
+  ASSERT_EQ(all.status, EngineStatus::kDone);
   EXPECT_EQ(all.variants, want);
   EXPECT_EQ(all.variants.front().chain, std::vector<int>{kW2K});
 
@@ -227,6 +227,34 @@ TEST_F(VariantSearchTest, AutomaticSensitivityKeepsOnlyItsOwnBest) {
   ASSERT_EQ(found.size(), 2u);
   EXPECT_EQ(found[0], (Variant{{kK2D}, 1}));
   EXPECT_EQ(found[1], (Variant{{kW2K}, 6}));
+}
+
+// The whole ranked list of two samples at depth 2, sensitivity 2, as literals: the order in
+// which the search tries conversions decides which of the equal scores comes first.
+TEST(FindVariants, RankedListOfFixedSamples) {
+  struct Case {
+    const char* file;
+    std::vector<std::string> want;  // "score (history)", best first
+  };
+  const Case cases[] = {
+      {"koi-win-W2K.txt",
+       {"6 (K2D,D2K)", "6 (D2W,W2D)", "6 (W2D,D2W)", "6 (W2K,K2W)", "6 (K2W,W2K)", "6 (D2I,I2D)",
+        "6 (I2W,W2I)", "6 (W2I,I2W)", "6 (K2I,I2K)", "5 (I2D)",     "5 (D2I)",     "5 (D2K,K2D)",
+        "5 (I2K,K2D)", "5 (I2W,W2D)", "5 (I2D,I2D)", "5 (I2D,D2I)", "5 (D2I,D2I)", "5 (D2W,W2I)",
+        "5 (D2K,K2I)", "5 (I2K,K2I)", "3 (W2I,W2K)", "3 (K2W,I2W)", "3 (W2K,I2K)"}},
+      {"dos-koi-K2D.txt",
+       {"6 (K2W)", "6 (K2D,D2W)", "6 (K2I,I2W)", "5 (K2W,I2D)", "5 (K2W,D2I)", "3 (I2K)",
+        "3 (I2D,D2K)", "3 (I2W,W2K)", "3 (K2I,W2K)", "3 (I2K,I2D)", "3 (I2K,D2I)"}},
+  };
+  for (const Case& c : cases) {
+    RecordingHooks hooks;
+    const FindResult found = FindVariants(HistogramOf(ReadData(c.file)), Params(2, 2), hooks);
+    std::vector<std::string> got;
+    for (const Variant& v : found.variants) {
+      got.push_back(std::to_string(v.score) + " " + VariantHistory(v));
+    }
+    EXPECT_EQ(got, c.want) << c.file;
+  }
 }
 
 TEST(VariantHistory, NamesTheInverseConversions) {

@@ -104,6 +104,13 @@ TEST(Base64, RoundTripsWith76CharacterLines) {
     const std::string bytes = RandomBytes(rng, size);
     const std::string text = EncodeBase64(bytes);
     ExpectCrLfLines(text, 76);
+    // Full lines are exactly 76 characters (57 bytes); only the last may be shorter.
+    const std::size_t full_lines = (size - 1) / 57;
+    for (std::size_t line = 0; line < full_lines; ++line) {
+      ASSERT_EQ(text.substr(line * 78 + 76, 2), "\r\n") << size << " line " << line;
+    }
+    const std::size_t last = text.size() - full_lines * 78 - 2;
+    EXPECT_EQ(last, (size - full_lines * 57 + 2) / 3 * 4) << size;
     const DecodeResult back = DecodeBase64(text);
     ASSERT_TRUE(back.ok());
     EXPECT_EQ(back.bytes, bytes) << size;

@@ -120,8 +120,8 @@ TEST(Utf8, ImportAndExport) {
       {"\xA0\xB9\x99\x88", "\xC2\xA0\xE2\x84\x96\xE2\x84\xA2\xE2\x82\xAC"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(BytesToUtf8(c.bytes), c.utf8);
-    const DecodeResult back = Utf8ToBytes(c.utf8);
+    EXPECT_EQ(kTransportCodec.ToUtf8(c.bytes), c.utf8);
+    const DecodeResult back = DecodeUtf8(c.utf8);
     ASSERT_TRUE(back.ok());
     EXPECT_EQ(back.bytes, c.bytes);
   }
@@ -129,8 +129,8 @@ TEST(Utf8, ImportAndExport) {
 
 // The no-break space exported from 0x98 comes back as 0xA0, valid cp-1251.
 TEST(Utf8, NoBreakSpaceImportsAsA0) {
-  EXPECT_EQ(BytesToUtf8("\x98"), "\xC2\xA0");
-  EXPECT_EQ(Utf8ToBytes("\xC2\xA0").bytes, "\xA0");
+  EXPECT_EQ(kTransportCodec.ToUtf8("\x98"), "\xC2\xA0");
+  EXPECT_EQ(DecodeUtf8("\xC2\xA0").bytes, "\xA0");
 }
 
 TEST(Utf8, ImportOfUnmappedValuesAndErrors) {
@@ -148,7 +148,7 @@ TEST(Utf8, ImportOfUnmappedValuesAndErrors) {
       {"x\xE0\x80\x80", "", DecodeError::kUtf8Overlong, 1},
   };
   for (const Case& c : cases) {
-    const DecodeResult got = Utf8ToBytes(c.in);
+    const DecodeResult got = DecodeUtf8(c.in);
     EXPECT_EQ(got.error, c.error) << testing::PrintToString(c.in);
     EXPECT_EQ(got.position, c.position) << testing::PrintToString(c.in);
     EXPECT_EQ(got.bytes, c.want) << testing::PrintToString(c.in);

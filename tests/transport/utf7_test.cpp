@@ -105,6 +105,13 @@ TEST(Utf7, RoundTripsRandomText) {
     }
     const std::string utf7 = BytesToUtf7(bytes);
     for (const char c : utf7) ASSERT_LT(static_cast<unsigned char>(c), 0x80);
+    // The whole-text coder is the unit-at-a-time one, padding included.
+    Utf7Encoder encoder;
+    encoder.Begin();
+    std::string by_units;
+    for (const char c : bytes) encoder.Put(ByteToUnicode(static_cast<unsigned char>(c)), by_units);
+    encoder.End(by_units);
+    ASSERT_EQ(by_units, utf7);
     const DecodeResult back = Utf7ToBytes(utf7);
     ASSERT_TRUE(back.ok());
     ASSERT_EQ(back.bytes, bytes) << utf7;

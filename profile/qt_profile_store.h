@@ -4,7 +4,7 @@
 
 #include <QSettings>
 
-#include "app/profile_store.h"
+#include "profile/profile_store.h"
 
 namespace cyrvert {
 

@@ -1,4 +1,4 @@
-#include "app/profile_store.h"
+#include "profile/profile_store.h"
 
 #include <limits>
 

@@ -1,4 +1,4 @@
-#include "app/settings_io.h"
+#include "profile/settings_io.h"
 
 namespace cyrvert {
 

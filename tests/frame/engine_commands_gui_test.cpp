@@ -13,7 +13,6 @@
 #include <memory>
 
 #include "app/cyrvert_app.h"
-#include "app/profile_store.h"
 #include "dialogs/progress_dlg.h"
 #include "dialogs/translate_dlg.h"
 #include "dialogs/variant_list_dlg.h"
@@ -21,11 +20,14 @@
 #include "docview/cyrvert_view.h"
 #include "docview/document_prompts.h"
 #include "engine/variant_search.h"
-#include "fake_hosts.h"
 #include "frame/command_ids.h"
 #include "frame/engine_commands.h"
 #include "frame/main_frame.h"
+#include "profile/profile_store.h"
 #include "resources/strings.h"
+#include "tests/fakes/fake_boxes.h"
+#include "tests/fakes/fake_hosts.h"
+#include "tests/fakes/fake_prompts.h"
 
 // Q_INIT_RESOURCE must be expanded outside any namespace.
 static void InitResources() { Q_INIT_RESOURCE(cyrvert); }
@@ -33,21 +35,8 @@ static void InitResources() { Q_INIT_RESOURCE(cyrvert); }
 namespace cyrvert {
 namespace {
 
-// Records message boxes instead of showing them.
-class FakeBoxes : public MessageBoxes {
- public:
-  void Show(QWidget*, const QString& text, const QString&, BoxIcon) override { texts << text; }
-  QStringList texts;
-};
-
-// Answers "No" to every save question.
-class FakePrompts : public DocumentPrompts {
- public:
-  SaveAnswer AskToSave(QWidget*, const QString&) override { return SaveAnswer::kNo; }
-  QString AskSavePath(QWidget*, const QString&) override { return {}; }
-  QString AskOpenPath(QWidget*) override { return {}; }
-  void ShowError(QWidget*, const QString&) override {}
-};
+using test::FakeBoxes;
+using test::FakePrompts;
 
 QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -137,7 +126,7 @@ void EngineCommandsGuiTest::cleanup() {
 }
 
 std::string EngineCommandsGuiTest::PutDamagedText() {
-  std::string text = testing::RussianSample();
+  std::string text = test::RussianSample();
   ConvertHighHalf(text.data(), text.size(), kW2K);
   m_frame->ActiveView()->PutViewText(text);
   return text;
@@ -155,11 +144,11 @@ void EngineCommandsGuiTest::ctrlYOpensTheRepairedTextTitledWithItsPath() {
   QCOMPARE(WindowCount(), 2);
   CCyrvertView* result = m_frame->ActiveView();
   QVERIFY(result != source);
-  QVERIFY(result->GetViewText() == testing::RussianSample());
+  QVERIFY(result->GetViewText() == test::RussianSample());
   QCOMPARE(FromUtf8(result->Title()), QStringLiteral("Cyrvert2(K2W)"));
   QVERIFY(source->GetViewText() == damaged);
   QCOMPARE(FromUtf8(source->Title()), FromUtf8(title));
-  QVERIFY(m_boxes->texts.isEmpty());
+  QVERIFY(m_boxes->texts.empty());
 }
 
 void EngineCommandsGuiTest::variantListOpensThePickedVariantTwice() {
@@ -205,7 +194,7 @@ void EngineCommandsGuiTest::variantListOpensThePickedVariantTwice() {
     QVERIFY(child != nullptr);
     QVERIFY(child->GetActiveView()->GetViewText() == want_text);
   }
-  QVERIFY(m_boxes->texts.isEmpty());
+  QVERIFY(m_boxes->texts.empty());
 }
 
 void EngineCommandsGuiTest::runningSearchLocksDocumentAndCommands() {
@@ -277,7 +266,7 @@ void EngineCommandsGuiTest::stopEndsTheSearchWithoutAWindow() {
   m_frame->Action(CommandId::kCyrvert)->trigger();
   QVERIFY(progress_seen);
   QCOMPARE(WindowCount(), 1);
-  QCOMPARE(m_boxes->texts, QStringList{FromUtf8(strings::kStoppedByUser)});
+  QCOMPARE(m_boxes->texts, std::vector<std::string>{std::string(strings::kStoppedByUser)});
   QVERIFY(!m_frame->m_bEngineBusy);
 }
 
@@ -288,7 +277,7 @@ void EngineCommandsGuiTest::closingTheMainWindowDuringASearchEndsBoth() {
   QPointer<CMainFrame> frame = m_frame;
   QTimer::singleShot(0, m_frame, [&] { m_frame->close(); });
   m_frame->Action(CommandId::kCyrvert)->trigger();
-  QVERIFY(m_boxes->texts.isEmpty());
+  QVERIFY(m_boxes->texts.empty());
   QCOMPARE(WindowCount(), 1);
   // The close was only deferred: it happens once the run has returned.
   QTRY_VERIFY(frame.isNull() || !frame->isVisible());
@@ -297,7 +286,7 @@ void EngineCommandsGuiTest::closingTheMainWindowDuringASearchEndsBoth() {
 
 void EngineCommandsGuiTest::translateAndEighthBitOpenOneWindowEach() {
   CCyrvertView* source = m_frame->ActiveView();
-  const std::string text = testing::RussianSample();
+  const std::string text = test::RussianSample();
   source->PutViewText(text);
 
   WhenModal<CTranslateDlg>(m_frame, [&](CTranslateDlg* dlg) {

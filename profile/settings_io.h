@@ -4,8 +4,8 @@
 #include <array>
 #include <cstdint>
 
-#include "app/profile_store.h"
-#include "app/settings.h"
+#include "engine/commands/settings.h"
+#include "profile/profile_store.h"
 
 namespace cyrvert {
 

@@ -14,8 +14,6 @@
 #include <QTimer>
 
 #include "app/cyrvert_app.h"
-#include "app/qt_profile_store.h"
-#include "app/settings_io.h"
 #include "dialogs/options_dlg.h"
 #include "docview/child_frame.h"
 #include "docview/cyrvert_doc.h"
@@ -24,23 +22,17 @@
 #include "docview/document_prompts.h"
 #include "frame/frame_persistence.h"
 #include "frame/main_frame.h"
-#include "tests/app/fake_boxes.h"
+#include "profile/qt_profile_store.h"
+#include "profile/settings_io.h"
+#include "tests/fakes/fake_boxes.h"
+#include "tests/fakes/fake_prompts.h"
 
 using namespace cyrvert;
 
 namespace {
 
 using test::FakeBoxes;
-
-// Never saves, never picks a file.
-class FakePrompts final : public DocumentPrompts {
- public:
-  SaveAnswer AskToSave(QWidget*, const QString&) override { return SaveAnswer::kNo; }
-  QString AskSavePath(QWidget*, const QString&) override { return {}; }
-  QString AskOpenPath(QWidget*) override { return {}; }
-  void ShowError(QWidget*, const QString& text) override { errors.push_back(text); }
-  QStringList errors;
-};
+using test::FakePrompts;
 
 // An application over an in-memory store.
 struct Harness {
@@ -325,13 +317,37 @@ class FrameTest : public QObject {
     frame.m_bStopRequested = false;
     stop->trigger();
     QVERIFY(frame.m_bStopRequested);
-    // The engine commands stay greyed while busy, even once they have handlers.
-    frame.SetCommandHandler(CommandId::kCyrvert, [] {});
+    // The engine commands stay greyed while busy.
     QVERIFY(!frame.Action(CommandId::kCyrvert)->isEnabled());
     frame.m_bEngineBusy = false;
     frame.UpdateActions();
     QVERIFY(frame.Action(CommandId::kCyrvert)->isEnabled());
     QVERIFY(!stop->isEnabled());
+  }
+
+  // The editor control gives up its Ctrl letters but the editing ones: none of its own line
+  // commands (duplicate, case changes) can change the text behind the frame's back.
+  void EditorGivesUpItsCtrlLetters_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("Ctrl+D") << int(Qt::Key_D) << int(Qt::ControlModifier);
+    QTest::newRow("Ctrl+U") << int(Qt::Key_U) << int(Qt::ControlModifier);
+    QTest::newRow("Ctrl+Shift+U") << int(Qt::Key_U) << int(Qt::ControlModifier | Qt::ShiftModifier);
+  }
+
+  void EditorGivesUpItsCtrlLetters() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    Harness h;
+    QVERIFY(h.app.InitInstance({}));
+    CMainFrame& frame = h.Frame();
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    CCyrvertView* view = frame.ActiveView();
+    view->PutViewText("one\r\ntwo");
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(view->GetViewText(), std::string("one\r\ntwo"));
   }
 
   void MinimisingWithTheTrayIconHides_data() {

@@ -1,4 +1,4 @@
-#include "app/qt_profile_store.h"
+#include "profile/qt_profile_store.h"
 
 namespace cyrvert {
 

@@ -8,12 +8,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/profile_store.h"
-#include "app/qt_profile_store.h"
-#include "app/recent_file_list.h"
-#include "app/settings_io.h"
 #include "dialogs/options_dlg.h"
-#include "tests/app/fake_boxes.h"
+#include "profile/profile_store.h"
+#include "profile/qt_profile_store.h"
+#include "profile/recent_file_list.h"
+#include "profile/settings_io.h"
+#include "tests/fakes/fake_boxes.h"
 
 using namespace cyrvert;
 
@@ -192,12 +192,12 @@ class SettingsTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
     Edit(dlg, field)->setText(text);
     dlg.accept();
-    QCOMPARE(boxes.texts, QStringList{message});
+    QCOMPARE(boxes.texts, std::vector<std::string>{message.toStdString()});
     QVERIFY(dlg.isVisible());
     QCOMPARE(dlg.result(), int(QDialog::Rejected));
     QCOMPARE(QApplication::focusWidget(), dlg.Control(field));
     qobject_cast<QPushButton*>(dlg.Control(COptionsDlg::kIdSave))->click();
-    QCOMPARE(boxes.texts.size(), 2);
+    QCOMPARE(boxes.texts.size(), std::size_t{2});
     QVERIFY(!saved);
   }
 
@@ -233,7 +233,7 @@ class SettingsTest : public QObject {
     dlg.accept();
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
     QCOMPARE(dlg.GetSettings(), stored);
-    QVERIFY(boxes.texts.isEmpty());
+    QVERIFY(boxes.texts.empty());
   }
 
   void SpinStepsWithinItsRange() {
@@ -251,4 +251,4 @@ class SettingsTest : public QObject {
 };
 
 QTEST_MAIN(SettingsTest)
-#include "settings_test.moc"
+#include "options_settings_test.moc"

@@ -9,7 +9,7 @@
 
 #include "engine/commands/command_host.h"
 
-namespace cyrvert::testing {
+namespace cyrvert::test {
 
 // A document window that records what the commands do to it.
 class FakeDocument : public DocumentHost {
@@ -44,6 +44,7 @@ struct ShownMessage {
 class FakeHost : public CommandHost {
  public:
   DocumentHost* OpenNewDocumentWindow() override {
+    if (m_fail_windows) return nullptr;
     m_windows.push_back(
         std::make_unique<FakeDocument>("", "Cyrvert" + std::to_string(m_next_number++)));
     if (m_on_open) m_on_open(*this);
@@ -93,6 +94,7 @@ class FakeHost : public CommandHost {
   bool m_busy = false;
   bool m_stop_requested = false;
   bool m_fail_allocations = false;
+  bool m_fail_windows = false;  // no window can be opened
   int m_next_number = 2;
   int m_pumps = 0;
   int m_pumps_after_stop = 0;
@@ -144,4 +146,4 @@ inline std::string RussianSample() {
       "Спасибо за терпение и за то, что выбрали именно нас. С уважением, отдел продаж.\r\n");
 }
 
-}  // namespace cyrvert::testing
+}  // namespace cyrvert::test

@@ -1,0 +1,18 @@
+#include "dialogs/qt_message_boxes.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QString>
+
+namespace cyrvert {
+
+void QtMessageBoxes::Show(std::string_view text, std::string_view caption, MessageIcon icon) {
+  const QMessageBox::Icon kind = icon == MessageIcon::kStop          ? QMessageBox::Critical
+                                 : icon == MessageIcon::kExclamation ? QMessageBox::Warning
+                                                                     : QMessageBox::Information;
+  QMessageBox box(kind, QString::fromUtf8(caption), QString::fromUtf8(text), QMessageBox::Ok,
+                  QApplication::activeWindow());
+  box.exec();
+}
+
+}  // namespace cyrvert

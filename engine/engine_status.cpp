@@ -1,0 +1,27 @@
+#include "engine/engine_status.h"
+
+namespace cyrvert {
+
+std::string_view EngineStatusName(EngineStatus status) {
+  switch (status) {
+    case EngineStatus::kDone:
+      return "done";
+    case EngineStatus::kQuitting:
+      return "quitting";
+    case EngineStatus::kNoMemory:
+      return "no memory";
+    case EngineStatus::kTooFewLetters:
+      return "too few upper-half bytes";
+    case EngineStatus::kNothingFound:
+      return "nothing found";
+    case EngineStatus::kStopped:
+      return "stopped";
+    case EngineStatus::kNoText:
+      return "no text";
+    case EngineStatus::kBadConversion:
+      return "no such conversion";
+  }
+  return "unknown status";
+}
+
+}  // namespace cyrvert
