@@ -439,6 +439,26 @@ Tally TallyCodePoints(const std::vector<std::uint32_t>& cps) {
   return t;
 }
 
+constexpr std::size_t kChainsKept = 16;
+constexpr std::int64_t kSampleHighBytes = 512;
+
+// The start of `s` holding kSampleHighBytes upper-half bytes (or all of it).
+std::string_view Sample(std::string_view s) {
+  std::int64_t high = 0;
+  std::size_t end = 0;
+  while (end < s.size() && high < kSampleHighBytes) {
+    if (static_cast<unsigned char>(s[end]) >= 0x80) ++high;
+    ++end;
+  }
+  return s.substr(0, end);
+}
+
+RepairSteps StepsOf(const RepairSteps& before, const ByteChain& chain) {
+  RepairSteps steps = before;
+  for (const int k : chain.conversions) steps.push_back({RepairStep::Kind::kConvert, k});
+  return steps;
+}
+
 class Search {
  public:
   // `whole`: the scored bytes are the whole text, so a cut UTF-8 sequence at their end is
@@ -451,6 +471,16 @@ class Search {
   // more steps; `base` holds what earlier steps already lost.
   void Run(std::string_view s, const RepairSteps& steps, int budget, const Tally& base) {
     const ByteStats stats(s);
+    // A first look at a sample ranks the 8-bit chains; only the best few are scored on all
+    // of the prefix.
+    const std::string_view sample = Sample(s);
+    const ByteStats sample_stats(sample);
+    struct Ranked {
+      double cost;
+      std::size_t order;
+      const ByteChain* chain;
+    };
+    std::vector<Ranked> ranked;
     std::unordered_set<std::string> seen;
     std::string key;
     for (const ByteChain& chain : ByteChains()) {
@@ -460,14 +490,11 @@ class Search {
       key.clear();
       for (const std::uint16_t b : stats.high) key.push_back(static_cast<char>(chain.table[b]));
       if (!seen.insert(key).second) continue;
-      RepairSteps chain_steps = steps;
-      for (const int k : chain.conversions) {
-        chain_steps.push_back({RepairStep::Kind::kConvert, k});
-      }
-      Tally t = TallyMapped(stats, chain.table);
-      t.Add(base);
-      Add(chain_steps, t);
-      if (length + 1 > budget || !LooksUtf8(stats, chain.table)) continue;
+      ranked.push_back({CostPerChar(TallyMapped(sample_stats, chain.table)) +
+                            kStepCost * static_cast<double>(length),
+                        ranked.size(), &chain});
+      if (length + 1 > budget || !LooksUtf8(sample_stats, chain.table)) continue;
+      RepairSteps chain_steps = StepsOf(steps, chain);
       std::vector<std::uint32_t> cps;
       cps.reserve(s.size());
       std::string mapped(s);
@@ -489,7 +516,7 @@ class Search {
           if (b == kUnmappable) {
             ++lost.lost, ++lost.relevant;
             if (cp == 0xFFFD) ++lost.bad;
-            next.push_back('?');
+            next.push_back(kUnmappableByte);
           } else {
             next.push_back(static_cast<char>(b));
           }
@@ -498,6 +525,23 @@ class Search {
         from.push_back({RepairStep::Kind::kFromUtf8, page});
         Run(next, from, budget - length - 1, lost);
       }
+    }
+    const std::size_t keep = std::min(ranked.size(), kChainsKept);
+    std::partial_sort(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(keep),
+                      ranked.end(), [](const Ranked& a, const Ranked& b) {
+                        return a.cost < b.cost || (a.cost == b.cost && a.order < b.order);
+                      });
+    // The text as it stands (the first chain) is always among them: it is what a repair must beat.
+    const auto identity =
+        std::find_if(ranked.begin(), ranked.end(), [](const Ranked& r) { return r.order == 0; });
+    if (identity != ranked.end() &&
+        identity - ranked.begin() >= static_cast<std::ptrdiff_t>(keep)) {
+      std::iter_swap(ranked.begin() + static_cast<std::ptrdiff_t>(keep) - 1, identity);
+    }
+    for (std::size_t i = 0; i < keep; ++i) {
+      Tally t = TallyMapped(stats, ranked[i].chain->table);
+      t.Add(base);
+      Add(StepsOf(steps, *ranked[i].chain), t);
     }
   }
 
@@ -585,7 +629,8 @@ RepairAnalysis AnalyzeForRepair(std::string_view text) {
       best = &c;
     }
   }
-  const Candidate& identity = all.front();
+  const Candidate& identity =
+      *std::find_if(all.begin(), all.end(), [](const Candidate& c) { return c.steps.empty(); });
   if (ReadsAsRussian(best->tally)) {
     if (best->steps.empty()) {
       result.verdict = RepairVerdict::kNotDamaged;
@@ -696,7 +741,7 @@ class Utf8ToPageStage final : public Utf8Stage {
     char* at = out.data() + start;
     const std::size_t used = DecodeUtf8(p, end, final, [&](std::uint32_t cp) {
       const int b = cp > 0xFFFF ? kUnmappable : m_codec.FromUnicode(cp);
-      *at++ = static_cast<char>(b == kUnmappable ? '?' : b);
+      *at++ = b == kUnmappable ? kUnmappableByte : static_cast<char>(b);
     });
     out.resize(static_cast<std::size_t>(at - out.data()));
     return used;
