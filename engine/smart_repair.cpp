@@ -41,30 +41,74 @@ enum CharFlag : std::uint16_t {
   kHardSign = 1 << 7,  // ъ: rare in Russian, common in Bulgarian
 };
 
+// Letter case as the case penalties see it.
+enum CaseKind : std::uint8_t {
+  kNoCase,
+  kLowerOther,  // a lower-case letter of another alphabet
+  kUpperOther,
+  kLowerRussian,
+  kUpperRussian,
+};
+
 struct CharInfo {
   std::uint8_t cls = kClassBlank;
   std::uint16_t flags = 0;
+  std::uint8_t kind = kNoCase;
 };
+
+constexpr std::int64_t kCaseBreakCost = 600;  // a capital right after a small letter
+constexpr std::int64_t kCapsRunCost = 100;    // a capital after a capital: Russian is mostly small
+
+// The case cost of each pair of kinds, so that scoring a bigram takes no branches on case.
+constexpr std::array<std::array<std::int64_t, 5>, 5> kCaseCost = [] {
+  std::array<std::array<std::int64_t, 5>, 5> table{};
+  for (int a = 0; a < 5; ++a) {
+    for (int b = 0; b < 5; ++b) {
+      const bool a_lower = a == kLowerOther || a == kLowerRussian;
+      const bool b_upper = b == kUpperOther || b == kUpperRussian;
+      const bool breaks = (a_lower && b == kUpperRussian) || (a == kLowerRussian && b_upper);
+      const bool caps = (a == kUpperOther || a == kUpperRussian) && b_upper &&
+                        (a == kUpperRussian || b == kUpperRussian);
+      table[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)] =
+          (breaks ? kCaseBreakCost : 0) + (caps ? kCapsRunCost : 0);
+    }
+  }
+  return table;
+}();
+
+CharInfo WithKind(CharInfo info) {
+  const bool upper = (info.flags & kUpper) != 0;
+  if (info.flags & kRussian) {
+    info.kind = upper ? kUpperRussian : kLowerRussian;
+  } else if (info.flags & (kUpper | kLower)) {
+    info.kind = upper ? kUpperOther : kLowerOther;
+  }
+  return info;
+}
 
 bool IsTypographic(std::uint32_t cp) {
   return (cp >= 0x2010 && cp <= 0x2027) || cp == 0xAB || cp == 0xBB || cp == 0xB7 || cp == 0x2116;
 }
 
-CharInfo InfoOf(std::uint32_t cp) {
+CharInfo InfoOfChar(std::uint32_t cp);
+
+CharInfo InfoOf(std::uint32_t cp) { return WithKind(InfoOfChar(cp)); }
+
+CharInfo InfoOfChar(std::uint32_t cp) {
   CharInfo info;
   if (cp < 0x80) {
     if (cp == ' ' || cp == '\t' || cp == '\n' || cp == '\r' || cp == '\f' || cp == '\v') {
       info.cls = kClassBlank;
     } else if (cp >= 'a' && cp <= 'z') {
-      info = {static_cast<std::uint8_t>(kClassLatin), kLatin | kLower};
+      info.cls = kClassLatin, info.flags = kLatin | kLower;
     } else if (cp >= 'A' && cp <= 'Z') {
-      info = {static_cast<std::uint8_t>(kClassLatin), kLatin | kUpper};
+      info.cls = kClassLatin, info.flags = kLatin | kUpper;
     } else if (cp >= '0' && cp <= '9') {
       info.cls = kClassDigit;
     } else if (cp >= 0x21 && cp <= 0x7E) {
       info.cls = kClassPunct;
     } else {
-      info = {static_cast<std::uint8_t>(kClassOther), kBad};
+      info.cls = kClassOther, info.flags = kBad;
     }
     return info;
   }
@@ -77,8 +121,9 @@ CharInfo InfoOf(std::uint32_t cp) {
     return info;
   }
   if (cp == 0x401 || cp == 0x451) {
-    return {static_cast<std::uint8_t>(kClassYo),
-            static_cast<std::uint16_t>(kRussian | (cp == 0x451 ? kLower : kUpper))};
+    info.cls = kClassYo;
+    info.flags = static_cast<std::uint16_t>(kRussian | (cp == 0x451 ? kLower : kUpper));
+    return info;
   }
   info.cls = kClassOther;
   if (cp >= 0x400 && cp <= 0x4FF) {
@@ -250,9 +295,8 @@ struct Tally {
   std::int64_t relevant = 0;        // characters from upper-half bytes
   std::int64_t bad = 0;
   std::int64_t foreign = 0;
-  std::int64_t lost = 0;  // characters turned into "?" or another ASCII stand-in
-  std::int64_t case_breaks = 0;
-  std::int64_t caps_runs = 0;  // a capital after a capital
+  std::int64_t lost = 0;       // characters turned into "?" or another ASCII stand-in
+  std::int64_t case_cost = 0;  // capitals where Russian has none
   std::int64_t russian = 0;
   std::int64_t latin = 0;
   std::int64_t yery_e = 0;
@@ -270,22 +314,17 @@ struct Tally {
   void AddBigram(const CharInfo& a, const CharInfo& b, std::int64_t n) {
     const std::int64_t c = kRussianBigramCost[a.cls][b.cls];
     cost += c * n;
-    if ((a.flags | b.flags) & kRussian) {
+    if (a.kind >= kLowerRussian || b.kind >= kLowerRussian) {
       letter_cost += c * n;
       letter_bigrams += n;
     }
-    const bool a_lower_letter = (a.flags & kLower) != 0;
-    if ((a_lower_letter && (b.flags & kRussian) && (b.flags & kUpper)) ||
-        ((a.flags & kRussian) && a_lower_letter && (b.flags & kUpper))) {
-      case_breaks += n;
-    }
-    if ((a.flags & b.flags & kUpper) && ((a.flags | b.flags) & kRussian)) caps_runs += n;
+    case_cost += kCaseCost[a.kind][b.kind] * n;
   }
 
   void Add(const Tally& o) {
     cost += o.cost, letter_cost += o.letter_cost, letter_bigrams += o.letter_bigrams;
     relevant += o.relevant, bad += o.bad, foreign += o.foreign, lost += o.lost;
-    case_breaks += o.case_breaks, caps_runs += o.caps_runs, russian += o.russian, latin += o.latin;
+    case_cost += o.case_cost, russian += o.russian, latin += o.latin;
     yery_e += o.yery_e, hard_sign += o.hard_sign;
   }
 };
@@ -293,14 +332,11 @@ struct Tally {
 constexpr std::int64_t kBadCost = 1000;
 constexpr std::int64_t kForeignCost = 400;
 constexpr std::int64_t kLostCost = 800;
-constexpr std::int64_t kCaseBreakCost = 600;
-constexpr std::int64_t kCapsRunCost = 100;  // Russian is mostly lower case
-constexpr double kStepCost = 30.0;          // centibits per character, per step
+constexpr double kStepCost = 30.0;  // centibits per character, per step
 
 double CostPerChar(const Tally& t) {
-  const std::int64_t total = t.cost + kBadCost * t.bad + kForeignCost * t.foreign +
-                             kLostCost * t.lost + kCaseBreakCost * t.case_breaks +
-                             kCapsRunCost * t.caps_runs;
+  const std::int64_t total =
+      t.cost + kBadCost * t.bad + kForeignCost * t.foreign + kLostCost * t.lost + t.case_cost;
   return static_cast<double>(total) / static_cast<double>(std::max<std::int64_t>(1, t.relevant));
 }
 

@@ -1,5 +1,6 @@
 // The engine commands on the editor's windows: the command host over the application object
-// and the main frame, and the handlers of Cyrvert, Translate and Set 8-th bit.
+// and the main frame, and the handlers of Cyrvert, Smart repair, Translate
+// and Set 8-th bit.
 #pragma once
 
 #include <memory>
@@ -50,8 +51,8 @@ class CEngineCommandHost : public CommandHost {
 // Auto-decodes `view` with the current options; returns the result view in silent mode.
 CCyrvertView* AutoDecodeView(AppServices& app, CMainFrame& frame, CCyrvertView& view, bool silent);
 
-// Gives the frame's Cyrvert (32771), Translate (32772) and Set 8-th bit (32802) commands
-// their handlers on the active view.
+// Gives the frame's Cyrvert (32771), Smart repair (32804), Translate (32772) and Set 8-th bit
+// (32802) commands their handlers on the active view.
 void ConnectEngineCommands(CMainFrame& frame, AppServices& app);
 
 }  // namespace cyrvert
