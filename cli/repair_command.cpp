@@ -407,14 +407,21 @@ int RepairMany(const RepairOptions& options, std::ostream& out, std::ostream& er
       std::optional<fs::perms> mode;
       if (!options.dry_run && !options.output_dir.empty()) {
         target = fs::path(options.output_dir) / fs::path(input.Name()).filename();
-        if (!written.insert(fs::weakly_canonical(target)).second) {
+        std::error_code same_error;
+        if (fs::equivalent(target, input.Name(), same_error)) {
+          // Writing there would replace the input itself, with no backup.
+          error = "the result would replace the input; use --in-place";
+          target.clear();
+        } else if (!written.insert(fs::weakly_canonical(target)).second) {
           error = "another input was already written to " + target.string();
           target.clear();
         }
       } else if (!options.dry_run && options.in_place &&
                  analysis.verdict == RepairVerdict::kRepaired) {
-        target = input.Name();
+        // Through a symbolic link, the file it points to is the one rewritten.
         std::error_code ignored;
+        target = fs::canonical(input.Name(), ignored);
+        if (target.empty()) target = input.Name();
         mode = fs::status(target, ignored).permissions();
       }
       if (!target.empty()) {

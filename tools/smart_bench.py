@@ -45,8 +45,12 @@ def mo_text(pattern):
     return "\n".join(parts)
 
 
-def chunks(text, rng, count, low=300, high=4000):
+SIZE = (300, 4000)
+
+
+def chunks(text, rng, count, low=None, high=None):
     """`count` pieces of `text` cut at line ends, `low`..`high` characters long."""
+    low, high = low or SIZE[0], high or SIZE[1]
     lines = text.splitlines(keepends=True)
     out = []
     for _ in range(count * 20):
@@ -147,8 +151,11 @@ def main():
     parser.add_argument("--keep", help="keep the samples in this folder")
     parser.add_argument("--verbose", action="store_true", help="list the misses")
     parser.add_argument("--only", help="run only the classes whose name holds this")
+    parser.add_argument("--size", default="300-4000", help="sample length range in characters")
     options = parser.parse_args()
     rng = random.Random(options.seed)
+    global SIZE
+    SIZE = tuple(int(v) for v in options.size.split("-"))
     n = options.per_class
 
     russian = "\n".join(strip_html(p) for p in sorted(

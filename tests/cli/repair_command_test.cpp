@@ -97,6 +97,12 @@ TEST(CliRepair, OutputDirGetsEveryFileUnderItsName) {
   // Nothing but the results is left behind.
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
   EXPECT_EQ(RunCli("repair --output-dir /no/such/dir '" + Sample("w2k-K2W.txt") + "'").status, 2);
+  // The input's own folder: the result would replace the input, so nothing is written.
+  const CliRun own =
+      RunCli("repair --output-dir '" + dir.string() + "' '" + (dir / "w2k-K2W.txt").string() + "'");
+  EXPECT_EQ(own.status, 2);
+  EXPECT_NE(own.err.find("would replace the input"), std::string::npos) << own.err;
+  EXPECT_EQ(ReadFile((dir / "w2k-K2W.txt").string()), ReadFile(Sample("win-none.txt")));
 }
 
 TEST(CliRepair, InPlaceRewritesOnlyRepairedFilesAndKeepsBackups) {
@@ -128,6 +134,14 @@ TEST(CliRepair, InPlaceRewritesOnlyRepairedFilesAndKeepsBackups) {
     EXPECT_FALSE(fs::exists(dir / "fine.txt.bak"));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), backup ? 3 : 2);
   }
+  // Through a symbolic link the file it points to is repaired; the link stays a link.
+  const fs::path dir = Scratch("inplace_link");
+  fs::copy_file(Sample("w2k-K2W.txt"), dir / "real.txt");
+  fs::create_symlink(dir / "real.txt", dir / "link.txt");
+  EXPECT_EQ(RunCli("repair --in-place --no-backup '" + (dir / "link.txt").string() + "'").status,
+            0);
+  EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
+  EXPECT_EQ(ReadFile((dir / "real.txt").string()), ReadFile(Sample("win-none.txt")));
 }
 
 TEST(CliRepair, ALongInputStreamsThroughLikeAShortOne) {
