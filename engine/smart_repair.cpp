@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <unordered_set>
@@ -345,14 +346,29 @@ double LetterCost(const Tally& t) {
   return static_cast<double>(t.letter_cost) / static_cast<double>(t.letter_bigrams);
 }
 
+// Whether the letters that tell Russian from Bulgarian and Ukrainian make Russian the likelier:
+// ы and э (2.2% of Russian letters, next to none in the others), ъ (0.04% in Russian, 2.6% in
+// Bulgarian) and і, ї, є, ґ and the like (none in Russian, 6% in Ukrainian), as the log odds
+// of their counts.
+bool MoreRussianThanNeighbour(const Tally& t) {
+  const auto n = static_cast<double>(t.russian + t.foreign);
+  const auto y = static_cast<double>(t.yery_e);
+  const auto h = static_cast<double>(t.hard_sign);
+  const auto f = static_cast<double>(t.foreign);
+  const auto odds = [&](double y_rest, double h_rest, double f_rest) {
+    constexpr double kY = 0.022, kH = 0.0004, kF = 0.0002;  // rates in Russian
+    return y * std::log(kY / y_rest) + h * std::log(kH / h_rest) + f * std::log(kF / f_rest) -
+           n * ((kY - y_rest) + (kH - h_rest) + (kF - f_rest));
+  };
+  return odds(0.0005, 0.026, 0.002) > 0 && odds(0.0005, 0.0004, 0.06) > 0;
+}
+
 // Enough Cyrillic, in Russian's letter pattern, without Ukrainian or Bulgarian signs.
 bool ReadsAsRussian(const Tally& t) {
   if (t.russian < 20) return false;
   if (t.russian * 10 < t.russian + t.latin) return false;
   if (LetterCost(t) > detail::kRussianLetterBigramCost + 150) return false;
-  if ((t.foreign + t.hard_sign) * 2 > t.yery_e + 2 + t.russian / 200) return false;
-  // Some 2% of Russian letters are ы or э; a long text without them is a neighbour language.
-  if (t.russian >= 250 && t.yery_e * 250 < t.russian) return false;
+  if (!MoreRussianThanNeighbour(t)) return false;
   return t.bad * 50 <= t.relevant && t.lost * 20 <= t.relevant;
 }
 
@@ -384,8 +400,17 @@ struct ByteStats {
   std::int64_t high_total = 0;
   std::int64_t ascii_letters = 0;
 
+  // Drops all but the `n` commonest pairs.
+  void KeepCommonestPairs(std::size_t n) {
+    if (pairs.size() <= n) return;
+    std::nth_element(pairs.begin(), pairs.begin() + static_cast<std::ptrdiff_t>(n), pairs.end(),
+                     [](const Pair& x, const Pair& y) { return x.n > y.n; });
+    pairs.resize(n);
+  }
+
   explicit ByteStats(std::string_view s) {
-    std::vector<std::uint32_t> pair_count(1 << 16, 0);
+    // Counts of every pair, kept zero between uses so that no text pays for clearing them.
+    thread_local std::vector<std::uint32_t> pair_count(1 << 16, 0);
     std::vector<std::uint16_t> touched;
     unsigned prev = ' ';
     for (const char ch : s) {
@@ -400,6 +425,7 @@ struct ByteStats {
     for (const std::uint16_t k : touched) {
       pairs.push_back({static_cast<unsigned char>(k >> 8), static_cast<unsigned char>(k & 0xFF),
                        pair_count[k]});
+      pair_count[k] = 0;
     }
     for (unsigned b = 0; b < 256; ++b) {
       if (count[b] == 0) continue;
@@ -416,6 +442,8 @@ struct ByteStats {
 // The tally of `stats`' text mapped by `table` and read as cp-1251.
 Tally TallyMapped(const ByteStats& stats, const ByteTable& table) {
   const auto& win = WindowsInfo();
+  std::array<CharInfo, 256> info = win;  // below 0x80 no chain changes a byte
+  for (const std::uint16_t b : stats.high) info[b] = win[table[b]];
   Tally t;
   t.latin = stats.ascii_letters;
   for (const std::uint16_t b : stats.high) {
@@ -426,7 +454,7 @@ Tally TallyMapped(const ByteStats& stats, const ByteTable& table) {
     t.AddChar(win[m], n);
   }
   for (const ByteStats::Pair& p : stats.pairs) {
-    t.AddBigram(win[table[p.a]], win[table[p.b]], p.n);
+    t.AddBigram(info[p.a], info[p.b], p.n);
   }
   return t;
 }
@@ -477,6 +505,7 @@ Tally TallyCodePoints(const std::vector<std::uint32_t>& cps) {
 
 constexpr std::size_t kChainsKept = 16;
 constexpr std::int64_t kSampleHighBytes = 512;
+constexpr std::size_t kSamplePairs = 128;
 
 // The start of `s` holding kSampleHighBytes upper-half bytes (or all of it).
 std::string_view Sample(std::string_view s) {
@@ -509,8 +538,8 @@ class Search {
     const ByteStats stats(s);
     // A first look at a sample ranks the 8-bit chains; only the best few are scored on all
     // of the prefix.
-    const std::string_view sample = Sample(s);
-    const ByteStats sample_stats(sample);
+    ByteStats sample_stats(Sample(s));
+    sample_stats.KeepCommonestPairs(kSamplePairs);
     struct Ranked {
       double cost;
       std::size_t order;
