@@ -222,22 +222,25 @@ std::size_t DecodeUtf8(const unsigned char* p, const unsigned char* end, bool fi
   return static_cast<std::size_t>(p - start);
 }
 
-void AppendCodePointUtf8(std::string& out, std::uint32_t cp) {
+// Writes `cp` as UTF-8 at `at`; returns the end of what it wrote.
+char* PutUtf8(char* at, std::uint32_t cp) {
+  const auto c = [](std::uint32_t byte) { return static_cast<char>(byte); };
   if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
+    *at++ = c(cp);
   } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    *at++ = c(0xC0 | (cp >> 6));
+    *at++ = c(0x80 | (cp & 0x3F));
   } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    *at++ = c(0xE0 | (cp >> 12));
+    *at++ = c(0x80 | ((cp >> 6) & 0x3F));
+    *at++ = c(0x80 | (cp & 0x3F));
   } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    *at++ = c(0xF0 | (cp >> 18));
+    *at++ = c(0x80 | ((cp >> 12) & 0x3F));
+    *at++ = c(0x80 | ((cp >> 6) & 0x3F));
+    *at++ = c(0x80 | (cp & 0x3F));
   }
+  return at;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -820,7 +823,14 @@ class Utf8CleanStage final : public Utf8Stage {
  protected:
   std::size_t Decode(const unsigned char* p, const unsigned char* end, bool final,
                      std::string& out) override {
-    return DecodeUtf8(p, end, final, [&](std::uint32_t cp) { AppendCodePointUtf8(out, cp); });
+    // At most three output bytes per input byte: U+FFFD for a lone byte.
+    const std::size_t start = out.size();
+    out.resize(start + 3 * static_cast<std::size_t>(end - p));
+    char* at = out.data() + start;
+    const std::size_t used =
+        DecodeUtf8(p, end, final, [&](std::uint32_t cp) { at = PutUtf8(at, cp); });
+    out.resize(static_cast<std::size_t>(at - out.data()));
+    return used;
   }
 };
 
