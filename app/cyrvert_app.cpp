@@ -67,7 +67,17 @@ void CCyrvertApp::LoadSettings() { m_settings = cyrvert::LoadSettings(m_store, m
 
 void CCyrvertApp::SaveSettings() { cyrvert::SaveSettings(m_store, m_settings); }
 
-void CCyrvertApp::ReadTxtAssociation() { m_bTxtAssociated = false; }
+void CCyrvertApp::ReadTxtAssociation() { m_bTxtAssociated = m_txtAssociation.IsAssociated(); }
+
+void CCyrvertApp::ApplyTxtAssociation() {
+  // Failures are silent: the check mark shows the wish until the next start reads the file.
+  m_txtAssociation.Apply(m_bTxtAssociated);
+}
+
+void CCyrvertApp::SetTxtAssociated(bool associated) {
+  m_bTxtAssociated = associated;
+  ApplyTxtAssociation();
+}
 
 bool CCyrvertApp::PumpPendingMessages() {
   ++m_nPumpDepth;

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "assoc/txt_association.h"
 #include "frame/app_services.h"
 
 namespace cyrvert {
@@ -32,8 +33,10 @@ class CCyrvertApp : public QObject, public AppServices {
   void LoadSettings();
   // Writes the Settings to the profile.
   void SaveSettings() override;
-  // Stand-in until the .txt association lands: reads nothing, leaves the flag off.
+  // Sets m_bTxtAssociated from the user's mimeapps.list.
   void ReadTxtAssociation();
+  // Makes the user's mimeapps.list agree with m_bTxtAssociated.
+  void ApplyTxtAssociation();
 
   // Dispatches waiting events and refreshes the command states; false once the user asked
   // the program to quit, after which the caller abandons its work.
@@ -52,6 +55,7 @@ class CCyrvertApp : public QObject, public AppServices {
   CMainFrame* MainFrame() const;
   Settings& CurrentSettings() override { return m_settings; }
   bool IsTxtAssociated() const override { return m_bTxtAssociated; }
+  void SetTxtAssociated(bool associated) override;
   ProfileStore& Store() override { return m_store; }
   MessageBoxes& Boxes() override { return m_boxes; }
   DocumentPrompts& Prompts() override { return m_prompts; }
@@ -64,6 +68,8 @@ class CCyrvertApp : public QObject, public AppServices {
   // Closes the main window once no long command is running.
   void TryDeferredQuit();
 
+  // The user's mimeapps.list, found from the environment once.
+  TxtAssociation m_txtAssociation{UserMimeAppsPath(XdgDirsFromEnvironment())};
   ProfileStore& m_store;
   MessageBoxes& m_boxes;
   DocumentPrompts& m_prompts;

@@ -5,6 +5,7 @@
 #include <Qsci/qsciprinter.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -14,6 +15,7 @@
 
 #include "docview/byte_mapping.h"
 #include "docview/child_frame.h"
+#include "docview/clipboard_text.h"
 #include "docview/find_replace_dlg.h"
 #include "docview/text_search.h"
 
@@ -132,6 +134,45 @@ bool CCyrvertView::ApplyFont(const LogFont& font) {
   if (m_pDocument != nullptr) m_pDocument->UpdateAllViews();
   QApplication::restoreOverrideCursor();
   return true;
+}
+
+void CCyrvertView::PasteClipboardText() {
+  if (isReadOnly()) return;
+  const std::optional<std::string> bytes =
+      ClipboardBytes(QApplication::clipboard()->mimeData(QClipboard::Clipboard));
+  if (!bytes) return;
+  const std::string utf8 = kViewCodec.ToUtf8(*bytes);
+  const auto at = static_cast<unsigned long>(SendScintilla(SCI_GETSELECTIONEND));
+  // By position and length, so that NUL bytes and line ends go in as they are.
+  SendScintilla(SCI_SETTARGETSTART, at);
+  SendScintilla(SCI_SETTARGETEND, at);
+  SendScintilla(SCI_REPLACETARGET, static_cast<unsigned long>(utf8.size()), utf8.data());
+  SendScintilla(SCI_SETEMPTYSELECTION, at);
+  SendScintilla(SCI_SCROLLCARET);
+}
+
+void CCyrvertView::CopySelectionToClipboard(bool cut) {
+  const long start = SendScintilla(SCI_GETSELECTIONSTART);
+  const long end = SendScintilla(SCI_GETSELECTIONEND);
+  if (start >= end) return;
+  const auto* text = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+  const std::string bytes =
+      kViewCodec.FromUtf8(std::string_view(text + start, static_cast<std::size_t>(end - start)));
+  const QString title = m_pDocument != nullptr ? m_pDocument->GetTitle() : QString();
+  QApplication::clipboard()->setMimeData(MakeClipboardData(bytes, title), QClipboard::Clipboard);
+  if (cut && !isReadOnly()) removeSelectedText();
+}
+
+void CCyrvertView::copy() { CopySelectionToClipboard(false); }
+
+void CCyrvertView::cut() { CopySelectionToClipboard(true); }
+
+void CCyrvertView::paste() {
+  if (isReadOnly()) return;
+  beginUndoAction();
+  removeSelectedText();
+  PasteClipboardText();
+  endUndoAction();
 }
 
 void CCyrvertView::OnEditUndo() { undo(); }
@@ -265,6 +306,10 @@ void CCyrvertView::OnFilePrintPreview() {
 }
 
 void CCyrvertView::keyPressEvent(QKeyEvent* event) {
+  // The editor's own clipboard keys take the byte-exact way too.
+  if (event->matches(QKeySequence::Copy)) return copy();
+  if (event->matches(QKeySequence::Cut)) return cut();
+  if (event->matches(QKeySequence::Paste)) return paste();
   const QString text = event->text();
   const QString mapped = MapToByteCharacters(text);
   if (mapped == text) {

@@ -65,7 +65,19 @@ class CCyrvertView : public QsciScintilla, public DocumentHost {
   // Printer shared by the program's windows (page setup); null: a printer of its own.
   void SetPrinter(QPrinter* printer) { m_pPrinter = printer; }
 
+  // Inserts the clipboard text at the end of the selection and leaves the caret in front of
+  // it. Does nothing without text on the clipboard or in read-only mode.
+  void PasteClipboardText();
+  // Puts the selected bytes on the clipboard; Cut then deletes them.
+  void CopySelectionToClipboard(bool cut);
+
  public slots:
+  // Edit Copy, Cut and Paste (also the context menu and the editor's own keys): the bytes
+  // cross the clipboard exactly, through the view's byte table.
+  void copy() override;
+  void cut() override;
+  // Replaces the selection by the clipboard text.
+  void paste() override;
   // Edit Undo.
   void OnEditUndo();
   // Edit Select All.

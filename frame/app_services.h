@@ -22,6 +22,9 @@ class AppServices {
   virtual void SaveSettings() = 0;
   // Whether .txt files open with this program.
   virtual bool IsTxtAssociated() const = 0;
+  // Sets the flag and makes the desktop's association agree; a failed write changes only the
+  // flag, which the next start reads again.
+  virtual void SetTxtAssociated(bool associated) = 0;
 
   // Dispatches waiting events and refreshes the command states; false once the user asked
   // the program to quit.

@@ -63,7 +63,19 @@ CEngineCommandHost::CEngineCommandHost(AppServices& app, CMainFrame& frame, QWid
 CEngineCommandHost::~CEngineCommandHost() = default;
 
 DocumentHost* CEngineCommandHost::OpenNewDocumentWindow() {
-  return m_frame.OpenNewDocumentWindow();
+  CCyrvertView* view = m_frame.OpenNewDocumentWindow();
+  if (view != nullptr) m_opened.emplace_back(view);
+  return view;
+}
+
+CCyrvertView* CEngineCommandHost::OpenedView(const DocumentHost* document) const {
+  for (const QPointer<CCyrvertView>& view : m_opened) {
+    // Compared by address only: `document` may point at a window already deleted.
+    if (!view.isNull() && static_cast<const DocumentHost*>(view.data()) == document) {
+      return view.data();
+    }
+  }
+  return nullptr;
 }
 
 void CEngineCommandHost::ShowMessage(std::string_view text, std::string_view caption,
@@ -126,7 +138,7 @@ CCyrvertView* AutoDecodeView(AppServices& app, CMainFrame& frame, CCyrvertView& 
   options.silent = silent;
   detail::SearchedView searched(view);
   const AutoDecodeResult result = AutoDecode(searched, host, options);
-  return dynamic_cast<CCyrvertView*>(result.view);
+  return host.OpenedView(result.view);
 }
 
 void ConnectEngineCommands(CMainFrame& frame, AppServices& app) {

@@ -3,7 +3,9 @@
 // and Set 8-th bit.
 #pragma once
 
+#include <QPointer>
 #include <memory>
+#include <vector>
 
 #include "engine/commands/command_host.h"
 
@@ -41,14 +43,20 @@ class CEngineCommandHost : public CommandHost {
                        const std::vector<Variant>& variants,
                        const std::function<void(const Variant&)>& open) override;
 
+  // The window behind `document` if this host opened it and it still exists, else null.
+  // Events pumped during a run can close any result window.
+  CCyrvertView* OpenedView(const DocumentHost* document) const;
+
  private:
   AppServices& m_app;
   CMainFrame& m_frame;
-  QWidget* m_pSearched;                       // the view whose text is searched, or null
-  std::unique_ptr<CProgressDlg> m_pProgress;  // open during a search only
+  QWidget* m_pSearched;                          // the view whose text is searched, or null
+  std::unique_ptr<CProgressDlg> m_pProgress;     // open during a search only
+  std::vector<QPointer<CCyrvertView>> m_opened;  // windows this host opened
 };
 
-// Auto-decodes `view` with the current options; returns the result view in silent mode.
+// Auto-decodes `view` with the current options; returns the result view in silent mode,
+// null when there is none or it was closed before the run returned.
 CCyrvertView* AutoDecodeView(AppServices& app, CMainFrame& frame, CCyrvertView& view, bool silent);
 
 // Gives the frame's Cyrvert (32771), Smart repair (32804), Translate (32772) and Set 8-th bit

@@ -7,13 +7,17 @@
 #include <QMdiArea>
 #include <QScreen>
 
+#include "dialogs/about_dlg.h"
+#include "dialogs/desktop_link_opener.h"
 #include "dialogs/options_dlg.h"
 #include "docview/child_frame.h"
 #include "docview/cyrvert_doc.h"
 #include "docview/cyrvert_view.h"
 #include "docview/doc_template.h"
 #include "frame/app_services.h"
+#include "frame/clipboard_watch.h"
 #include "frame/frame_persistence.h"
+#include "frame/tray_icon.h"
 #include "resources/strings.h"
 
 namespace cyrvert {
@@ -52,6 +56,16 @@ bool CMainFrame::OnCreate() {
   setCentralWidget(m_pMdiArea);
   m_pDocTemplate = new CDocTemplate(*m_pMdiArea, m_app.Prompts(), this);
   m_pDocTemplate->SetFontSource([this] { return m_viewLogFont; });
+  // The clipboard monitor stays held until start-up is over: text already on the clipboard
+  // when the program starts is not decoded.
+  m_pClipboardWatch = new CClipboardWatch(m_app, *this);
+  QMetaObject::invokeMethod(
+      this, [this] { m_pClipboardWatch->Monitor().Release(); }, Qt::QueuedConnection);
+  m_pTrayIcon = new CTrayIcon(
+      [this](CommandId id) {
+        if (QAction* action = Action(id)) action->trigger();
+      },
+      this);
 
   CreateActions();
   CreateToolBar();
@@ -124,10 +138,19 @@ void CMainFrame::LoadViewFont() {
 void CMainFrame::SaveViewFont() { SaveLogFont(m_app.Store(), m_viewLogFont); }
 
 void CMainFrame::ShowTrayIcon() {
-  // The notification-area icon is not built yet; the hook keeps the call sites in place.
+  if (m_app.CurrentSettings().Tray == 0 || m_bTrayIconShown || !m_pTrayIcon) return;
+  if (!CTrayIcon::IsAvailable()) return;
+  m_pTrayIcon->Show();
+  m_bTrayIconShown = true;
 }
 
-void CMainFrame::HideTrayIcon() { m_bTrayIconShown = false; }
+void CMainFrame::HideTrayIcon() {
+  if (!m_bTrayIconShown) return;
+  m_pTrayIcon->Hide();
+  m_bTrayIconShown = false;
+  // Nothing else would bring a hidden window back.
+  if (isHidden() && !m_bDestroyed) RestoreFromTray();
+}
 
 void CMainFrame::RestoreFromTray() {
   showNormal();
@@ -165,6 +188,12 @@ void CMainFrame::OnSetFont() {
 
 void CMainFrame::OnStop() { m_bStopRequested = true; }
 
+void CMainFrame::OnAppAbout() {
+  DesktopLinkOpener opener;
+  CAboutDlg dialog(opener, m_app.Boxes(), this);
+  dialog.exec();
+}
+
 void CMainFrame::OnCloseAll() { CloseDocumentWindows(*m_pMdiArea, true); }
 
 void CMainFrame::OnCloseNonIconised() { CloseDocumentWindows(*m_pMdiArea, false); }
@@ -201,6 +230,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 
 void CMainFrame::OnDestroy() {
   m_bDestroyed = true;
+  // A closing frame opens no more clipboard windows.
+  m_pClipboardWatch->Monitor().Hold();
   HideTrayIcon();
   m_app.SaveSettings();
   SaveNormalRect(m_app.Store(), NormalRectFromQRect(normalGeometry()));

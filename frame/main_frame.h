@@ -24,6 +24,8 @@ class AppServices;
 class CChildFrame;
 class CCyrvertView;
 class CDocTemplate;
+class CClipboardWatch;
+class CTrayIcon;
 
 class CMainFrame : public QMainWindow {
   Q_OBJECT
@@ -69,9 +71,10 @@ class CMainFrame : public QMainWindow {
   // Stores the view font description (nothing when its height is 0).
   void SaveViewFont();
 
-  // Shows the notification-area icon when the Tray setting is on (the icon comes later).
+  // Shows the notification-area icon when the Tray setting is on and the desktop has a
+  // notification area (without one the window must never hide).
   void ShowTrayIcon();
-  // Removes the notification-area icon.
+  // Removes the notification-area icon; a window hidden in it comes back.
   void HideTrayIcon();
   // Brings the window back from the notification area.
   void RestoreFromTray();
@@ -92,6 +95,8 @@ class CMainFrame : public QMainWindow {
   void OnSetFont();
   // Stop: asks a running search to stop.
   void OnStop();
+  // About: the about box, modal.
+  void OnAppAbout();
   // Close All and Close non iconised.
   void OnCloseAll();
   void OnCloseNonIconised();
@@ -156,9 +161,11 @@ class CMainFrame : public QMainWindow {
   QLabel* m_idleText = nullptr;
   std::vector<QLabel*> m_indicators;  // CAP, NUM, SCRL
   FontChooser m_chooseFont;
-  bool m_bDestroyed = false;         // OnDestroy ran
-  bool m_bTearingDown = false;       // the destructor is running
-  bool m_bClipboardHasText = false;  // the clipboard held text at its last change
+  CTrayIcon* m_pTrayIcon = nullptr;              // child of the frame
+  CClipboardWatch* m_pClipboardWatch = nullptr;  // child of the frame
+  bool m_bDestroyed = false;                     // OnDestroy ran
+  bool m_bTearingDown = false;                   // the destructor is running
+  bool m_bClipboardHasText = false;              // the clipboard held text at its last change
 };
 
 }  // namespace cyrvert

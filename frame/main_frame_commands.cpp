@@ -24,6 +24,7 @@
 #include "docview/cyrvert_view.h"
 #include "docview/doc_template.h"
 #include "frame/app_services.h"
+#include "frame/clipboard_watch.h"
 #include "frame/command_table.h"
 #include "frame/engine_commands.h"
 #include "frame/main_frame.h"
@@ -162,12 +163,12 @@ void CMainFrame::ConnectCommands() {
   SetCommandHandler(C::kAppExit, [this] { close(); });
   SetCommandHandler(C::kEditUndo, view(&CCyrvertView::OnEditUndo),
                     [active] { return active()->isUndoAvailable() && !active()->isReadOnly(); });
-  // Until the clipboard commands land, the editor's own copy and paste serve.
-  SetCommandHandler(C::kEditCut, view(&QsciScintilla::cut),
+  // Copy, Cut and Paste carry the view's bytes exactly.
+  SetCommandHandler(C::kEditCut, view(&CCyrvertView::cut),
                     [active] { return active()->hasSelectedText() && !active()->isReadOnly(); });
-  SetCommandHandler(C::kEditCopy, view(&QsciScintilla::copy),
+  SetCommandHandler(C::kEditCopy, view(&CCyrvertView::copy),
                     [active] { return active()->hasSelectedText(); });
-  SetCommandHandler(C::kEditPaste, view(&QsciScintilla::paste),
+  SetCommandHandler(C::kEditPaste, view(&CCyrvertView::paste),
                     [this, active] { return !active()->isReadOnly() && m_bClipboardHasText; });
   SetCommandHandler(C::kEditSelectAll, view(&CCyrvertView::OnEditSelectAll));
   SetCommandHandler(C::kEditFind, view(&CCyrvertView::OnEditFind));
@@ -189,6 +190,12 @@ void CMainFrame::ConnectCommands() {
   SetCommandHandler(C::kCloseNonIconised, [this] { OnCloseNonIconised(); });
   SetCommandHandler(C::kContextHelp, [] { QWhatsThis::enterWhatsThisMode(); });
   SetCommandHandler(C::kRestore, [this] { RestoreFromTray(); });
+  SetCommandHandler(
+      C::kCyrvertClipboard, [this] { m_pClipboardWatch->Monitor().DecodeClipboard(); },
+      [this] { return !m_bEngineBusy && m_bClipboardHasText; });
+  SetCommandHandler(C::kTxtAssociation,
+                    [this] { m_app.SetTxtAssociated(!m_app.IsTxtAssociated()); });
+  SetCommandHandler(C::kAppAbout, [this] { OnAppAbout(); });
   if (const QString help = HelpFile(); !help.isEmpty()) {
     auto openHelp = [help] { QDesktopServices::openUrl(QUrl::fromLocalFile(help)); };
     SetCommandHandler(C::kHelpFinder, openHelp);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "docview/child_frame.h"
+#include "docview/clipboard_text.h"
 #include "docview/cyrvert_doc.h"
 #include "docview/cyrvert_view.h"
 #include "docview/doc_template.h"
@@ -166,6 +167,97 @@ class DocViewTest : public QObject {
     view->PutViewText("");
     QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(view->GetViewText(), std::string("x?\xA8\r\n"));
+  }
+
+  void ClipboardCarriesBytesExactly_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    const std::string all = AllBytes();
+    QTest::newRow("LF stays LF") << QByteArray("a\nb\n");
+    QTest::newRow("mixed line ends") << QByteArray("a\r\nb\rc\n");
+    QTest::newRow("NUL stays NUL") << QByteArray("x\0y\0", 4);
+    QTest::newRow("0x98 and the high half") << QByteArray("\x98\xC0\xFF\xB8");
+    QTest::newRow("all byte values") << QByteArray(all.data(), qsizetype(all.size()));
+  }
+
+  void ClipboardCarriesBytesExactly() {
+    QFETCH(QByteArray, bytes);
+    const std::string in = bytes.toStdString();
+    CCyrvertView* source = NewView();
+    source->PutViewText(in);
+    source->OnEditSelectAll();
+    source->copy();
+    QCOMPARE(source->GetViewText(), in);
+
+    CCyrvertView* target = NewView();
+    target->paste();
+    QCOMPARE(target->GetViewText(), in);
+
+    source->cut();
+    QCOMPARE(source->GetViewText(), std::string());
+    target->PutViewText("");
+    QTest::keyClick(target, Qt::Key_V, Qt::ControlModifier);  // the editor's own key
+    QCOMPARE(target->GetViewText(), in);
+  }
+
+  void PasteGoesAfterTheSelectionWithTheCaretInFront_data() {
+    QTest::addColumn<bool>("command");  // the Paste command, or the bare insertion
+    QTest::addColumn<QByteArray>("want");
+    QTest::addColumn<int>("caret");
+    QTest::newRow("Paste replaces the selection") << true << QByteArray("abXYef") << 2;
+    QTest::newRow("insertion keeps it") << false << QByteArray("abcdXYef") << 4;
+  }
+
+  void PasteGoesAfterTheSelectionWithTheCaretInFront() {
+    QFETCH(bool, command);
+    QFETCH(QByteArray, want);
+    QFETCH(int, caret);
+    CCyrvertView* view = NewView();
+    view->PutViewText("abcdef");
+    view->SetModified(false);
+    QApplication::clipboard()->setText(QStringLiteral("XY"));
+    view->setSelection(0, 2, 0, 4);
+    if (command) {
+      view->paste();
+    } else {
+      view->PasteClipboardText();
+    }
+    QCOMPARE(QByteArray::fromStdString(view->GetViewText()), want);
+    int line = -1;
+    int index = -1;
+    view->getCursorPosition(&line, &index);
+    QCOMPARE(index, caret);
+    QVERIFY(!view->hasSelectedText());
+    QVERIFY(view->GetDocument()->IsModified());
+    view->OnEditUndo();
+    QCOMPARE(view->GetViewText(), std::string("abcdef"));
+  }
+
+  void ReadOnlyViewOnlyCopies() {
+    CCyrvertView* view = NewView();
+    view->PutViewText("keep");
+    view->OnEditSelectAll();
+    view->SetReadOnly(true);
+    QApplication::clipboard()->setText(QStringLiteral("other"));
+    view->paste();
+    QCOMPARE(view->GetViewText(), std::string("keep"));
+    view->cut();
+    QCOMPARE(view->GetViewText(), std::string("keep"));
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("keep"));
+  }
+
+  void CopiesNameTheirSourceDocument() {
+    CCyrvertView* view = NewView();
+    view->PutViewText("text");
+    view->SetTitle("CyrClip");
+    view->OnEditSelectAll();
+    view->copy();
+    QCOMPARE(CopiedFromTitle(QApplication::clipboard()->mimeData()), QStringLiteral("CyrClip"));
+    QApplication::clipboard()->setText(QStringLiteral("from elsewhere"));
+    QCOMPARE(CopiedFromTitle(QApplication::clipboard()->mimeData()), QString());
+    // Nothing selected: the clipboard keeps what it had.
+    view->setSelection(0, 0, 0, 0);
+    view->copy();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("from elsewhere"));
   }
 
   void FindWalksBothWays() {

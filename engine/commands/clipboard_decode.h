@@ -1,0 +1,80 @@
+// The clipboard monitor and the clipboard decode command: what becomes of text that lands on
+// the clipboard, however the platform tells the program about it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "engine/commands/command_host.h"
+
+namespace cyrvert {
+
+// Title of the one window that holds the latest automatically decoded clipboard text.
+inline constexpr std::string_view kClipWindowTitle = "CyrClip";
+
+// What the clipboard commands need of the program around them.
+class ClipboardHost {
+ public:
+  virtual ~ClipboardHost() = default;
+  // Whether the clipboard holds text.
+  virtual bool ClipboardHasText() const = 0;
+  // Opens a new empty document window and makes it active; null if none could be made.
+  virtual DocumentHost* OpenNewDocumentWindow() = 0;
+  // Inserts the clipboard text into `document` at the end of its selection.
+  virtual void PasteClipboardText(DocumentHost& document) = 0;
+  // The first open document whose title is exactly `title`, or null.
+  virtual DocumentHost* FindDocument(std::string_view title) = 0;
+  // Closes `document` and its windows without asking to save it.
+  virtual void CloseDocument(DocumentHost& document) = 0;
+  // Whether `document` is still open: windows can close while a run pumps events.
+  virtual bool IsOpen(const DocumentHost* document) const = 0;
+  // The auto-decode command on `document` with the current options. Silent: one result, no
+  // messages, and the result window returned (null when none, or when it closed meanwhile).
+  virtual DocumentHost* RunAutoDecode(DocumentHost& document, bool silent) = 0;
+  // Whether an auto-decode run is under way.
+  virtual bool EngineBusy() const = 0;
+  // The current options.
+  virtual Settings CurrentSettings() const = 0;
+};
+
+// One clipboard-change notice, as far as the monitor cares.
+struct ClipboardNotice {
+  bool has_text = false;  // the clipboard offers text
+  bool empty = false;     // ...and that text is empty
+  // The title of the document the program itself copied the text from; empty for a copy
+  // made by another program.
+  std::string copied_from;
+};
+
+// Decodes text put on the clipboard into the "CyrClip" window while AutoClip is on.
+class ClipboardMonitor {
+ public:
+  // Starts held: notices that arrive while the program starts up are not decoded.
+  explicit ClipboardMonitor(ClipboardHost& host) : m_host(host) {}
+
+  // Ignores notices until the matching Release (holds nest).
+  void Hold() { ++m_holds; }
+  void Release();
+  // Whether notices are ignored now, whatever AutoClip says.
+  bool IsHeld() const { return m_holds > 0 || m_running; }
+
+  // A clipboard-change notice: with AutoClip on, the engine idle and new text from anywhere
+  // but the "CyrClip" window, opens the text and its best decoding as the new "CyrClip".
+  void OnClipboardChanged(const ClipboardNotice& notice);
+
+  // Cyrvert clipboard: the clipboard text in a new window, decoded as an ordinary document.
+  void DecodeClipboard();
+
+  // Whether the clipboard decode command can run now.
+  bool CanDecodeClipboard() const { return !m_host.EngineBusy() && m_host.ClipboardHasText(); }
+
+ private:
+  // Pastes into a new window and decodes it silently; the window kept is titled "CyrClip".
+  void AutomaticDecode();
+
+  ClipboardHost& m_host;
+  int m_holds = 1;         // the start-up hold, then nested holds
+  bool m_running = false;  // an automatic decode is under way
+};
+
+}  // namespace cyrvert

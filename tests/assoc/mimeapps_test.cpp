@@ -1,0 +1,103 @@
+// Key files kept byte for byte, and the lookup of default applications and their Exec lines.
+#include "assoc/mimeapps.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+namespace cyrvert {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(KeyFileTest, UnchangedTextComesBackByteForByte) {
+  constexpr std::string_view kTexts[] = {
+      "",
+      "\n",
+      "\n\n",
+      "[a]",
+      "[a]\nk=v",
+      "# only a comment\n",
+      "  # indented comment\r\n[a b]\r\n k = v \r\n\r\n",
+      "[Default Applications]\ntext/plain=x.desktop;\n\n\n[Added Associations]\nk=\n",
+      "[Desktop Entry]\nName[ru]=\xD0\x9A\xD0\xB8\nExec=a \"%u\" --b\n",
+  };
+  for (std::string_view text : kTexts) {
+    SCOPED_TRACE(text);
+    const std::optional<KeyFile> file = KeyFile::Parse(text);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->Text(), text);
+  }
+}
+
+TEST(KeyFileTest, ValuesAreTrimmedAndTheFirstWins) {
+  const std::optional<KeyFile> file =
+      KeyFile::Parse("[g]\nk =  first value \r\nk=second\n[h]\nk=other\n[g]\nk=third\nj=later\n");
+  ASSERT_TRUE(file);
+  EXPECT_EQ(file->Value("g", "k"), "first value");
+  EXPECT_EQ(file->Value("g", "j"), "later");
+  EXPECT_EQ(file->Value("h", "k"), "other");
+  EXPECT_EQ(file->Value("h", "j"), std::nullopt);
+  EXPECT_EQ(file->Value("G", "k"), std::nullopt);
+}
+
+TEST(KeyFileTest, RemoveTakesOutOneLine) {
+  std::optional<KeyFile> file = KeyFile::Parse("[g]\na=1\nk=2\n# c\nk=3\n");
+  ASSERT_TRUE(file);
+  EXPECT_TRUE(file->RemoveValue("g", "k"));
+  EXPECT_EQ(file->Text(), "[g]\na=1\n# c\nk=3\n");
+  EXPECT_FALSE(file->RemoveValue("g", "missing"));
+}
+
+TEST(KeyFileTest, FirstDesktopIdOfAList) {
+  EXPECT_EQ(FirstDesktopId("a.desktop;b.desktop;"), "a.desktop");
+  EXPECT_EQ(FirstDesktopId(" a.desktop "), "a.desktop");
+  EXPECT_EQ(FirstDesktopId(";a.desktop"), "");
+  EXPECT_EQ(FirstDesktopId(""), "");
+}
+
+void WriteAll(const fs::path& path, std::string_view text) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+TEST(DefaultApplicationTest, UserListThenSystemListThenCache) {
+  std::string pattern = (fs::temp_directory_path() / "cyrvert-xdg-XXXXXX").string();
+  const fs::path root = mkdtemp(pattern.data());
+  XdgDirs dirs;
+  dirs.configHome = root / "config";
+  dirs.configDirs = {root / "etc"};
+  dirs.dataHome = root / "data";
+  dirs.dataDirs = {root / "share"};
+  const fs::path apps = root / "share" / "applications";
+  WriteAll(apps / "browser.desktop",
+           "[Desktop Entry]\nName=B\nExec=browser --new \"%u\" --x\n[Desktop Action n]\nExec=no\n");
+  WriteAll(apps / "viewer.desktop", "[Desktop Entry]\nName=V\nExec=viewer %U\n");
+  WriteAll(apps / "mimeinfo.cache", "[MIME Cache]\ntext/html=cached.desktop;viewer.desktop;\n");
+
+  // Only the cache knows an application.
+  EXPECT_EQ(DefaultApplication(dirs, "text/html"), "cached.desktop");
+  // A system default wins over the cache; entries not installed are passed over.
+  WriteAll(root / "etc" / "mimeapps.list",
+           "[Default Applications]\ntext/html=gone.desktop;viewer.desktop\n");
+  EXPECT_EQ(DefaultApplication(dirs, "text/html"), "viewer.desktop");
+  // The user's default wins over both.
+  WriteAll(dirs.configHome / "mimeapps.list",
+           "[Default Applications]\ntext/html=browser.desktop\n");
+  EXPECT_EQ(DefaultApplication(dirs, "text/html"), "browser.desktop");
+  EXPECT_EQ(DefaultApplication(dirs, "image/png"), std::nullopt);
+
+  const std::optional<fs::path> entry = FindDesktopEntry(dirs, "browser.desktop");
+  ASSERT_TRUE(entry);
+  EXPECT_EQ(DesktopEntryExec(*entry), "browser --new \"%u\" --x");
+  EXPECT_EQ(FindDesktopEntry(dirs, "../applications/browser.desktop"), std::nullopt);
+  EXPECT_EQ(FindDesktopEntry(dirs, "cached.desktop"), std::nullopt);
+  fs::remove_all(root);
+}
+
+}  // namespace
+}  // namespace cyrvert

@@ -1,0 +1,195 @@
+// The clipboard monitor, the clipboard decode command and the tray on the real frame, with
+// the offscreen platform's clipboard (which has no notification area).
+#include <QAction>
+#include <QClipboard>
+#include <QFile>
+#include <QMdiArea>
+#include <QMimeData>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+
+#include "app/cyrvert_app.h"
+#include "docview/child_frame.h"
+#include "docview/cyrvert_doc.h"
+#include "docview/cyrvert_view.h"
+#include "docview/doc_template.h"
+#include "engine/unicode_codec.h"
+#include "frame/main_frame.h"
+#include "profile/profile_store.h"
+#include "tests/fakes/fake_boxes.h"
+#include "tests/fakes/fake_prompts.h"
+
+using namespace cyrvert;
+
+namespace {
+
+// An application over an in-memory store, started with `auto_clip`.
+struct Harness {
+  explicit Harness(int auto_clip) {
+    store.WriteProfileInt("General", "AutoClip", auto_clip);
+    started = app.InitInstance({});
+  }
+  CMainFrame& Frame() { return *app.MainFrame(); }
+  // The open documents' titles, oldest first.
+  QStringList Titles() {
+    QStringList titles;
+    for (CCyrvertDoc* doc : Frame().DocTemplate().Documents()) titles << doc->GetTitle();
+    return titles;
+  }
+  // The first view of the document titled `title`, or null.
+  CCyrvertView* View(const QString& title) {
+    for (CCyrvertDoc* doc : Frame().DocTemplate().Documents()) {
+      if (doc->GetTitle() == title) return doc->GetFirstView();
+    }
+    return nullptr;
+  }
+
+  MemoryProfileStore store;
+  test::FakeBoxes boxes;
+  test::FakePrompts prompts;
+  CCyrvertApp app{store, boxes, prompts};
+  bool started = false;
+};
+
+std::string ReadData(const char* name) {
+  QFile file(QStringLiteral(CYRVERT_TEST_DATA_DIR "/") + QString::fromLatin1(name));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return file.readAll().toStdString();
+}
+
+// Puts `bytes` on the clipboard as another program would: as text, untagged.
+void CopyElsewhere(const std::string& bytes) {
+  const std::string utf8 = kViewCodec.ToUtf8(bytes);
+  QGuiApplication::clipboard()->setText(
+      QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+}
+
+// Lets queued clipboard notices and the runs they start finish.
+void Settle() { QTest::qWait(30); }
+
+}  // namespace
+
+class ClipboardTrayTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void MonitorRepairsNewTextIntoOneCyrClipWindow() {
+    const std::string damaged = ReadData("sample-w2k.txt");
+    const std::string original = ReadData("win-original.txt");
+    Harness h(1);
+    QVERIFY(h.started);
+    // Before the event loop runs, start-up is not over: the change is not decoded.
+    CopyElsewhere(damaged);
+    Settle();
+    QCOMPARE(h.Titles(), QStringList{"Cyrvert1"});
+
+    CopyElsewhere(damaged);
+    QTRY_COMPARE(h.Titles(), (QStringList{"Cyrvert1", "CyrClip"}));
+    QPointer<CCyrvertView> clip = h.View("CyrClip");
+    QCOMPARE(clip->GetViewText(), original);
+    QVERIFY(!clip->GetDocument()->IsModified());
+
+    // Copying out of CyrClip does not start again.
+    clip->OnEditSelectAll();
+    clip->copy();
+    Settle();
+    QCOMPARE(h.Titles(), (QStringList{"Cyrvert1", "CyrClip"}));
+    QCOMPARE(h.View("CyrClip"), clip.data());
+
+    // Copying from an ordinary window does, and the edited old CyrClip goes without asking.
+    clip->PutViewText("edited");
+    CCyrvertView* first = h.View("Cyrvert1");
+    first->PutViewText(damaged);
+    first->OnEditSelectAll();
+    first->copy();
+    QTRY_VERIFY(clip.isNull());
+    QCOMPARE(h.Titles(), (QStringList{"Cyrvert1", "CyrClip"}));
+    QCOMPARE(h.View("CyrClip")->GetViewText(), original);
+  }
+
+  void CloseAllDuringTheRunKeepsThePastedText() {
+    const std::string damaged = ReadData("sample-w2k.txt");
+    Harness h(1);
+    QVERIFY(h.started);
+    Settle();
+    // Close All as soon as the result window opens: it runs while the run pumps events,
+    // and closes the result but not the window being searched.
+    int opened = 0;
+    connect(&h.Frame().DocTemplate(), &CDocTemplate::DocumentWindowCreated, &h.Frame(), [&] {
+      if (++opened == 2) QTimer::singleShot(0, &h.Frame(), &CMainFrame::OnCloseAll);
+    });
+    CopyElsewhere(damaged);
+    QTRY_COMPARE(h.Titles(), QStringList{"CyrClip"});
+    Settle();
+    QCOMPARE(h.Titles(), QStringList{"CyrClip"});
+    QCOMPARE(h.View("CyrClip")->GetViewText(), damaged);
+  }
+
+  void MonitorIgnoresPicturesAndBusyEngine() {
+    Harness h(1);
+    QVERIFY(h.started);
+    Settle();
+    auto* picture = new QMimeData;
+    picture->setData(QStringLiteral("image/png"), QByteArray("\x89PNG", 4));
+    QGuiApplication::clipboard()->setMimeData(picture);
+    Settle();
+    h.Frame().m_bEngineBusy = true;
+    CopyElsewhere(ReadData("sample-w2k.txt"));
+    Settle();
+    h.Frame().m_bEngineBusy = false;
+    QCOMPARE(h.Titles(), QStringList{"Cyrvert1"});
+  }
+
+  void ClipboardCommandDecodesLikeAnyDocument() {
+    Harness h(0);
+    QVERIFY(h.started);
+    QAction* command = h.Frame().Action(CommandId::kCyrvertClipboard);
+    QGuiApplication::clipboard()->clear();
+    QTRY_VERIFY(!command->isEnabled());
+    CopyElsewhere(ReadData("sample-w2k.txt"));
+    QTRY_VERIFY(command->isEnabled());
+    h.Frame().m_bEngineBusy = true;
+    h.Frame().UpdateActions();
+    QVERIFY(!command->isEnabled());
+    h.Frame().m_bEngineBusy = false;
+    h.Frame().UpdateActions();
+
+    command->trigger();
+    // The pasted text and its repair in ordinary windows; nothing is named CyrClip.
+    QCOMPARE(h.Titles(), (QStringList{"Cyrvert1", "Cyrvert2", "Cyrvert3"}));
+    QCOMPARE(h.View("Cyrvert2")->GetViewText(), ReadData("sample-w2k.txt"));
+    QCOMPARE(h.View("Cyrvert3")->GetViewText(), ReadData("win-original.txt"));
+  }
+
+  void WithoutANotificationAreaTheWindowNeverHides() {
+    Harness h(0);
+    QVERIFY(h.started);
+    CMainFrame& frame = h.Frame();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QCOMPARE(h.app.m_settings.Tray, 1);
+    frame.ShowTrayIcon();
+    QVERIFY(!frame.m_bTrayIconShown);
+    frame.showMinimized();
+    QTest::qWait(20);
+    QVERIFY(frame.isVisible());
+  }
+
+  void TurningTheIconOffBringsAHiddenWindowBack() {
+    Harness h(0);
+    QVERIFY(h.started);
+    CMainFrame& frame = h.Frame();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    frame.m_bTrayIconShown = true;  // as if the desktop had a notification area
+    frame.showMinimized();
+    QTRY_VERIFY(!frame.isVisible());
+    h.app.m_settings.Tray = 0;
+    frame.HideTrayIcon();  // what Options does with Tray off
+    QVERIFY(!frame.m_bTrayIconShown);
+    QVERIFY(frame.isVisible());
+    QVERIFY(!frame.isMinimized());
+  }
+};
+
+QTEST_MAIN(ClipboardTrayTest)
+#include "clipboard_tray_test.moc"
