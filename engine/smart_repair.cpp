@@ -363,6 +363,8 @@ bool MoreRussianThanNeighbour(const Tally& t) {
     return y * std::log(kY / y_rest) + h * std::log(kH / h_rest) + f * std::log(kF / f_rest) -
            n * ((kY - y_rest) + (kH - h_rest) + (kF - f_rest));
   };
+  // A long text with next to no ы or э is a neighbour's (a list of words, say), ъ or not.
+  if (t.russian >= 250 && t.yery_e * 250 < t.russian) return false;
   return odds(0.0005, 0.026, 0.002) > 0 && odds(0.0005, 0.0004, 0.06) > 0;
 }
 
