@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +29,7 @@ namespace fs = std::filesystem;
 constexpr std::size_t kSlice = 1 << 20;
 
 struct RepairOptions {
+  RepairOutput target = RepairOutput::kWindows;  // the page written without --utf8
   bool utf8 = false;
   bool explain = false;
   bool json = false;
@@ -50,6 +52,20 @@ bool ParseRepairArgs(const Args& args, RepairOptions& options, std::ostream& err
       options.files.push_back(arg);
     } else if (arg == "--") {
       options_end = true;
+    } else if (arg == "--target" || arg.rfind("--target=", 0) == 0) {
+      std::string name;
+      if (arg == "--target") {
+        if (i + 1 < args.size()) name = args[++i];
+      } else {
+        name = arg.substr(std::string_view("--target=").size());
+      }
+      static constexpr std::string_view kNames[] = {"win", "dos", "koi", "iso"};
+      const auto* found = std::find(std::begin(kNames), std::end(kNames), name);
+      if (found == std::end(kNames)) {
+        err << "cyrvert-cli repair: --target takes win, dos, koi or iso\n";
+        return false;
+      }
+      options.target = static_cast<RepairOutput>(found - std::begin(kNames));
     } else if (arg == "--utf8") {
       options.utf8 = true;
     } else if (arg == "--explain") {
@@ -149,19 +165,27 @@ class Input {
   std::FILE* m_file = nullptr;
 };
 
-// The steps that write the text: the repair, or the text as it stands (as UTF-8 if asked).
-RepairSteps WritingSteps(const RepairAnalysis& analysis, bool utf8) {
+// The form the text is written in.
+RepairOutput OutputOf(const RepairOptions& options) {
+  return options.utf8 ? RepairOutput::kUtf8 : options.target;
+}
+
+// The steps that write the text: the repair; or, for a text left alone, none (the input as it
+// is in cp-1251), or reading it as the UTF-8 it is when another form is asked for.
+RepairSteps WritingSteps(const RepairAnalysis& analysis, RepairOutput output) {
   if (analysis.verdict == RepairVerdict::kRepaired) return analysis.steps;
-  if (utf8 && analysis.utf8_text) return {{RepairStep::Kind::kReadUtf8, 0}};
+  if (output != RepairOutput::kWindows && analysis.utf8_text) {
+    return {{RepairStep::Kind::kReadUtf8, 0}};
+  }
   return {};
 }
 
 // Streams the input through the steps into `write`: the window already read, then the rest
 // of the input slice by slice. Returns an error text, or empty on success.
 template <class Write>
-std::string StreamOut(Input& input, const std::string& window, const RepairSteps& steps, bool utf8,
-                      Write&& write) {
-  RepairStream stream(steps, utf8 ? RepairOutput::kUtf8 : RepairOutput::kWindows);
+std::string StreamOut(Input& input, const std::string& window, const RepairSteps& steps,
+                      RepairOutput output, Write&& write) {
+  RepairStream stream(steps, output);
   std::string out;
   stream.Feed(window, out);
   if (!write(out)) return "write";
@@ -267,7 +291,7 @@ int RepairOne(const RepairOptions& options, std::ostream& out, std::ostream& err
     return StatusOf(analysis.verdict);
   }
   const std::string failed =
-      StreamOut(input, window, WritingSteps(analysis, options.utf8), options.utf8,
+      StreamOut(input, window, WritingSteps(analysis, OutputOf(options)), OutputOf(options),
                 [&](const std::string& bytes) {
                   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
                   return static_cast<bool>(out);
@@ -428,8 +452,9 @@ int RepairMany(const RepairOptions& options, std::ostream& out, std::ostream& er
         AtomicFile file(target);
         std::string failed = file.Error();
         if (failed.empty()) {
-          failed = StreamOut(input, window, WritingSteps(analysis, options.utf8), options.utf8,
-                             [&](const std::string& bytes) { return file.Write(bytes); });
+          failed =
+              StreamOut(input, window, WritingSteps(analysis, OutputOf(options)), OutputOf(options),
+                        [&](const std::string& bytes) { return file.Write(bytes); });
           if (failed == "write") failed = "cannot write: " + file.Error();
           if (failed == "read") failed = "cannot read";
         } else {
@@ -510,13 +535,15 @@ void PrintRepairUsage(std::ostream& out) {
 repair      Smart repair: tells whether a Russian text is damaged and undoes wrong
             8-bit conversions and UTF-8 mix-ups (UTF-8 read as cp-1251, KOI8-R or
             cp-866, text encoded to UTF-8 twice, and chains of up to 3 steps).
-  cyrvert-cli repair [--utf8] [--explain] [--json] [--dry-run]
-                     [--output-dir DIR | --in-place [--no-backup]] [FILE...]
+  cyrvert-cli repair [--target win|dos|koi|iso] [--utf8] [--explain] [--json]
+                     [--dry-run] [--output-dir DIR | --in-place [--no-backup]] [FILE...]
             One input (FILE or standard input): the repaired text, or the input as
             it is when it is not damaged or cannot be repaired, goes to standard
             output in cp-1251 (characters cp-1251 lacks become "?"); the verdict
             and steps go to standard error.
-  --utf8      write UTF-8 instead of cp-1251 (keeps every character)
+  --target    code page of the text written: win (cp-1251, default), dos (cp-866),
+              koi (KOI8-R), iso (ISO-8859-5); characters it lacks become "?"
+  --utf8      write UTF-8 instead (keeps every character)
   --explain   name the steps in words ("UTF-8 read as cp-1251, then ...")
   --json      one JSON record per file on standard output (file, verdict, steps,
               explain, confidence, output, error) instead of the text

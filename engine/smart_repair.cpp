@@ -893,16 +893,24 @@ RepairStream::RepairStream(const RepairSteps& steps, RepairOutput output)
     }
     if (read_utf8) break;
   }
-  flush();
+  const int page = output == RepairOutput::kUtf8 ? -1 : static_cast<int>(output);
   if (read_utf8) {
-    if (output == RepairOutput::kUtf8) {
+    flush();
+    if (page < 0) {
       stages.push_back(std::make_unique<Utf8CleanStage>());
     } else {
-      stages.push_back(std::make_unique<Utf8ToPageStage>(kWindows));
+      stages.push_back(std::make_unique<Utf8ToPageStage>(page));
     }
-  } else if (output == RepairOutput::kUtf8) {
-    stages.push_back(std::make_unique<WindowsToUtf8Stage>());
+    return;
   }
+  // The result reads as cp-1251; another page is one more conversion, into the same table.
+  static constexpr std::array<int, kCodePageCount> kFromWindows = {-1, kW2D, kW2K, kW2I};
+  if (page > 0 && page < kCodePageCount) {
+    table = Then(table, kFromWindows[static_cast<std::size_t>(page)]);
+    table_open = true;
+  }
+  flush();
+  if (page < 0) stages.push_back(std::make_unique<WindowsToUtf8Stage>());
 }
 
 RepairStream::~RepairStream() = default;

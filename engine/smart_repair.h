@@ -42,8 +42,9 @@ struct RepairAnalysis {
   bool utf8_text = false;   // the start of the text is valid UTF-8 as it stands
 };
 
-// How the repaired text is written.
-enum class RepairOutput { kWindows, kUtf8 };
+// How the repaired text is written: as bytes of one of the four code pages (numbered as
+// CodePage; characters the page lacks become "?"), or as UTF-8.
+enum class RepairOutput { kWindows = 0, kDos = 1, kKoi8r = 2, kIso = 3, kUtf8 = 4 };
 
 // Bytes from the start of a text that analysis looks at; a caller that streams reads this
 // much (or the whole input, if shorter) before analysing.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli_runner.h"
+#include "engine/code_page.h"
 
 namespace cyrvert::test {
 namespace {
@@ -48,6 +49,7 @@ TEST(CliRepair, OneInputAnswersOnStandardOutputAndError) {
       {"repair /no/such/file", "/dev/null", 2, "", "cannot open"},
       {"repair /tmp", "/dev/null", 2, "", "cannot open"},
       {"repair --frobnicate", "/dev/null", 2, "", "unknown option"},
+      {"repair --target ebcdic", "/dev/null", 2, "", "--target takes"},
       {"repair ''", "/dev/null", 2, "", "empty FILE"},
       {"repair a b", "/dev/null", 2, "", "several files"},
       {"repair --in-place -", "/dev/null", 2, "", "need FILE names"},
@@ -68,6 +70,28 @@ TEST(CliRepair, Utf8OutputKeepsEveryCharacter) {
   EXPECT_EQ(run.out, ReadFile(Sample("utf8-U8.txt")));
   // Not damaged cp-1251 comes out as UTF-8 too.
   EXPECT_EQ(RunCli("repair --utf8", Sample("win-none.txt")).out, ReadFile(Sample("utf8-U8.txt")));
+}
+
+TEST(CliRepair, TargetChoosesThePageWritten) {
+  struct Case {
+    std::string target;
+    std::string sample;
+    int conversion;  // from cp-1251 to the target
+  };
+  const Case cases[] = {
+      {"koi", "utf8-twice-U2W_U8.txt", kW2K},  // repaired
+      {"dos", "w2k-K2W.txt", kW2D},            // repaired
+      {"iso", "win-none.txt", kW2I},           // not damaged: the input in the target page
+      {"koi", "utf8-U8.txt", kW2K},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.target + " " + c.sample);
+    std::string expected = ReadFile(Sample("win-none.txt"));
+    ConvertHighHalf(expected.data(), expected.size(), c.conversion);
+    const CliRun run = RunCli("repair --target=" + c.target, Sample(c.sample));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, expected);
+  }
 }
 
 TEST(CliRepair, JsonGivesOneRecordPerFile) {

@@ -63,6 +63,14 @@ TEST(SmartRepairTest, EverySampleGetsTheAnswerItsNameGives) {
       EXPECT_GT(analysis.confidence, 0.5);
       EXPECT_EQ(ApplyRepair(text, analysis.steps, RepairOutput::kWindows), original);
       EXPECT_EQ(ApplyRepair(text, analysis.steps, RepairOutput::kUtf8), original_utf8);
+      // The same letters in the other pages.
+      const std::pair<RepairOutput, int> pages[] = {
+          {RepairOutput::kDos, kW2D}, {RepairOutput::kKoi8r, kW2K}, {RepairOutput::kIso, kW2I}};
+      for (const auto& [output, conversion] : pages) {
+        std::string expected = original;
+        ConvertHighHalf(expected.data(), expected.size(), conversion);
+        EXPECT_EQ(ApplyRepair(text, analysis.steps, output), expected);
+      }
     }
   }
 }
