@@ -173,6 +173,14 @@ const ByteCodec& RepairCodec(int page) {
   return *kCodecs[static_cast<std::size_t>(page)];
 }
 
+// The byte a UTF-8 step writes for `cp` into `page`. U+FFFD, what many decoders make of
+// cp-1251's 0x98 (its one byte without a character), goes back to that byte, so that text
+// encoded to UTF-8 twice by such a decoder still comes back whole.
+int EncodeForStep(int page, std::uint32_t cp) {
+  if (cp == 0xFFFD && page == kWindows) return 0x98;
+  return cp > 0xFFFF ? kUnmappable : RepairCodec(page).FromUnicode(cp);
+}
+
 // ---------------------------------------------------------------------------------------
 // UTF-8.
 
@@ -577,12 +585,11 @@ class Search {
       u.Add(base);
       Add(read, u);
       for (int page = 0; page < kCodePageCount; ++page) {
-        const ByteCodec& codec = RepairCodec(page);
         std::string next;
         next.reserve(cps.size());
         Tally lost = base;
         for (const std::uint32_t cp : cps) {
-          const int b = cp > 0xFFFF ? kUnmappable : codec.FromUnicode(cp);
+          const int b = EncodeForStep(page, cp);
           if (b == kUnmappable) {
             ++lost.lost, ++lost.relevant;
             if (cp == 0xFFFD) ++lost.bad;
@@ -801,7 +808,8 @@ class Utf8Stage : public Stage {
 
 class Utf8ToPageStage final : public Utf8Stage {
  public:
-  explicit Utf8ToPageStage(int page) : m_codec(RepairCodec(page)) {}
+  // `step`: a step inside a chain (see EncodeForStep) rather than the writing of the result.
+  Utf8ToPageStage(int page, bool step) : m_codec(RepairCodec(page)), m_page(page), m_step(step) {}
 
  protected:
   std::size_t Decode(const unsigned char* p, const unsigned char* end, bool final,
@@ -810,7 +818,8 @@ class Utf8ToPageStage final : public Utf8Stage {
     out.resize(start + static_cast<std::size_t>(end - p));
     char* at = out.data() + start;
     const std::size_t used = DecodeUtf8(p, end, final, [&](std::uint32_t cp) {
-      const int b = cp > 0xFFFF ? kUnmappable : m_codec.FromUnicode(cp);
+      const int b = m_step ? EncodeForStep(m_page, cp)
+                           : (cp > 0xFFFF ? kUnmappable : m_codec.FromUnicode(cp));
       *at++ = b == kUnmappable ? kUnmappableByte : static_cast<char>(b);
     });
     out.resize(static_cast<std::size_t>(at - out.data()));
@@ -819,6 +828,8 @@ class Utf8ToPageStage final : public Utf8Stage {
 
  private:
   const ByteCodec& m_codec;
+  int m_page;
+  bool m_step;
 };
 
 class Utf8CleanStage final : public Utf8Stage {
@@ -883,7 +894,7 @@ RepairStream::RepairStream(const RepairSteps& steps, RepairOutput output)
       case RepairStep::Kind::kFromUtf8:
         flush();
         if (step.arg >= 0 && step.arg < kCodePageCount) {
-          stages.push_back(std::make_unique<Utf8ToPageStage>(step.arg));
+          stages.push_back(std::make_unique<Utf8ToPageStage>(step.arg, true));
         }
         break;
       case RepairStep::Kind::kReadUtf8:
@@ -899,7 +910,7 @@ RepairStream::RepairStream(const RepairSteps& steps, RepairOutput output)
     if (page < 0) {
       stages.push_back(std::make_unique<Utf8CleanStage>());
     } else {
-      stages.push_back(std::make_unique<Utf8ToPageStage>(page));
+      stages.push_back(std::make_unique<Utf8ToPageStage>(page, false));
     }
     return;
   }

@@ -68,6 +68,8 @@ def main():
     write("utf8-as-koi-U2K_U8.txt", utf8.decode("koi8_r").encode("utf-8"))
     write("utf8-as-dos-U2D_U8.txt", utf8.decode("cp866").encode("utf-8"))
     write("utf8-twice-U2W_U8.txt", read_win(utf8).encode("utf-8"))
+    # Twice, by a decoder that turns cp-1251's 0x98 (the second byte of И) into U+FFFD.
+    write("utf8-twice-fffd-U2W_U8.txt", utf8.decode("cp1251", "replace").encode("utf-8"))
     write("w2k-utf8-U2W_K2W.txt", read_win(convert(win, "W2K")).encode("utf-8"))
     write("w2k-K2W.txt", convert(win, "W2K"))
     write("w2i-I2W.txt", convert(win, "W2I"))
