@@ -77,7 +77,17 @@ std::string CCyrvertView::GetViewText() const {
   return kViewCodec.FromUtf8(std::string_view(text, length));
 }
 
-void CCyrvertView::PutViewText(std::string_view text) {
+std::function<std::string()> CCyrvertView::TextReader() const {
+  const auto length = static_cast<std::size_t>(SendScintilla(SCI_GETLENGTH));
+  if (length == 0) return [] { return std::string(); };
+  // Makes the text contiguous here, on the view's thread; the reader then only reads it.
+  const auto* text = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+  return [text, length] { return kViewCodec.FromUtf8(std::string_view(text, length)); };
+}
+
+void CCyrvertView::PutViewText(std::string_view text) { PutViewText(text, {}); }
+
+void CCyrvertView::PutViewText(std::string_view text, const std::function<void()>& between_slices) {
   if (isReadOnly()) return;
   // The previous text is not kept for undo, and the text goes in by slices so that a big
   // text is never held twice in UTF-8. Change notices are off meanwhile: their listeners
@@ -87,10 +97,16 @@ void CCyrvertView::PutViewText(std::string_view text) {
   SendScintilla(SCI_SETMODEVENTMASK, 0UL);
   SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
   SendScintilla(SCI_CLEARALL);
-  SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(kViewCodec.Utf8Size(text)) + 1UL);
+  std::size_t utf8_size = 0;
+  for (std::size_t at = 0; at < text.size(); at += kSlice) {
+    utf8_size += kViewCodec.Utf8Size(text.substr(at, kSlice));
+    if (between_slices) between_slices();
+  }
+  SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(utf8_size) + 1UL);
   for (std::size_t at = 0; at < text.size(); at += kSlice) {
     const std::string utf8 = kViewCodec.ToUtf8(text.substr(at, kSlice));
     SendScintilla(SCI_ADDTEXT, static_cast<unsigned long>(utf8.size()), utf8.data());
+    if (between_slices) between_slices();
   }
   SendScintilla(SCI_EMPTYUNDOBUFFER);
   SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);

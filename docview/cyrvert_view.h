@@ -6,6 +6,7 @@
 #include <Qsci/qsciscintilla.h>
 
 #include <QPointer>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -43,6 +44,12 @@ class CCyrvertView : public QsciScintilla, public DocumentHost {
   // Replaces the whole text by `text` byte for byte and marks the document modified; the
   // previous text cannot be undone. Does nothing in read-only mode.
   void PutViewText(std::string_view text) override;
+  // The same, calling `between_slices` after each megabyte so that a long fill can let
+  // timers and painting run.
+  void PutViewText(std::string_view text, const std::function<void()>& between_slices);
+  // A reader of the whole text, byte for byte, that may run on another thread while the
+  // text is not changed and the view lives.
+  std::function<std::string()> TextReader() const;
   // The document's title (UTF-8).
   std::string Title() const override;
   // Renames the document.

@@ -20,6 +20,14 @@ std::string_view EngineStatusName(EngineStatus status) {
       return "no text";
     case EngineStatus::kBadConversion:
       return "no such conversion";
+    case EngineStatus::kDecodeFailed:
+      return "decode failed";
+    case EngineStatus::kCancelled:
+      return "cancelled";
+    case EngineStatus::kSaveFailed:
+      return "save failed";
+    case EngineStatus::kNotImplemented:
+      return "not implemented";
   }
   return "unknown status";
 }

@@ -28,6 +28,7 @@
 #include "frame/command_table.h"
 #include "frame/engine_commands.h"
 #include "frame/main_frame.h"
+#include "frame/transport_command_handlers.h"
 #include "resources/strings.h"
 
 namespace cyrvert {
@@ -210,6 +211,8 @@ void CMainFrame::ConnectCommands() {
   });
   // Cyrvert, Translate and Set 8-th bit.
   ConnectEngineCommands(*this, m_app);
+  // Import from... and Export to...
+  ConnectTransportCommands(*this, m_app);
 }
 
 std::vector<QMenu*> CMainFrame::BuildMenus(bool documentMenu) {

@@ -44,6 +44,8 @@ inline constexpr std::string_view kImportCanceled = "Импорт отменен
 inline constexpr std::string_view kImportCanceledCaption = "Import canceled";
 inline constexpr std::string_view kUtf8ExportCanceled = "Экспорт в UTF-8 отменен!";
 inline constexpr std::string_view kUtf8ExportCanceledCaption = "Export to UTF-8 canceled";
+// Followed by the file's name and the system's reason on lines of their own.
+inline constexpr std::string_view kSaveResultFailed = "Не удалось сохранить результат в файл";
 inline constexpr std::string_view kNotImplemented = "Эта возможнсть пока не реализована";
 inline constexpr std::string_view kNotImplementedCaption = "Sorry";
 

@@ -52,6 +52,7 @@ class FakeHost : public CommandHost {
   }
   void ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon) override {
     m_messages.push_back({std::string(text), std::string(caption), icon});
+    if (m_on_message) m_on_message(m_messages.back());
   }
   void Beep(int hertz, int milliseconds) override { m_beeps.push_back({hertz, milliseconds}); }
   Settings CurrentSettings() const override { return m_settings; }
@@ -109,6 +110,7 @@ class FakeHost : public CommandHost {
   std::vector<Variant> m_list_variants;
   std::function<bool(FakeHost&)> m_on_pump;
   std::function<void(FakeHost&)> m_on_open;
+  std::function<void(const ShownMessage&)> m_on_message;
   std::function<void(const std::function<void(const Variant&)>&)> m_on_variant_list;
 };
 

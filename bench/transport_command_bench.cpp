@@ -1,0 +1,287 @@
+// The import and export commands as the editor runs them: 64 MiB of text in a view, the
+// conversion on a worker thread under the wait window, the result in a new window.
+// Reports the time to the filled window, the longest pause of the user-interface thread and
+// of the wait window's clip during each run, and (first, before anything else raises the
+// peak) the peak memory of a 64 MiB base64 import beyond the open documents.
+// Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMdiArea>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <string>
+
+#include "dialogs/transport_ui.h"
+#include "docview/child_frame.h"
+#include "docview/cyrvert_view.h"
+#include "docview/doc_template.h"
+#include "docview/document_prompts.h"
+#include "engine/commands/transport_command.h"
+#include "transport/base64.h"
+
+namespace {
+
+using cyrvert::TransportCommandId;
+
+constexpr std::size_t kSize = std::size_t{64} << 20;
+
+// 64 MiB of base64 text: random bytes in 76-character CR LF lines.
+std::string MakeBase64Text() {
+  std::mt19937 random(64);
+  std::string bytes(kSize / 4 * 3, '\0');
+  for (char& byte : bytes) byte = static_cast<char>(random() & 0xFF);
+  std::string text = cyrvert::EncodeBase64(bytes);
+  text.resize(kSize);
+  // End on a whole line: cut back to the last CR LF at a four-character group.
+  while (!text.empty() && text.back() != '\n') text.pop_back();
+  return text;
+}
+
+// 64 MiB of Russian-looking cp-1251 text in CR LF lines.
+std::string MakeRussianText() {
+  std::mt19937 random(1251);
+  std::string text(kSize, ' ');
+  std::size_t column = 0;
+  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+    const auto r = random() % 100;
+    if (column > 60 && r < 10) {
+      text[i] = '\r';
+      text[++i] = '\n';
+      column = 0;
+      continue;
+    }
+    text[i] = r < 15 ? ' ' : r < 17 ? ',' : static_cast<char>(0xC0 + random() % 64);
+    ++column;
+  }
+  return text;
+}
+
+// Resident memory now, in KiB.
+long CurrentRssKiB() {
+  long pages = 0;
+  long resident = 0;
+  if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+  }
+  return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// Peak resident memory since the last ResetPeakRss(), in KiB.
+long PeakRssKiB() {
+  long peak = 0;
+  if (std::FILE* f = std::fopen("/proc/self/status", "r")) {
+    char line[256];
+    while (std::fgets(line, sizeof line, f) != nullptr) {
+      if (std::sscanf(line, "VmHWM: %ld", &peak) == 1) break;
+    }
+    std::fclose(f);
+  }
+  return peak;
+}
+
+// Starts a new peak from the memory resident now.
+void ResetPeakRss() {
+  if (std::FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
+    std::fputs("5", f);
+    std::fclose(f);
+  }
+}
+
+// New windows from the document template; Import = 1; never minimised.
+class BenchHost : public cyrvert::CommandHost {
+ public:
+  explicit BenchHost(cyrvert::CDocTemplate& doc_template) : m_template(doc_template) {}
+  cyrvert::DocumentHost* OpenNewDocumentWindow() override {
+    cyrvert::CChildFrame* child = m_template.OpenNewDocument();
+    return child != nullptr ? child->GetActiveView() : nullptr;
+  }
+  void ShowMessage(std::string_view text, std::string_view, cyrvert::MessageIcon) override {
+    std::fprintf(stderr, "message: %.*s\n", static_cast<int>(text.size()), text.data());
+  }
+  void Beep(int, int) override {}
+  cyrvert::Settings CurrentSettings() const override {
+    cyrvert::Settings settings;
+    settings.Import = 1;
+    return settings;
+  }
+  bool PumpPendingMessages() override { return true; }
+  void PostQuit() override {}
+  bool IsMinimised() const override { return false; }
+  void SetEngineBusy(bool) override {}
+  bool StopRequested() const override { return false; }
+  void ClearStopRequest() override {}
+  void OpenProgress(int, int, int) override {}
+  void SetProgress(int) override {}
+  void CloseProgress() override {}
+  void ShowVariantList(const std::vector<std::string>&, const std::vector<cyrvert::Variant>&,
+                       const std::function<void(const cyrvert::Variant&)>&) override {}
+
+ private:
+  cyrvert::CDocTemplate& m_template;
+};
+
+// The longest pauses of the user-interface thread (a 5 ms probe timer) and of the wait
+// window's clip while a command runs.
+class PauseProbe {
+ public:
+  explicit PauseProbe(cyrvert::CTransportUi& ui) : m_ui(ui) {
+    m_timer.setInterval(5);
+    QObject::connect(&m_timer, &QTimer::timeout, [this] { Tick(); });
+  }
+  void Start() {
+    m_clock.start();
+    m_last_tick = 0;
+    m_last_frame = -1;
+    m_frames = -1;
+    m_stall = 0;
+    m_frame_gap = 0;
+    m_timer.start();
+  }
+  // Ends a run: the clip's last frame counts until now, when its window is gone.
+  void Stop() {
+    m_timer.stop();
+    if (m_last_frame >= 0)
+      m_frame_gap = std::max(m_frame_gap, m_clock.nsecsElapsed() - m_last_frame);
+  }
+  double LongestStallMs() const { return static_cast<double>(m_stall) / 1e6; }
+  double LongestFrameGapMs() const { return static_cast<double>(m_frame_gap) / 1e6; }
+
+ private:
+  void Tick() {
+    const qint64 now = m_clock.nsecsElapsed();
+    m_stall = std::max(m_stall, now - m_last_tick);
+    m_last_tick = now;
+    const cyrvert::CWaitDlg* wait = m_ui.WaitWindow();
+    if (wait == nullptr) return;
+    // The first sight of the window counts as its first frame.
+    const int frames = wait->Animation()->FramesShown();
+    if (frames != m_frames) {
+      if (m_last_frame >= 0) m_frame_gap = std::max(m_frame_gap, now - m_last_frame);
+      m_frames = frames;
+      m_last_frame = now;
+    }
+  }
+
+  cyrvert::CTransportUi& m_ui;
+  QTimer m_timer;
+  QElapsedTimer m_clock;
+  qint64 m_last_tick = 0;
+  qint64 m_last_frame = -1;
+  int m_frames = -1;
+  qint64 m_stall = 0;
+  qint64 m_frame_gap = 0;
+};
+
+struct Fixture {
+  QMdiArea area;
+  cyrvert::QtDocumentPrompts prompts;
+  cyrvert::CDocTemplate doc_template{area, prompts};
+  BenchHost host{doc_template};
+  cyrvert::CChildFrame* base64 = nullptr;
+  cyrvert::CChildFrame* russian = nullptr;
+
+  Fixture() {
+    area.resize(800, 600);
+    area.show();
+    base64 = doc_template.OpenNewDocument();
+    base64->GetActiveView()->PutViewText(MakeBase64Text());
+    russian = doc_template.OpenNewDocument();
+    russian->GetActiveView()->PutViewText(MakeRussianText());
+  }
+
+  // Runs `id` on `source`'s view; returns the seconds to the filled window and closes it.
+  double RunOnce(cyrvert::CChildFrame* source, TransportCommandId id, PauseProbe* probe,
+                 cyrvert::CTransportUi& ui, bool close = true) {
+    area.setActiveSubWindow(source);
+    if (probe != nullptr) probe->Start();
+    QElapsedTimer clock;
+    clock.start();
+    const auto status = cyrvert::TransportCommand(id, *source->GetActiveView(), host, ui);
+    const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+    if (probe != nullptr) probe->Stop();
+    if (status != cyrvert::EngineStatus::kDone) {
+      std::fprintf(stderr, "command failed: %s\n",
+                   std::string(cyrvert::EngineStatusName(status)).c_str());
+    }
+    if (close) CloseActiveResult(source);
+    return seconds;
+  }
+
+  void CloseActiveResult(cyrvert::CChildFrame* source) {
+    auto* active = qobject_cast<cyrvert::CChildFrame*>(area.activeSubWindow());
+    if (active != nullptr && active != source) active->CloseWithoutAsking();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+};
+
+Fixture* g_fixture = nullptr;
+
+void RunCommand(benchmark::State& state, TransportCommandId id, bool base64_source) {
+  cyrvert::CTransportUi ui(&g_fixture->area);
+  PauseProbe probe(ui);
+  double stall = 0;
+  double gap = 0;
+  for (auto _ : state) {
+    const double seconds =
+        g_fixture->RunOnce(base64_source ? g_fixture->base64 : g_fixture->russian, id, &probe, ui);
+    state.SetIterationTime(seconds);
+    stall = std::max(stall, probe.LongestStallMs());
+    gap = std::max(gap, probe.LongestFrameGapMs());
+  }
+  state.counters["ui_stall_ms"] = stall;
+  state.counters["clip_gap_ms"] = gap;
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kSize));
+}
+
+void BM_ImportBase64ToWindow(benchmark::State& state) {
+  RunCommand(state, TransportCommandId::kImportBase64, true);
+}
+BENCHMARK(BM_ImportBase64ToWindow)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+
+void BM_ExportBase64ToWindow(benchmark::State& state) {
+  RunCommand(state, TransportCommandId::kExportBase64, false);
+}
+BENCHMARK(BM_ExportBase64ToWindow)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(2);
+
+void BM_ExportUtf7ToWindow(benchmark::State& state) {
+  RunCommand(state, TransportCommandId::kExportUtf7, false);
+}
+BENCHMARK(BM_ExportUtf7ToWindow)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(2);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  Fixture fixture;
+  g_fixture = &fixture;
+  {
+    // Peak of the first import, beyond the documents open before and after it.
+    cyrvert::CTransportUi ui(&fixture.area);
+    QCoreApplication::processEvents();
+    const long before = CurrentRssKiB();
+    ResetPeakRss();
+    const long peak_before = PeakRssKiB();
+    const double seconds =
+        fixture.RunOnce(fixture.base64, TransportCommandId::kImportBase64, nullptr, ui, false);
+    const long after = CurrentRssKiB();
+    const long peak = PeakRssKiB();
+    std::printf(
+        "first base64 import of 64 MiB: %.3f s; resident %ld MiB before, %ld MiB after "
+        "(with the new window); peak %ld MiB (%ld MiB before the run)\n"
+        "peak beyond the open documents: %.2f x the text\n",
+        seconds, before / 1024, after / 1024, peak / 1024, peak_before / 1024,
+        static_cast<double>(peak - std::max(after, before)) * 1024.0 / static_cast<double>(kSize));
+    fixture.CloseActiveResult(fixture.base64);
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,102 @@
+#include "dialogs/transport_ui.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <cerrno>
+#include <cstring>
+
+#include "dialogs/import_target_dlg.h"
+#include "docview/cyrvert_doc.h"
+#include "docview/cyrvert_view.h"
+#include "transport/text_file.h"
+
+namespace cyrvert {
+namespace detail {
+namespace {
+
+// What a SaveError means when the system left no reason behind.
+std::string_view SaveErrorText(SaveError error) {
+  switch (error) {
+    case SaveError::kOpen:
+      return "the file cannot be opened for writing";
+    case SaveError::kWrite:
+      return "the text could not be written completely";
+    case SaveError::kClose:
+      return "the file could not be closed";
+    case SaveError::kNone:
+      break;
+  }
+  return {};
+}
+
+}  // namespace
+}  // namespace detail
+
+CTransportUi::CTransportUi(QWidget* parent) : m_pParent(parent) {}
+
+CTransportUi::~CTransportUi() = default;
+
+void CTransportUi::OpenWaitWindow() {
+  m_pWait = std::make_unique<CWaitDlg>(m_pParent);
+  m_pWait->show();
+}
+
+void CTransportUi::CloseWaitWindow() { m_pWait.reset(); }
+
+void CTransportUi::RunConversion(const std::function<void()>& conversion) {
+  RunOnWorkerThread([&conversion] { conversion(); });
+}
+
+std::function<std::string()> CTransportUi::TextReader(DocumentHost& view) {
+  if (auto* editor = dynamic_cast<CCyrvertView*>(&view)) return editor->TextReader();
+  return TransportUi::TextReader(view);
+}
+
+void CTransportUi::PutText(DocumentHost& window, std::string_view text) {
+  auto* editor = dynamic_cast<CCyrvertView*>(&window);
+  if (editor == nullptr) {
+    window.PutViewText(text);
+    return;
+  }
+  // Between slices of a big text the wait window's clip moves on; user input waits. The
+  // half-filled view is not painted meanwhile.
+  editor->setUpdatesEnabled(false);
+  editor->PutViewText(text,
+                      [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+  editor->setUpdatesEnabled(true);
+}
+
+ResultTarget CTransportUi::AskResultTarget() {
+  CImportTargetDlg dlg(m_pParent);
+  if (dlg.exec() != QDialog::Accepted) return ResultTarget::kCancelled;
+  return dlg.Choice() == CImportTargetDlg::kToWindow ? ResultTarget::kNewWindow
+                                                     : ResultTarget::kFile;
+}
+
+std::optional<std::string> CTransportUi::AskSavePath(std::string_view default_name) {
+  // No filter and no default extension; the dialog asks before overwriting.
+  QFileDialog dialog(m_pParent);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  if (!default_name.empty()) dialog.selectFile(QString::fromUtf8(default_name));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return QFile::encodeName(dialog.selectedFiles().front()).toStdString();
+}
+
+SaveOutcome CTransportUi::SaveText(const std::string& path, std::string_view text) {
+  errno = 0;
+  const SaveError error = SaveTextToFile(path, text);
+  const int reason = errno;
+  if (error == SaveError::kNone) return {};
+  return SaveOutcome{reason != 0 ? std::string(std::strerror(reason))
+                                 : std::string(detail::SaveErrorText(error))};
+}
+
+void CTransportUi::UpdateAllViews(DocumentHost& source) {
+  if (auto* view = dynamic_cast<CCyrvertView*>(&source)) {
+    if (CCyrvertDoc* doc = view->GetDocument()) doc->UpdateAllViews();
+  }
+}
+
+}  // namespace cyrvert

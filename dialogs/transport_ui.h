@@ -1,0 +1,42 @@
+// The wait window, the output choice, Save As and the file system, as the import and export
+// commands use them in the editor.
+#pragma once
+
+#include <QPointer>
+#include <memory>
+
+#include "dialogs/wait_dlg.h"
+#include "engine/commands/transport_command.h"
+
+class QWidget;
+
+namespace cyrvert {
+
+class CTransportUi : public TransportUi {
+ public:
+  // Dialogs are owned by `parent`, the view that runs the command. The caller holds back
+  // whatever could start without user input (clipboard, quitting) until the command returns.
+  explicit CTransportUi(QWidget* parent);
+  ~CTransportUi() override;
+  CTransportUi(const CTransportUi&) = delete;
+  CTransportUi& operator=(const CTransportUi&) = delete;
+
+  void OpenWaitWindow() override;
+  void CloseWaitWindow() override;
+  void RunConversion(const std::function<void()>& conversion) override;
+  std::function<std::string()> TextReader(DocumentHost& view) override;
+  void PutText(DocumentHost& window, std::string_view text) override;
+  ResultTarget AskResultTarget() override;
+  std::optional<std::string> AskSavePath(std::string_view default_name) override;
+  SaveOutcome SaveText(const std::string& path, std::string_view text) override;
+  void UpdateAllViews(DocumentHost& source) override;
+
+  // The wait window while it is shown, else null.
+  CWaitDlg* WaitWindow() const { return m_pWait.get(); }
+
+ private:
+  QPointer<QWidget> m_pParent;
+  std::unique_ptr<CWaitDlg> m_pWait;
+};
+
+}  // namespace cyrvert
