@@ -590,13 +590,12 @@ class Search {
         Tally lost = base;
         for (const std::uint32_t cp : cps) {
           const int b = EncodeForStep(page, cp);
-          if (b == kUnmappable) {
+          // A malformed sequence costs what it costs anywhere, whatever byte stands for it.
+          if (b == kUnmappable || cp == 0xFFFD) {
             ++lost.lost, ++lost.relevant;
             if (cp == 0xFFFD) ++lost.bad;
-            next.push_back(kUnmappableByte);
-          } else {
-            next.push_back(static_cast<char>(b));
           }
+          next.push_back(b == kUnmappable ? kUnmappableByte : static_cast<char>(b));
         }
         RepairSteps from = chain_steps;
         from.push_back({RepairStep::Kind::kFromUtf8, page});
