@@ -452,10 +452,19 @@ struct ByteStats {
   }
 };
 
+// A 64-bit hash of what `table` makes of the upper-half bytes `stats`' text holds.
+std::uint64_t HashOfPresent(const ByteStats& stats, const ByteTable& table) {
+  std::uint64_t h = 0xcbf29ce484222325u;
+  for (const std::uint16_t b : stats.high) h = (h ^ table[b]) * 0x100000001b3u;
+  return h ^ (h >> 29);
+}
+
 // The tally of `stats`' text mapped by `table` and read as cp-1251.
 Tally TallyMapped(const ByteStats& stats, const ByteTable& table) {
   const auto& win = WindowsInfo();
-  std::array<CharInfo, 256> info = win;  // below 0x80 no chain changes a byte
+  // Below 0x80 no chain changes a byte, and the pairs hold only bytes of `stats.high` above
+  // it: refreshing those entries is enough.
+  thread_local std::array<CharInfo, 256> info = WindowsInfo();
   for (const std::uint16_t b : stats.high) info[b] = win[table[b]];
   Tally t;
   t.latin = stats.ascii_letters;
@@ -559,15 +568,12 @@ class Search {
       const ByteChain* chain;
     };
     std::vector<Ranked> ranked;
-    std::unordered_set<std::string> seen;
-    std::string key;
+    std::unordered_set<std::uint64_t> seen;
     for (const ByteChain& chain : ByteChains()) {
       const int length = static_cast<int>(chain.conversions.size());
       if (length > budget) break;
       // Chains that agree on every byte present read this text alike: score one.
-      key.clear();
-      for (const std::uint16_t b : stats.high) key.push_back(static_cast<char>(chain.table[b]));
-      if (!seen.insert(key).second) continue;
+      if (!seen.insert(HashOfPresent(stats, chain.table)).second) continue;
       ranked.push_back({CostPerChar(TallyMapped(sample_stats, chain.table)) +
                             kStepCost * static_cast<double>(length),
                         ranked.size(), &chain});
