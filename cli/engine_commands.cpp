@@ -62,161 +62,53 @@ constexpr std::array<IntOption, 3> kIntOptions = {{
     {"--best", 0, 500, &DecodeOptions::best, "0 (all) to 500"},
 }};
 
-const IntOption* FindIntOption(std::string_view arg) {
+// Fills `options` from the parsed arguments; false (with a message) on a bad value.
+bool ReadDecodeOptions(const Invocation& call, DecodeOptions& options, std::ostream& err) {
+  if (const std::string* target = call.Value("--target")) {
+    options.target = ParseTarget(*target);
+    if (options.target < 0) {
+      err << "cyrvert-cli: --target must be win, dos, koi or iso\n";
+      return false;
+    }
+  }
   for (const IntOption& option : kIntOptions) {
-    if (arg == option.name) return &option;
-  }
-  return nullptr;
-}
-
-// Fills `options` from `args`; false (with a message) on bad usage.
-bool ParseDecodeArgs(const Args& args, DecodeOptions& options, std::ostream& err) {
-  bool have_path = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const auto value_of = [&](std::string_view name, std::string_view& value) {
-      if (i + 1 >= args.size()) {
-        err << "cyrvert-cli: " << name << " needs a value\n";
-        return false;
-      }
-      value = args[++i];
-      return true;
-    };
-    std::string_view value;
-    if (arg == "--target") {
-      if (!value_of(arg, value)) return false;
-      options.target = ParseTarget(value);
-      if (options.target < 0) {
-        err << "cyrvert-cli: --target must be win, dos, koi or iso\n";
-        return false;
-      }
-    } else if (const IntOption* option = FindIntOption(arg)) {
-      if (!value_of(arg, value) ||
-          !ParseInt(value, option->low, option->high, options.*(option->field))) {
-        err << "cyrvert-cli: " << option->name << " must be " << option->range << "\n";
-        return false;
-      }
-    } else if (arg == "--big-letters") {
-      options.big_letters = true;
-    } else if (arg == "--list") {
-      options.list = true;
-    } else if (arg == "--utf8") {
-      options.utf8 = true;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      err << "cyrvert-cli: unknown option '" << arg << "'\n";
-      return false;
-    } else if (have_path) {
-      err << "cyrvert-cli: more than one input file\n";
-      return false;
-    } else {
-      options.path = arg;
-      have_path = true;
-    }
-  }
-  return true;
-}
-
-// Takes the optional FILE argument of translate and set8bit; false on bad usage.
-bool ParsePathOnly(const Args& args, std::size_t first, std::string& path, std::ostream& err) {
-  if (args.size() > first + 1) {
-    err << "cyrvert-cli: more than one input file\n";
-    return false;
-  }
-  if (args.size() == first + 1) {
-    if (args[first].size() > 1 && args[first][0] == '-') {
-      err << "cyrvert-cli: unknown option '" << args[first] << "'\n";
+    const std::string* value = call.Value(option.name);
+    if (value != nullptr && !ParseInt(*value, option.low, option.high, options.*(option.field))) {
+      err << "cyrvert-cli: " << option.name << " must be " << option.range << "\n";
       return false;
     }
-    path = args[first];
   }
+  options.big_letters = call.Has("--big-letters");
+  options.list = call.Has("--list");
+  options.utf8 = call.Has("--utf8");
+  options.path = InputPath(call, 0);
   return true;
 }
 
 // Writes `bytes`, read in `page`, as UTF-8 in slices, so the output never needs a second
 // copy of a large text.
-void WriteUtf8(std::ostream& out, std::string_view bytes, int page) {
+void WriteUtf8(Output& out, std::string_view bytes, int page) {
   constexpr std::size_t kSlice = 1 << 16;
   std::string buffer;
   buffer.reserve(kSlice * 3);
   for (std::size_t at = 0; at < bytes.size(); at += kSlice) {
     buffer.clear();
     PageCodec(page)->AppendUtf8(bytes.substr(at, kSlice), buffer);
-    WriteBytes(out, buffer);
+    out.Write(buffer);
   }
-}
-
-// FILE or standard input, read slice by slice.
-class SliceReader {
- public:
-  ~SliceReader() {
-    if (m_pFile != nullptr && m_pFile != stdin) std::fclose(m_pFile);
-  }
-  // Opens `path` (standard input when empty or "-"); false with a message on failure.
-  bool Open(const std::string& path, std::ostream& err) {
-    m_name = path.empty() || path == "-" ? std::string("standard input") : "'" + path + "'";
-    if (path.empty() || path == "-") {
-      m_pFile = std::freopen(nullptr, "rb", stdin);
-      if (m_pFile == nullptr) m_pFile = stdin;
-      return true;
-    }
-    m_pFile = std::fopen(path.c_str(), "rb");
-    if (m_pFile == nullptr) {
-      err << "cyrvert-cli: cannot open " << m_name << ": " << std::strerror(errno) << "\n";
-      return false;
-    }
-    return true;
-  }
-  // Appends up to `size` bytes to `out`; 0 at the end of the input or on an error.
-  std::size_t AppendTo(std::string& out, std::size_t size) {
-    const std::size_t old_size = out.size();
-    out.resize(old_size + size);
-    const std::size_t got = std::fread(out.data() + old_size, 1, size, m_pFile);
-    out.resize(old_size + got);
-    return got;
-  }
-  // Whether reading failed; writes the message once.
-  bool Failed(std::ostream& err) const {
-    if (!std::ferror(m_pFile)) return false;
-    err << "cyrvert-cli: cannot read " << m_name << "\n";
-    return true;
-  }
-
- private:
-  std::FILE* m_pFile = nullptr;
-  std::string m_name;
-};
-
-constexpr std::size_t kReadSlice = 1 << 20;
-
-// Reads the start of the input up to the point where the histogram stops counting (or the
-// whole input when it holds fewer upper-half bytes); false on a read error.
-bool ReadHead(SliceReader& reader, std::string& head, bool& at_end, std::ostream& err) {
-  std::uint32_t high = 0;
-  at_end = false;
-  while (high < kMaxCountedBytes) {
-    const std::size_t from = head.size();
-    if (reader.AppendTo(head, kReadSlice) == 0) {
-      at_end = true;
-      break;
-    }
-    for (std::size_t i = from; i < head.size(); ++i) {
-      if (static_cast<unsigned char>(head[i]) >= 0x80) ++high;
-    }
-  }
-  return !reader.Failed(err);
 }
 
 // Writes the decoded text, in the target page or as UTF-8.
-void WriteDecoded(std::ostream& out, std::string_view text, const DecodeOptions& options) {
+void WriteDecoded(Output& out, std::string_view text, const DecodeOptions& options) {
   if (options.utf8) {
     WriteUtf8(out, text, options.target);
   } else {
-    WriteBytes(out, text);
+    out.Write(text);
   }
 }
 
 // One line of the variant list: score, history and the preview read in `page`.
-void WriteListLine(std::ostream& out, const Variant& variant, std::string preview, int page) {
+void WriteListLine(Output& out, const Variant& variant, std::string preview, int page) {
   for (char& c : preview) {
     if (static_cast<unsigned char>(c) < 0x20) c = ' ';
   }
@@ -226,28 +118,133 @@ void WriteListLine(std::ostream& out, const Variant& variant, std::string previe
   line += '\t';
   PageCodec(page)->AppendUtf8(preview, line);
   line += '\n';
-  WriteBytes(out, line);
+  out.Write(line);
 }
 
-int Decode(const Args& args, std::ostream& out, std::ostream& err) {
-  DecodeOptions options;
-  if (!ParseDecodeArgs(args, options, err)) return kExitUsage;
-  // The list needs the whole text for its preview; plain decoding needs only the start of
-  // it to choose the Variant, and streams the rest.
-  SliceReader reader;
-  std::string text;
-  bool at_end = true;
-  if (options.list) {
-    std::optional<std::string> whole = ReadInput(options.path, err);
-    if (!whole) return kExitUsage;
-    text = std::move(*whole);
-  } else if (!reader.Open(options.path, err) || !ReadHead(reader, text, at_end, err)) {
-    return kExitUsage;
+// The start of the input that chooses the variant: read until the histogram has all the
+// upper-half bytes it counts, or to the end. Up to kInMemory bytes of it are held in
+// memory, more in a temporary file, so a long text with few such bytes costs no memory.
+class Head {
+ public:
+  Head() = default;
+  Head(const Head&) = delete;
+  Head& operator=(const Head&) = delete;
+  ~Head() {
+    if (m_pSpill != nullptr) std::fclose(m_pSpill);
   }
 
+  // Reads the head from `input`; true when that reached the end of the input.
+  bool Read(Input& input) {
+    std::string slice;
+    while (m_high.size() < kMaxCountedBytes) {
+      if (!input.Read(slice, kSliceSize)) return true;
+      for (const char c : slice) {
+        if (static_cast<unsigned char>(c) >= 0x80 && m_high.size() < kMaxCountedBytes) {
+          m_high += c;
+        }
+      }
+      if (m_pSpill == nullptr && m_memory.size() + slice.size() > kInMemory) {
+        m_pSpill = std::tmpfile();
+        if (m_pSpill == nullptr) Fail();
+        Spill(m_memory);
+        std::string().swap(m_memory);
+      }
+      if (m_pSpill != nullptr) {
+        Spill(slice);
+      } else {
+        m_memory += slice;
+      }
+    }
+    return false;
+  }
+
+  // The upper-half bytes the histogram counts, in order.
+  std::string_view high() const { return m_high; }
+  // The head held in memory (all of it unless it was spilled).
+  std::string& memory() { return m_memory; }
+
+  // Gives the spilled head to `use` slice by slice.
+  template <class Use>
+  void ForEachSpilled(Use use) {
+    if (m_pSpill == nullptr) return;
+    std::rewind(m_pSpill);
+    std::string slice(kSliceSize, '\0');
+    std::size_t got = 0;
+    while ((got = std::fread(slice.data(), 1, slice.size(), m_pSpill)) > 0) {
+      use(slice.data(), got);
+    }
+    if (std::ferror(m_pSpill)) Fail();
+  }
+
+ private:
+  static constexpr std::size_t kInMemory = 8 << 20;
+
+  void Spill(std::string_view bytes) {
+    if (std::fwrite(bytes.data(), 1, bytes.size(), m_pSpill) != bytes.size()) Fail();
+  }
+  [[noreturn]] static void Fail() {
+    throw InputFailure(std::string("cyrvert-cli: cannot keep the start of the input in a "
+                                   "temporary file: ") +
+                       std::strerror(errno));
+  }
+
+  std::string m_memory;
+  std::string m_high;
+  std::FILE* m_pSpill = nullptr;
+};
+
+// The preview sample of FindPreviewOffset, found a byte at a time while keeping no more
+// than a window: the first window that starts on an upper-half byte and holds enough of
+// them, else the start of the text.
+class PreviewWindow {
+ public:
+  void Add(std::string_view bytes) {
+    for (const char c : bytes) {
+      if (m_bFound) return;
+      if (m_first.size() < kPreviewWindow) m_first += c;
+      // The byte at m_nSeen - kPreviewWindow leaves the window as c enters it.
+      char& slot = m_ring[m_nSeen % kPreviewWindow];
+      if (m_nSeen >= kPreviewWindow && IsHigh(slot)) --m_nHigh;
+      slot = c;
+      if (IsHigh(c)) ++m_nHigh;
+      ++m_nSeen;
+      if (m_nSeen >= kPreviewWindow && m_nHigh >= kPreviewMinimum &&
+          IsHigh(m_ring[m_nSeen % kPreviewWindow])) {
+        m_bFound = true;
+        for (std::size_t k = 0; k < kPreviewWindow; ++k) {
+          m_window += m_ring[(m_nSeen + k) % kPreviewWindow];
+        }
+      }
+    }
+  }
+  bool found() const { return m_bFound; }
+  // The bytes the previews show.
+  std::string_view sample() const { return m_bFound ? m_window : m_first; }
+
+ private:
+  static bool IsHigh(char c) { return static_cast<unsigned char>(c) >= 0x80; }
+
+  std::string m_first;  // the start of the text
+  std::array<char, kPreviewWindow> m_ring{};
+  std::size_t m_nSeen = 0;
+  std::size_t m_nHigh = 0;  // upper-half bytes in the window
+  bool m_bFound = false;
+  std::string m_window;
+};
+
+}  // namespace
+
+int RunDecode(const Invocation& call, Output& out, std::ostream& err) {
+  DecodeOptions options;
+  if (!ReadDecodeOptions(call, options, err)) return kExitUsage;
+  // The start of the text chooses the variant; the rest is streamed (or, for the list,
+  // only searched for the preview window).
+  Input input(options.path);
+  Head head;
+  const bool at_end = head.Read(input);
   HighByteHistogram histogram;
-  if (BuildHighByteHistogram(histogram, text) < kMinCountedBytes) {
-    err << strings::kTooFewLetters;
+  if (BuildHighByteHistogram(histogram, head.high()) < kMinCountedBytes) {
+    err << OneLine(strings::kTooFewLetters);
     return kExitTooLittle;
   }
   SearchParams params;
@@ -264,9 +261,13 @@ int Decode(const Args& args, std::ostream& out, std::ostream& err) {
   }
 
   if (options.list) {
-    const std::size_t start = FindPreviewOffset(text);
+    PreviewWindow window;
+    head.ForEachSpilled([&](char* bytes, std::size_t size) { window.Add({bytes, size}); });
+    window.Add(head.memory());
+    std::string slice;
+    while (!at_end && !window.found() && input.Read(slice, kSliceSize)) window.Add(slice);
     const std::vector<std::string> previews =
-        MakeVariantPreviews(text, found.variants, found.variants.size(), start);
+        MakeVariantPreviews(window.sample(), found.variants, found.variants.size(), 0);
     for (std::size_t i = 0; i < previews.size(); ++i) {
       WriteListLine(out, found.variants[i], previews[i], options.target);
     }
@@ -274,73 +275,63 @@ int Decode(const Args& args, std::ostream& out, std::ostream& err) {
   }
 
   const Variant& best = found.variants.front();
+  head.ForEachSpilled([&](char* bytes, std::size_t size) {
+    DecodeByVariant(bytes, size, best);
+    WriteDecoded(out, std::string_view(bytes, size), options);
+  });
+  std::string& text = head.memory();
   DecodeByVariant(text.data(), text.size(), best);
   WriteDecoded(out, text, options);
-  while (!at_end) {
-    text.clear();
-    at_end = reader.AppendTo(text, kReadSlice) == 0;
+  while (!at_end && input.Read(text, kSliceSize)) {
     DecodeByVariant(text.data(), text.size(), best);
     WriteDecoded(out, text, options);
+    if (text.size() < kSliceSize) out.Flush();  // a slow input: keep up with it
   }
-  if (reader.Failed(err)) return kExitUsage;
+  out.Flush();
   err << VariantHistory(best) << '\n';
   return kExitOk;
 }
 
-int Translate(const Args& args, std::ostream& out, std::ostream& err) {
-  if (args.empty()) {
-    err << "cyrvert-cli: translate needs a CODE (D2K K2D D2W W2D W2K K2W D2I I2D K2I I2K W2I "
-           "I2W)\n";
-    return kExitUsage;
-  }
-  int conversion = -1;
-  for (int k = 0; k < kConversionCount; ++k) {
-    if (args[0] == ConversionCode(k)) conversion = k;
-  }
-  if (conversion < 0) {
-    err << "cyrvert-cli: unknown conversion '" << args[0]
-        << "' (one of D2K K2D D2W W2D W2K K2W D2I I2D K2I I2K W2I I2W)\n";
-    return kExitUsage;
-  }
-  std::string path;
-  if (!ParsePathOnly(args, 1, path, err)) return kExitUsage;
-  std::optional<std::string> text = ReadInput(path, err);
-  if (!text) return kExitUsage;
-  if (text->empty()) {
-    err << strings::kNoText << '\n';
-    return kExitTooLittle;
-  }
-  ConvertHighHalf(text->data(), text->size(), conversion);
-  WriteBytes(out, *text);
-  return kExitOk;
-}
+namespace {
 
-int Set8Bit(const Args& args, std::ostream& out, std::ostream& err) {
-  std::string path;
-  if (!ParsePathOnly(args, 0, path, err)) return kExitUsage;
-  std::optional<std::string> text = ReadInput(path, err);
-  if (!text) return kExitUsage;
-  if (text->empty()) {
+// Streams the input through `convert`, a byte-wise conversion of a slice in place.
+template <class Convert>
+int ConvertStream(const std::string& path, Output& out, std::ostream& err, Convert convert) {
+  Input input(path);
+  std::string slice;
+  if (!input.Read(slice, kSliceSize)) {
     err << strings::kNoText << '\n';
     return kExitTooLittle;
   }
-  for (char& c : *text) c = static_cast<char>(static_cast<unsigned char>(c) | 0x80u);
-  WriteBytes(out, *text);
+  do {
+    convert(slice);
+    out.WriteSlice(slice, slice.size());
+  } while (input.Read(slice, kSliceSize));
   return kExitOk;
 }
 
 }  // namespace
 
-int RunDecode(const Args& args, std::ostream& out, std::ostream& err) {
-  return GuardMemory([&] { return Decode(args, out, err); }, strings::kNoMemory, err);
+int RunTranslate(const Invocation& call, Output& out, std::ostream& err) {
+  const std::string& code = call.operands[0];
+  int conversion = -1;
+  for (int k = 0; k < kConversionCount; ++k) {
+    if (code == ConversionCode(k)) conversion = k;
+  }
+  if (conversion < 0) {
+    err << "cyrvert-cli: unknown conversion '" << code
+        << "'; use one of D2K K2D D2W W2D W2K K2W D2I I2D K2I I2K W2I I2W\n";
+    return kExitUsage;
+  }
+  return ConvertStream(InputPath(call, 1), out, err, [conversion](std::string& slice) {
+    ConvertHighHalf(slice.data(), slice.size(), conversion);
+  });
 }
 
-int RunTranslate(const Args& args, std::ostream& out, std::ostream& err) {
-  return GuardMemory([&] { return Translate(args, out, err); }, strings::kNotEnoughMemory, err);
-}
-
-int RunSet8Bit(const Args& args, std::ostream& out, std::ostream& err) {
-  return GuardMemory([&] { return Set8Bit(args, out, err); }, strings::kNotEnoughMemory, err);
+int RunSet8Bit(const Invocation& call, Output& out, std::ostream& err) {
+  return ConvertStream(InputPath(call, 0), out, err, [](std::string& slice) {
+    for (char& c : slice) c = static_cast<char>(static_cast<unsigned char>(c) | 0x80u);
+  });
 }
 
 }  // namespace cyrvert::cli

@@ -1,124 +1,121 @@
-// Input and output helpers shared by the sub-commands, and the usage text.
+// Streamed input and output shared by the sub-commands.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iostream>
-#include <iterator>
-#include <new>
-#include <sstream>
 
 #include "cli/cli.h"
-#include "cli/repair_command.h"
 
 namespace cyrvert::cli {
+namespace {
 
-std::optional<std::string> ReadInput(const std::string& path, std::ostream& err) {
-  std::string data;
-  if (path.empty() || path == "-") {
-    std::freopen(nullptr, "rb", stdin);
-    char buffer[1 << 16];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) data.append(buffer, got);
-    if (std::ferror(stdin)) {
-      err << "cyrvert-cli: cannot read standard input\n";
-      return std::nullopt;
+// Output smaller than this is gathered before it is written.
+constexpr std::size_t kOutputBuffer = 1 << 16;
+
+std::string Describe(const std::string& path) {
+  return path == "-" ? std::string("standard input") : "'" + path + "'";
+}
+
+}  // namespace
+
+void Output::WriteAll(std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(m_nFd, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      throw WriteFailure{errno};
     }
-    return data;
+    bytes.remove_prefix(static_cast<std::size_t>(written));
   }
-  // A directory opens as a stream, but its "size" is no size of a text.
-  std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored)) {
-    err << "cyrvert-cli: cannot open '" << path << "': " << std::strerror(EISDIR) << "\n";
-    return std::nullopt;
+}
+
+void Output::Write(std::string_view bytes) {
+  if (m_buffer.size() + bytes.size() <= kOutputBuffer) {
+    m_buffer.append(bytes);
+    return;
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    err << "cyrvert-cli: cannot open '" << path << "': " << std::strerror(errno) << "\n";
-    return std::nullopt;
-  }
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size > 0) {
-    data.resize(static_cast<std::size_t>(size));
-    in.seekg(0, std::ios::beg);
-    in.read(data.data(), size);
-    if (in.gcount() != size) {
-      err << "cyrvert-cli: cannot read '" << path << "'\n";
-      return std::nullopt;
-    }
+  Flush();
+  if (bytes.size() < kOutputBuffer) {
+    m_buffer.append(bytes);
   } else {
-    // Not seekable (a pipe or a special file): read to the end.
-    in.clear();
-    data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  if (in.bad()) {
-    err << "cyrvert-cli: cannot read '" << path << "'\n";
-    return std::nullopt;
-  }
-  return data;
-}
-
-void WriteBytes(std::ostream& out, std::string_view bytes) {
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-int GuardMemory(const std::function<int()>& command, std::string_view message, std::ostream& err) {
-  try {
-    return command();
-  } catch (const std::bad_alloc&) {
-    err << message << '\n';
-    return kExitUsage;
+    WriteAll(bytes);
   }
 }
 
-void PrintUsage(std::ostream& out) {
-  out << R"(Usage:
-  cyrvert-cli decode [--target win|dos|koi|iso] [--depth N] [--sense N] [--best N]
-                     [--big-letters] [--list] [--utf8] [FILE]
-  cyrvert-cli translate CODE [FILE]
-  cyrvert-cli set8bit [FILE]
-  cyrvert-cli import utf7|utf8|qp|base64|uu|unix [FILE]
-  cyrvert-cli export utf7|utf8|qp|base64|uu|unix [--name NAME] [FILE]
-  cyrvert-cli repair [--utf8] [--explain] [--json] [--dry-run]
-                     [--output-dir DIR | --in-place [--no-backup]] [FILE...]
+void Output::WriteSlice(std::string_view bytes, std::size_t input_size) {
+  Write(bytes);
+  if (input_size < kSliceSize) Flush();
+}
 
-Input is FILE, or standard input when FILE is absent, read as bytes.
-Results go to standard output as bytes; messages go to standard error.
+void Output::Flush() {
+  // Cleared first, so a failure is not written again on the way out.
+  const std::string pending = std::move(m_buffer);
+  m_buffer.clear();
+  WriteAll(pending);
+}
 
-decode      Finds the chains of wrong code-page conversions that explain a damaged
-            Russian text and repairs it.
-  --target    code page to decode into: win (cp-1251, default), dos (cp-866),
-              koi (KOI8-R), iso (ISO-8859-5)
-  --depth N   conversions deep to search: 0 automatic (1 to 4, default), 1..5 fixed
-  --sense N   sensitivity: 0 automatic (default), 5 normal, 4 increased, 3 high,
-              2 very high (a variant needs a score above N, 0..6)
-  --best N    with --list, keep only the N best variants (0: all, default; up to 500)
-  --big-letters  capital letters take part in the letter statistics
-  --list      list the variants instead of decoding: one line per variant, best
-              first: <score> TAB <history> TAB <preview in UTF-8>; the
-              preview is 100 bytes of the text, control characters as blanks
-  --utf8      write the decoded text in UTF-8 instead of the target code page
-            Without --list the text decoded by the best variant goes to standard
-            output and its history to standard error.
+Input::Input(const std::string& path) : m_path(path) {
+  if (path == "-") {
+    m_nFd = STDIN_FILENO;
+  } else {
+    m_nFd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (m_nFd < 0) {
+      throw InputFailure("cyrvert-cli: cannot open " + Describe(path) + ": " +
+                         std::strerror(errno));
+    }
+  }
+  // A directory opens, but holds no text.
+  struct stat status {};
+  if (::fstat(m_nFd, &status) == 0 && S_ISDIR(status.st_mode)) {
+    if (m_nFd != STDIN_FILENO) ::close(m_nFd);
+    m_nFd = -1;
+    throw InputFailure("cyrvert-cli: cannot open " + Describe(path) + ": " + std::strerror(EISDIR));
+  }
+}
 
-translate   Converts by one table. CODE is one of
-            D2K K2D D2W W2D W2K K2W D2I I2D K2I I2K W2I I2W
-            (D DOS cp-866, K KOI8-R, W WINDOWS cp-1251, I ISO-8859-5).
-set8bit     Sets the eighth bit of every byte (text stripped to 7 bits in transit).
+Input::~Input() {
+  if (m_nFd > STDIN_FILENO) ::close(m_nFd);
+}
 
-import      Decodes a transport encoding into cp-1251 text:
-            utf7, utf8, qp (Quoted-Printable), base64, uu (uudecode; the decoded
-            file name goes to standard error), unix (LF -> CR LF).
-export      Encodes cp-1251 text: utf7, utf8, qp, base64 (each wrapped in a MIME
-            text/plain message), uu (--name NAME on the begin line; default: the
-            input file's name, or Cyrvert1 for standard input), unix (CR LF -> LF).
+bool Input::Read(std::string& slice, std::size_t size) {
+  slice.resize(size);
+  // Whatever one read gives: a pipe gives what has arrived, so output keeps up with a slow
+  // writer. Only a read of nothing is the end, whatever size the file system reported.
+  ssize_t got = 0;
+  do {
+    got = ::read(m_nFd, slice.data(), size);
+  } while (got < 0 && errno == EINTR);
+  if (got < 0) {
+    throw InputFailure("cyrvert-cli: cannot read " + Describe(m_path) + ": " +
+                       std::strerror(errno));
+  }
+  slice.resize(static_cast<std::size_t>(got));
+  return got > 0;
+}
 
-Exit status: 0 done; 2 bad usage or unreadable input; 3 nothing found or the
-input cannot be decoded; 4 empty input or too few upper-half bytes.
-)";
-  PrintRepairUsage(out);
+std::string InputPath(const Invocation& call, std::size_t before) {
+  return call.operands.size() > before ? call.operands[before] : std::string("-");
+}
+
+std::string OneLine(std::string_view message) {
+  std::string line;
+  for (std::size_t i = 0; i < message.size(); ++i) {
+    const char c = message[i];
+    if (c != '\n') {
+      line += c;
+      continue;
+    }
+    // A break after the end of a sentence stays; one inside a sentence joins its halves.
+    const char before = line.empty() ? '.' : line.back();
+    if (before == '.' || before == '!' || before == '?' || i + 1 == message.size()) {
+      line += c;
+    } else if (before != ' ') {
+      line += ' ';
+    }
+  }
+  return line;
 }
 
 }  // namespace cyrvert::cli

@@ -1,53 +1,60 @@
 // cyrvert-cli: the recoding engine and the transport codecs on the command line.
-#include <cstdio>
+#include <csignal>
+#include <cstring>
 #include <iostream>
+#include <new>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/cli.h"
-#include "cli/repair_command.h"
+#include "resources/strings.h"
 
 int main(int argc, char** argv) {
   using namespace cyrvert::cli;
-  std::ios::sync_with_stdio(false);
-  if (argc < 2) {
-    PrintUsage(std::cerr);
-    return kExitUsage;
-  }
-  const std::string_view command = argv[1];
-  Args args(argv + 2, argv + argc);
-  if (command == "--help" || command == "-h" || command == "help") {
-    PrintUsage(std::cout);
-    return kExitOk;
-  }
+  // A closed pipe is reported as a failed write, with its reason and status, rather than
+  // ending the process silently.
+  std::signal(SIGPIPE, SIG_IGN);
+  const std::vector<std::string> args(argv + 1, argv + argc);
   for (const std::string& arg : args) {
+    if (arg == "--") break;
     if (arg == "--help" || arg == "-h") {
       PrintUsage(std::cout);
       return kExitOk;
     }
   }
-  int status = kExitUsage;
-  if (command == "decode") {
-    status = RunDecode(args, std::cout, std::cerr);
-  } else if (command == "translate") {
-    status = RunTranslate(args, std::cout, std::cerr);
-  } else if (command == "set8bit") {
-    status = RunSet8Bit(args, std::cout, std::cerr);
-  } else if (command == "import") {
-    status = RunImport(args, std::cout, std::cerr);
-  } else if (command == "export") {
-    status = RunExport(args, std::cout, std::cerr);
-  } else if (command == "repair") {
-    status = RunRepair(args, std::cout, std::cerr);
-  } else {
-    std::cerr << "cyrvert-cli: unknown command '" << command << "'\n";
-    PrintUsage(std::cerr);
+  if (args.empty()) {
+    std::cerr << "cyrvert-cli: no command given; see cyrvert-cli --help\n";
     return kExitUsage;
   }
-  std::cout.flush();
-  if (!std::cout) {
-    std::cerr << "cyrvert-cli: cannot write to standard output\n";
+  const Command* command = nullptr;
+  for (const Command& entry : Commands()) {
+    if (args[0] == entry.name) command = &entry;
+  }
+  if (command == nullptr) {
+    std::cerr << "cyrvert-cli: unknown command '" << args[0] << "'; see cyrvert-cli --help\n";
     return kExitUsage;
   }
-  return status;
+  Invocation call;
+  if (!ParseArguments(*command, std::span(args).subspan(1), call, std::cerr)) return kExitUsage;
+  Output out(1);
+  try {
+    const int status = command->run(call, out, std::cerr);
+    out.Flush();
+    return status;
+  } catch (const WriteFailure& failure) {
+    std::cerr << "cyrvert-cli: cannot write to standard output: " << std::strerror(failure.error)
+              << "\n";
+    return kExitWriteFailed;
+  } catch (const InputFailure& failure) {
+    std::cerr << failure.what() << "\n";
+    try {
+      out.Flush();  // what was made before the failure
+    } catch (const WriteFailure&) {
+    }
+    return kExitUsage;
+  } catch (const std::bad_alloc&) {
+    std::cerr << cyrvert::strings::kNotEnoughMemory << "\n";
+    return kExitUsage;
+  }
 }

@@ -26,7 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::size_t kSlice = 1 << 20;
 
 struct RepairOptions {
   RepairOutput target = RepairOutput::kWindows;  // the page written without --utf8
@@ -40,63 +39,30 @@ struct RepairOptions {
   std::vector<std::string> files;  // "-" is standard input
 };
 
-bool ParseRepairArgs(const Args& args, RepairOptions& options, std::ostream& err) {
-  bool options_end = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (options_end || arg == "-" || arg.empty() || arg[0] != '-') {
-      if (arg.empty()) {
-        err << "cyrvert-cli repair: an empty FILE name\n";
-        return false;
-      }
-      options.files.push_back(arg);
-    } else if (arg == "--") {
-      options_end = true;
-    } else if (arg == "--target" || arg.rfind("--target=", 0) == 0) {
-      std::string name;
-      if (arg == "--target") {
-        if (i + 1 < args.size()) name = args[++i];
-      } else {
-        name = arg.substr(std::string_view("--target=").size());
-      }
-      static constexpr std::string_view kNames[] = {"win", "dos", "koi", "iso"};
-      const auto* found = std::find(std::begin(kNames), std::end(kNames), name);
-      if (found == std::end(kNames)) {
-        err << "cyrvert-cli repair: --target takes win, dos, koi or iso\n";
-        return false;
-      }
-      options.target = static_cast<RepairOutput>(found - std::begin(kNames));
-    } else if (arg == "--utf8") {
-      options.utf8 = true;
-    } else if (arg == "--explain") {
-      options.explain = true;
-    } else if (arg == "--json") {
-      options.json = true;
-    } else if (arg == "--in-place") {
-      options.in_place = true;
-    } else if (arg == "--no-backup") {
-      options.no_backup = true;
-    } else if (arg == "--dry-run") {
-      options.dry_run = true;
-    } else if (arg == "--output-dir" || arg.rfind("--output-dir=", 0) == 0) {
-      if (arg == "--output-dir") {
-        if (i + 1 >= args.size()) {
-          err << "cyrvert-cli repair: --output-dir needs a directory\n";
-          return false;
-        }
-        options.output_dir = args[++i];
-      } else {
-        options.output_dir = arg.substr(std::string_view("--output-dir=").size());
-      }
-      if (options.output_dir.empty()) {
-        err << "cyrvert-cli repair: --output-dir needs a directory\n";
-        return false;
-      }
-    } else {
-      err << "cyrvert-cli repair: unknown option '" << arg << "'\n";
+bool ParseRepairArgs(const Invocation& call, RepairOptions& options, std::ostream& err) {
+  if (const std::string* name = call.Value("--target")) {
+    static constexpr std::string_view kNames[] = {"win", "dos", "koi", "iso"};
+    const auto* found = std::find(std::begin(kNames), std::end(kNames), *name);
+    if (found == std::end(kNames)) {
+      err << "cyrvert-cli repair: --target takes win, dos, koi or iso\n";
       return false;
     }
+    options.target = static_cast<RepairOutput>(found - std::begin(kNames));
   }
+  options.utf8 = call.Has("--utf8");
+  options.explain = call.Has("--explain");
+  options.json = call.Has("--json");
+  options.in_place = call.Has("--in-place");
+  options.no_backup = call.Has("--no-backup");
+  options.dry_run = call.Has("--dry-run");
+  if (const std::string* dir = call.Value("--output-dir")) {
+    if (dir->empty()) {
+      err << "cyrvert-cli repair: --output-dir needs a directory\n";
+      return false;
+    }
+    options.output_dir = *dir;
+  }
+  options.files = call.operands;
   if (options.in_place && !options.output_dir.empty()) {
     err << "cyrvert-cli repair: --in-place and --output-dir exclude each other\n";
     return false;
@@ -121,50 +87,6 @@ bool ParseRepairArgs(const Args& args, RepairOptions& options, std::ostream& err
   return true;
 }
 
-// An input file, or standard input.
-class Input {
- public:
-  explicit Input(const std::string& path) : m_path(path) {}
-  ~Input() {
-    if (m_file != nullptr && m_file != stdin) std::fclose(m_file);
-  }
-  Input(const Input&) = delete;
-  Input& operator=(const Input&) = delete;
-
-  // Opens the input; on failure returns the reason.
-  std::string Open() {
-    if (m_path == "-") {
-      m_file = std::freopen(nullptr, "rb", stdin);
-      return m_file != nullptr ? std::string() : std::strerror(errno);
-    }
-    std::error_code ignored;
-    if (fs::is_directory(m_path, ignored)) return std::strerror(EISDIR);
-    m_file = std::fopen(m_path.c_str(), "rb");
-    return m_file != nullptr ? std::string() : std::strerror(errno);
-  }
-
-  // Appends up to `limit` bytes to `buffer`; false on a read error.
-  bool Read(std::string& buffer, std::size_t limit) {
-    const std::size_t start = buffer.size();
-    buffer.resize(start + limit);
-    std::size_t got = 0;
-    while (got < limit) {
-      const std::size_t n = std::fread(buffer.data() + start + got, 1, limit - got, m_file);
-      if (n == 0) break;
-      got += n;
-    }
-    buffer.resize(start + got);
-    return std::ferror(m_file) == 0;
-  }
-
-  const std::string& Name() const { return m_path; }
-  std::string DisplayName() const { return m_path == "-" ? "standard input" : m_path; }
-
- private:
-  std::string m_path;
-  std::FILE* m_file = nullptr;
-};
-
 // The form the text is written in.
 RepairOutput OutputOf(const RepairOptions& options) {
   return options.utf8 ? RepairOutput::kUtf8 : options.target;
@@ -180,28 +102,33 @@ RepairSteps WritingSteps(const RepairAnalysis& analysis, RepairOutput output) {
   return {};
 }
 
+// Reads the start of `input`, up to `limit` bytes, into `window`.
+void ReadWindow(Input& input, std::string& window, std::size_t limit) {
+  std::string slice;
+  while (window.size() < limit && input.Read(slice, limit - window.size())) window += slice;
+}
+
+// "standard input" or the file's name, as messages give it.
+std::string DisplayName(const std::string& path) { return path == "-" ? "standard input" : path; }
+
 // Streams the input through the steps into `write`: the window already read, then the rest
-// of the input slice by slice. Returns an error text, or empty on success.
+// of the input slice by slice. False when `write` fails.
 template <class Write>
-std::string StreamOut(Input& input, const std::string& window, const RepairSteps& steps,
-                      RepairOutput output, Write&& write) {
+bool StreamOut(Input& input, const std::string& window, const RepairSteps& steps,
+               RepairOutput output, Write&& write) {
   RepairStream stream(steps, output);
   std::string out;
   stream.Feed(window, out);
-  if (!write(out)) return "write";
+  if (!write(out)) return false;
   std::string slice;
-  for (;;) {
-    slice.clear();
-    if (!input.Read(slice, kSlice)) return "read";
-    if (slice.empty()) break;
+  while (input.Read(slice, kSliceSize)) {
     out.clear();
     stream.Feed(slice, out);
-    if (!write(out)) return "write";
+    if (!write(out)) return false;
   }
   out.clear();
   stream.Finish(out);
-  if (!write(out)) return "write";
-  return {};
+  return write(out);
 }
 
 std::string Confidence(double value) {
@@ -269,41 +196,26 @@ int StatusOf(RepairVerdict verdict) {
   return kExitOk;
 }
 
-// One input to standard output, streamed.
-int RepairOne(const RepairOptions& options, std::ostream& out, std::ostream& err) {
-  Input input(options.files.empty() ? "-" : options.files.front());
-  if (const std::string why = input.Open(); !why.empty()) {
-    err << "cyrvert-cli repair: cannot open '" << input.DisplayName() << "': " << why << "\n";
-    return kExitUsage;
-  }
+// One input to standard output, streamed. A failed read or write throws (see cli.h).
+int RepairOne(const RepairOptions& options, Output& out, std::ostream& err) {
+  const std::string path = options.files.empty() ? "-" : options.files.front();
+  Input input(path);
   std::string window;
-  if (!input.Read(window, kSmartRepairWindow)) {
-    err << "cyrvert-cli repair: cannot read '" << input.DisplayName() << "'\n";
-    return kExitUsage;
-  }
+  ReadWindow(input, window, kSmartRepairWindow);
   const RepairAnalysis analysis = AnalyzeForRepair(window);
   if (options.json) {
-    out << JsonRecord(input.Name(), &analysis, {}, {}) << '\n';
+    out.Write(JsonRecord(path, &analysis, {}, {}) + "\n");
     return StatusOf(analysis.verdict);
   }
   err << "cyrvert-cli repair: " << VerdictLine(analysis, options.explain) << '\n';
   if (analysis.verdict == RepairVerdict::kEmpty || options.dry_run) {
     return StatusOf(analysis.verdict);
   }
-  const std::string failed =
-      StreamOut(input, window, WritingSteps(analysis, OutputOf(options)), OutputOf(options),
-                [&](const std::string& bytes) {
-                  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-                  return static_cast<bool>(out);
-                });
-  if (failed == "read") {
-    err << "cyrvert-cli repair: cannot read '" << input.DisplayName() << "'\n";
-    return kExitUsage;
-  }
-  if (failed == "write") {
-    err << "cyrvert-cli repair: cannot write to standard output\n";
-    return kExitUsage;
-  }
+  StreamOut(input, window, WritingSteps(analysis, OutputOf(options)), OutputOf(options),
+            [&](const std::string& bytes) {
+              out.Write(bytes);
+              return true;
+            });
   return StatusOf(analysis.verdict);
 }
 
@@ -408,31 +320,29 @@ class ProgressBar {
 };
 
 // Many files: each analysed and, unless --dry-run, written to --output-dir or in place.
-int RepairMany(const RepairOptions& options, std::ostream& out, std::ostream& err) {
+int RepairMany(const RepairOptions& options, Output& out, std::ostream& err) {
   Summary summary;
   ProgressBar bar(options.files.size(), ::isatty(STDERR_FILENO) == 1);
   std::set<fs::path> written;
   for (std::size_t index = 0; index < options.files.size(); ++index) {
     bar.Show(index, err);
-    Input input(options.files[index]);
+    const std::string& path = options.files[index];
     std::string error;
     std::string output;
     RepairAnalysis analysis;
     bool analysed = false;
-    std::string window;
-    if (std::string why = input.Open(); !why.empty()) {
-      error = "cannot open: " + why;
-    } else if (!input.Read(window, kSmartRepairWindow)) {
-      error = "cannot read";
-    } else {
+    try {
+      Input input(path);
+      std::string window;
+      ReadWindow(input, window, kSmartRepairWindow);
       analysis = AnalyzeForRepair(window);
       analysed = true;
       fs::path target;
       std::optional<fs::perms> mode;
       if (!options.dry_run && !options.output_dir.empty()) {
-        target = fs::path(options.output_dir) / fs::path(input.Name()).filename();
+        target = fs::path(options.output_dir) / fs::path(path).filename();
         std::error_code same_error;
-        if (fs::equivalent(target, input.Name(), same_error)) {
+        if (fs::equivalent(target, path, same_error)) {
           // Writing there would replace the input itself, with no backup.
           error = "the result would replace the input; use --in-place";
           target.clear();
@@ -444,19 +354,19 @@ int RepairMany(const RepairOptions& options, std::ostream& out, std::ostream& er
                  analysis.verdict == RepairVerdict::kRepaired) {
         // Through a symbolic link, the file it points to is the one rewritten.
         std::error_code ignored;
-        target = fs::canonical(input.Name(), ignored);
-        if (target.empty()) target = input.Name();
+        target = fs::canonical(path, ignored);
+        if (target.empty()) target = path;
         mode = fs::status(target, ignored).permissions();
       }
       if (!target.empty()) {
         AtomicFile file(target);
         std::string failed = file.Error();
         if (failed.empty()) {
-          failed =
-              StreamOut(input, window, WritingSteps(analysis, OutputOf(options)), OutputOf(options),
-                        [&](const std::string& bytes) { return file.Write(bytes); });
-          if (failed == "write") failed = "cannot write: " + file.Error();
-          if (failed == "read") failed = "cannot read";
+          if (!StreamOut(input, window, WritingSteps(analysis, OutputOf(options)),
+                         OutputOf(options),
+                         [&](const std::string& bytes) { return file.Write(bytes); })) {
+            failed = "cannot write: " + file.Error();
+          }
         } else {
           failed = "cannot write: " + failed;
         }
@@ -472,17 +382,19 @@ int RepairMany(const RepairOptions& options, std::ostream& out, std::ostream& er
           error = failed;
         }
       }
+    } catch (const InputFailure& failure) {
+      error = failure.what();
     }
     bar.Clear(err);
     if (options.json) {
-      out << JsonRecord(input.Name(), analysed ? &analysis : nullptr, output, error) << '\n';
+      out.Write(JsonRecord(path, analysed ? &analysis : nullptr, output, error) + "\n");
     }
     if (!error.empty()) {
       ++summary.failed;
-      err << input.DisplayName() << ": " << error << '\n';
+      err << DisplayName(path) << ": " << error << '\n';
     } else {
       if (!options.json)
-        err << input.DisplayName() << ": " << VerdictLine(analysis, options.explain) << '\n';
+        err << DisplayName(path) << ": " << VerdictLine(analysis, options.explain) << '\n';
       switch (analysis.verdict) {
         case RepairVerdict::kRepaired:
           ++summary.repaired;
@@ -506,7 +418,6 @@ int RepairMany(const RepairOptions& options, std::ostream& out, std::ostream& er
   if (summary.empty > 0) err << ", " << summary.empty << " empty";
   if (summary.failed > 0) err << ", " << summary.failed << " failed";
   err << (options.dry_run ? " (dry run, nothing written)\n" : "\n");
-  if (!out) return kExitUsage;
   if (summary.failed > 0) return kExitUsage;
   if (summary.cannot_repair > 0) return kExitNotDecoded;
   if (summary.empty == static_cast<int>(options.files.size())) return kExitTooLittle;
@@ -515,9 +426,9 @@ int RepairMany(const RepairOptions& options, std::ostream& out, std::ostream& er
 
 }  // namespace
 
-int RunRepair(const Args& args, std::ostream& out, std::ostream& err) {
+int RunRepair(const Invocation& call, Output& out, std::ostream& err) {
   RepairOptions options;
-  if (!ParseRepairArgs(args, options, err)) return kExitUsage;
+  if (!ParseRepairArgs(call, options, err)) return kExitUsage;
   const bool many = options.files.size() > 1 || options.in_place || !options.output_dir.empty();
   if (!many) return RepairOne(options, out, err);
   if (!options.output_dir.empty() && !options.dry_run) {
@@ -528,35 +439,6 @@ int RunRepair(const Args& args, std::ostream& out, std::ostream& err) {
     }
   }
   return RepairMany(options, out, err);
-}
-
-void PrintRepairUsage(std::ostream& out) {
-  out << R"(
-repair      Smart repair: tells whether a Russian text is damaged and undoes wrong
-            8-bit conversions and UTF-8 mix-ups (UTF-8 read as cp-1251, KOI8-R or
-            cp-866, text encoded to UTF-8 twice, and chains of up to 3 steps).
-  cyrvert-cli repair [--target win|dos|koi|iso] [--utf8] [--explain] [--json]
-                     [--dry-run] [--output-dir DIR | --in-place [--no-backup]] [FILE...]
-            One input (FILE or standard input): the repaired text, or the input as
-            it is when it is not damaged or cannot be repaired, goes to standard
-            output in cp-1251 (characters cp-1251 lacks become "?"); the verdict
-            and steps go to standard error.
-  --target    code page of the text written: win (cp-1251, default), dos (cp-866),
-              koi (KOI8-R), iso (ISO-8859-5); characters it lacks become "?"
-  --utf8      write UTF-8 instead (keeps every character)
-  --explain   name the steps in words ("UTF-8 read as cp-1251, then ...")
-  --json      one JSON record per file on standard output (file, verdict, steps,
-              explain, confidence, output, error) instead of the text
-  --dry-run   analyse only, write no text
-  --output-dir DIR  write each FILE's result to DIR under the same name
-  --in-place  rewrite each repaired FILE (written beside it, then renamed over
-              it), keeping the original as FILE.bak
-  --no-backup with --in-place, keep no FILE.bak
-            Several files need --output-dir, --in-place, --dry-run or --json; a
-            progress bar shows on a terminal and a summary ends the run.
-            Exit status: 0 repaired or not damaged, 3 cannot repair (some file),
-            4 empty input, 2 bad usage or a file unreadable or unwritable.
-)";
 }
 
 }  // namespace cyrvert::cli

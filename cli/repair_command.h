@@ -7,9 +7,6 @@
 
 namespace cyrvert::cli {
 
-int RunRepair(const Args& args, std::ostream& out, std::ostream& err);
-
-// The repair part of --help.
-void PrintRepairUsage(std::ostream& out);
+int RunRepair(const Invocation& call, Output& out, std::ostream& err);
 
 }  // namespace cyrvert::cli

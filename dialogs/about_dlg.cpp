@@ -60,25 +60,25 @@ CAboutDlg::CAboutDlg(LinkOpener& opener, MessageBoxes& boxes, QWidget* parent) :
 
   // Each link shows its text; the targets are set after, mail first, as the texts would be
   // without them.
-  struct LinkSpec {
+  struct LinkInfo {
     int id;
     std::string_view text;
     QRect where;
   };
-  const LinkSpec links[] = {
+  const LinkInfo links[] = {
       {kIdMailLink, project::kContactMail, du.Rect(155, 28, 52, 8)},
       {kIdDownloadLink, project::kDownloadPage, du.Rect(20, 68, 196, 8)},
       {kIdHomeLink, project::kHomePage, du.Rect(20, 82, 102, 8)},
       {kIdRepositoryLink, project::kRepository, du.Rect(20, 96, 128, 8)},
   };
-  for (const LinkSpec& spec : links) {
-    auto* link = new CUrlStatic(FromUtf8(spec.text), {}, opener, boxes, this);
-    link->setObjectName(QString::number(spec.id));
-    link->setGeometry(spec.where);
-    const QString prefix = spec.id == kIdMailLink ? QStringLiteral("mailto:") : QString();
-    link->SetTarget(prefix + FromUtf8(spec.text));
+  for (const LinkInfo& info : links) {
+    auto* link = new CUrlStatic(FromUtf8(info.text), {}, opener, boxes, this);
+    link->setObjectName(QString::number(info.id));
+    link->setGeometry(info.where);
+    const QString prefix = info.id == kIdMailLink ? QStringLiteral("mailto:") : QString();
+    link->SetTarget(prefix + FromUtf8(info.text));
     link->SetUnderlined(true);
-    if (spec.id == kIdMailLink) {
+    if (info.id == kIdMailLink) {
       // The mail link follows the notice line, however long the two are.
       const int noticeEnd = notice->x() + notice->fontMetrics().horizontalAdvance(notice->text());
       link->move(noticeEnd + du.X(4), link->y());

@@ -1,16 +1,51 @@
 // MIME base64: 76-character lines with CR LF.
 #pragma once
 
+#include <array>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "transport/decode_result.h"
+#include "transport/stream_coder.h"
 
 namespace cyrvert {
 
 // The 64 characters of base64; value v is character v. UTF-7 runs use the same.
 inline constexpr std::string_view Base64Alphabet =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+namespace detail {
+// The two characters of each 12-bit value: three bytes are two look-ups.
+constexpr std::array<std::array<char, 2>, 4096> MakeBase64Pairs() {
+  std::array<std::array<char, 2>, 4096> table{};
+  for (std::size_t v = 0; v < table.size(); ++v) {
+    table[v] = {Base64Alphabet[v >> 6], Base64Alphabet[v & 0x3F]};
+  }
+  return table;
+}
+inline constexpr std::array<std::array<char, 2>, 4096> kBase64Pairs = MakeBase64Pairs();
+}  // namespace detail
+
+// The encoder below, a slice at a time.
+class Base64Encoder final : public StreamCoder {
+ protected:
+  std::size_t Code(std::string_view text, bool last, std::string& out) override;
+};
+
+// The decoder below, a slice at a time.
+class Base64Decoder final : public StreamCoder {
+ protected:
+  std::size_t Code(std::string_view text, bool last, std::string& out) override;
+
+ private:
+  std::uint32_t m_nAcc = 0;  // sextets of the current group
+  int m_nHave = 0;           // how many
+  bool m_bPadding = false;   // an '=' was seen: only '=' and white space may follow
+  int m_nPads = 0;           // '=' seen
+  std::size_t m_nPadAt = 0;  // offset of the first '='
+};
 
 // Encodes `bytes` as lines of at most 76 characters, each ended by CR LF; padding with
 // '='. Empty input gives empty output.

@@ -32,19 +32,20 @@ std::size_t CountCrLf(std::string_view text) {
   return pairs;
 }
 
-std::size_t CountBareLf(std::string_view text) {
+// LFs not preceded by CR; `after_cr` says whether the byte before `text` is CR.
+std::size_t CountBareLf(std::string_view text, bool after_cr = false) {
   std::size_t bare = 0;
   for (std::size_t lf = Next(text, 0, '\n'); lf < text.size(); lf = Next(text, lf + 1, '\n')) {
-    if (lf == 0 || text[lf - 1] != '\r') ++bare;
+    if (lf == 0 ? !after_cr : text[lf - 1] != '\r') ++bare;
   }
   return bare;
 }
 
 // Copies `text` to `out` (sized for the result) with each bare LF as CR LF.
-void CopyLfToCrLf(std::string_view text, char* out) {
+void CopyLfToCrLf(std::string_view text, char* out, bool after_cr = false) {
   std::size_t start = 0;
   for (std::size_t lf = Next(text, 0, '\n'); lf < text.size(); lf = Next(text, lf + 1, '\n')) {
-    if (lf == 0 || text[lf - 1] != '\r') {
+    if (lf == 0 ? !after_cr : text[lf - 1] != '\r') {
       std::memcpy(out, text.data() + start, lf - start);
       out += lf - start;
       *out++ = '\r';
@@ -67,6 +68,24 @@ void ConvertCrLfToLf(std::string& text) {
 void ConvertLfToCrLf(std::string& text) {
   if (CountBareLf(text) == 0) return;
   text = LfToCrLf(text);
+}
+
+std::size_t CrLfToLfStream::Code(std::string_view text, bool last, std::string& out) {
+  // A CR at the end may start a pair with the next slice.
+  if (!last && !text.empty() && text.back() == '\r') text.remove_suffix(1);
+  const std::size_t start = out.size();
+  out.resize(start + text.size() - CountCrLf(text));
+  CopyCrLfToLf(text, out.data() + start);
+  return text.size();
+}
+
+std::size_t LfToCrLfStream::Code(std::string_view text, bool, std::string& out) {
+  if (text.empty()) return 0;
+  const std::size_t start = out.size();
+  out.resize(start + text.size() + CountBareLf(text, m_bAfterCr));
+  CopyLfToCrLf(text, out.data() + start, m_bAfterCr);
+  m_bAfterCr = text.back() == '\r';
+  return text.size();
 }
 
 std::string CrLfToLf(std::string_view text) {

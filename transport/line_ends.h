@@ -4,7 +4,24 @@
 #include <string>
 #include <string_view>
 
+#include "transport/stream_coder.h"
+
 namespace cyrvert {
+
+// CrLfToLf, a slice at a time.
+class CrLfToLfStream final : public StreamCoder {
+ protected:
+  std::size_t Code(std::string_view text, bool last, std::string& out) override;
+};
+
+// LfToCrLf, a slice at a time.
+class LfToCrLfStream final : public StreamCoder {
+ protected:
+  std::size_t Code(std::string_view text, bool last, std::string& out) override;
+
+ private:
+  bool m_bAfterCr = false;  // the byte before the slice is CR
+};
 
 // Turns every CR LF pair into LF, in place; lone CRs and LFs stay.
 void ConvertCrLfToLf(std::string& text);

@@ -5,8 +5,6 @@
 #include <cstring>
 #include <utility>
 
-#include "transport/output_sink.h"
-
 namespace cyrvert {
 namespace {
 
@@ -68,23 +66,49 @@ constexpr std::array<bool, 256> MakeSpecialTable() {
 }
 constexpr std::array<bool, 256> kSpecial = MakeSpecialTable();
 
-// Encodes `bytes` into `out`, which has room for the worst case and three spare bytes;
-// returns the encoded size.
-std::size_t Encode(std::string_view bytes, char* out) {
-  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
-  const std::size_t n = bytes.size();
-  // Whether the byte at i is the last of its line: the text or a CR LF pair follows.
-  const auto last_on_line = [in, n](std::size_t i) {
-    return i + 1 == n || (i + 2 < n && in[i + 1] == '\r' && in[i + 2] == '\n');
-  };
+}  // namespace
+
+std::size_t QpEncoder::Code(std::string_view text, bool last, std::string& out) {
+  const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  // Each byte's form depends on the two after it, so without the end of the text the last
+  // two wait for more.
+  const std::size_t stop = last ? n : (n < 2 ? 0 : n - 2);
+  if (!m_bStarted && n < 2 && !last) return 0;
+  // Worst case: every byte as =XX, a soft break per 25 of them, and the leading one. One
+  // pass into memory of that size costs less than measuring first.
+  const std::size_t start = out.size();
+  out.resize(start + 3 * n + 3 * (n / 25 + 2) + 4);
+  char* const o = out.data() + start;
   std::size_t size = 0;
-  std::size_t column = 0;
-  for (std::size_t i = 0; i < n; ++i) {
+  if (!m_bStarted) {
+    m_bStarted = true;
+    if (n >= 2 && in[0] == '\r' && in[1] == '\n') {
+      std::memcpy(o, "=\r\n", 3);
+      size = 3;
+    }
+  }
+  // Whether the byte at i is the last of its line: the text or a CR LF pair follows.
+  const auto last_on_line = [in, n, last](std::size_t i) {
+    return (last && i + 1 == n) || (i + 2 < n && in[i + 1] == '\r' && in[i + 2] == '\n');
+  };
+  std::size_t column = m_nColumn;
+  std::size_t i = 0;
+  for (; i < stop; ++i) {
+    // Well inside a line no soft break can fall: bytes whose form does not depend on their
+    // neighbours go straight out.
+    while (column <= kMaxLine - 4 && i < stop && !kSpecial[in[i]]) {
+      const QpForm& form = kForms[in[i++]];
+      std::memcpy(o + size, form.chars.data(), 4);
+      size += form.width;
+      column += form.width;
+    }
+    if (i == stop) break;
     const unsigned char c = in[i];
     QpForm form = kForms[c];
     if (kSpecial[c]) {
       if (c == '\r' && i + 1 < n && in[i + 1] == '\n') {
-        std::memcpy(out + size, "\r\n", 2);
+        std::memcpy(o + size, "\r\n", 2);
         size += 2;
         ++i;
         column = 0;
@@ -96,73 +120,22 @@ std::size_t Encode(std::string_view bytes, char* out) {
     // Keep room for the '=' of a soft break unless this byte ends the line anyway.
     if (column + form.width > kMaxLine - 1 &&
         (column + form.width > kMaxLine || !last_on_line(i))) {
-      std::memcpy(out + size, "=\r\n", 3);
+      std::memcpy(o + size, "=\r\n", 3);
       size += 3;
       column = 0;
     }
-    std::memcpy(out + size, form.chars.data(), 4);  // only `width` of them count
+    std::memcpy(o + size, form.chars.data(), 4);  // only `width` of them count
     size += form.width;
     column += form.width;
   }
-  return size;
+  m_nColumn = column;
+  out.resize(start + size);
+  return i < n ? i : n;
 }
-
-// Writes the decoded form of `text` to `sink`; returns the offset of a bad escape, or npos.
-template <class Sink>
-std::size_t Decode(std::string_view text, Sink& sink) {
-  const std::size_t n = text.size();
-  std::size_t i = 0;
-  while (i < n) {
-    const char c = text[i];
-    if (c == '=') {
-      const std::uint8_t high =
-          i + 2 < n ? kHexValue[static_cast<unsigned char>(text[i + 1])] : 0xFF;
-      const std::uint8_t low =
-          i + 2 < n ? kHexValue[static_cast<unsigned char>(text[i + 2])] : 0xFF;
-      if (high != 0xFF && low != 0xFF) {
-        sink.Add(static_cast<char>((high << 4) | low));
-        i += 3;
-        continue;
-      }
-      // A soft break: '=', optional blanks, then CR LF, LF or the end of the text.
-      std::size_t j = i + 1;
-      while (j < n && IsBlank(text[j])) ++j;
-      if (j == n) break;
-      if (text[j] == '\n') {
-        i = j + 1;
-        continue;
-      }
-      if (text[j] == '\r' && j + 1 < n && text[j + 1] == '\n') {
-        i = j + 2;
-        continue;
-      }
-      return i;
-    }
-    if (IsBlank(c)) {
-      // Blanks are dropped when they end a line.
-      std::size_t j = i + 1;
-      while (j < n && IsBlank(text[j])) ++j;
-      const bool at_line_end =
-          j == n || text[j] == '\n' || (text[j] == '\r' && j + 1 < n && text[j + 1] == '\n');
-      if (!at_line_end) sink.Add(text.substr(i, j - i));
-      i = j;
-      continue;
-    }
-    sink.Add(c);
-    ++i;
-  }
-  return std::string_view::npos;
-}
-
-}  // namespace
 
 void AppendQuotedPrintable(std::string_view bytes, std::string& out) {
-  // Worst case: every byte as =XX, and a soft break per 25 of them. One pass into memory of
-  // that size costs less than measuring first.
-  const std::size_t n = bytes.size();
-  const std::size_t start = out.size();
-  out.resize(start + 3 * n + 3 * (n / 25 + 1) + 4);
-  out.resize(start + Encode(bytes, out.data() + start));
+  QpEncoder encoder;
+  encoder.PutAll(bytes, out);
 }
 
 std::string EncodeQuotedPrintable(std::string_view bytes) {
@@ -171,14 +144,81 @@ std::string EncodeQuotedPrintable(std::string_view bytes) {
   return out;
 }
 
+std::size_t QpDecoder::Code(std::string_view text, bool last, std::string& out) {
+  const std::size_t n = text.size();
+  const std::size_t start = out.size();
+  out.resize(start + n);  // the decoded text is never longer
+  char* const begin = out.data() + start;
+  char* o = begin;
+  const auto done = [&](std::size_t used) {
+    out.resize(start + static_cast<std::size_t>(o - begin));
+    return used;
+  };
+  // Whether a line break starts at j; unknown (and `more` set) when the text may go on.
+  bool more = false;
+  const auto break_at = [&](std::size_t j) {
+    if (j == n) {
+      more = !last;
+      return true;
+    }
+    if (text[j] == '\n') return true;
+    if (text[j] != '\r') return false;
+    if (j + 1 == n) {
+      more = !last;
+      return false;
+    }
+    return text[j + 1] == '\n';
+  };
+  std::size_t i = 0;
+  while (i < n) {
+    const char c = text[i];
+    if (c == '=') {
+      if (i + 2 >= n && !last) return done(i);
+      const std::uint8_t high =
+          i + 2 < n ? kHexValue[static_cast<unsigned char>(text[i + 1])] : 0xFF;
+      const std::uint8_t low =
+          i + 2 < n ? kHexValue[static_cast<unsigned char>(text[i + 2])] : 0xFF;
+      if (high != 0xFF && low != 0xFF) {
+        *o++ = static_cast<char>((high << 4) | low);
+        i += 3;
+        continue;
+      }
+      // A soft break: '=', optional blanks, then CR LF, LF or the end of the text.
+      std::size_t j = i + 1;
+      while (j < n && IsBlank(text[j])) ++j;
+      const bool at_break = break_at(j);
+      if (more) return done(i);
+      if (j == n) return done(n);
+      if (!at_break) {
+        done(0);
+        Fail(DecodeError::kQpBadEscape, i);
+        return i;
+      }
+      i = j + (text[j] == '\r' ? 2 : 1);
+      continue;
+    }
+    if (IsBlank(c)) {
+      // Blanks are dropped when they end a line.
+      std::size_t j = i + 1;
+      while (j < n && IsBlank(text[j])) ++j;
+      const bool at_break = break_at(j);
+      if (more) return done(i);
+      if (!at_break) {
+        std::memcpy(o, text.data() + i, j - i);
+        o += j - i;
+      }
+      i = j;
+      continue;
+    }
+    *o++ = c;
+    ++i;
+  }
+  return done(n);
+}
+
 DecodeResult DecodeQuotedPrintable(std::string_view text) {
-  detail::CountSink count;
-  const std::size_t bad = Decode(text, count);
-  if (bad != std::string_view::npos) return detail::Failure(DecodeError::kQpBadEscape, bad);
-  std::string out(count.size, '\0');
-  detail::PointerSink sink{out.data()};
-  Decode(text, sink);
-  return DecodeResult{DecodeError::kNone, 0, std::move(out)};
+  QpDecoder decoder;
+  return StreamCoder::Whole(decoder, text);
 }
 
 }  // namespace cyrvert

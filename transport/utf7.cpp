@@ -3,7 +3,6 @@
 #include <cstring>
 #include <utility>
 
-#include "transport/output_sink.h"
 #include "transport/unicode_map.h"
 
 namespace cyrvert {
@@ -188,89 +187,85 @@ constexpr std::array<std::uint16_t, 256> MakeUnitTable() {
 }
 constexpr std::array<std::uint16_t, 256> kUnitOf = MakeUnitTable();
 
-// The two characters of each 12-bit value.
-constexpr std::array<std::array<char, 2>, 4096> MakeSextetPairs() {
-  std::array<std::array<char, 2>, 4096> table{};
-  for (std::size_t v = 0; v < table.size(); ++v) {
-    table[v] = {Base64Alphabet[v >> 6], Base64Alphabet[v & 0x3F]};
-  }
-  return table;
-}
-constexpr std::array<std::array<char, 2>, 4096> kSextetPairs = MakeSextetPairs();
-
-// The encoder of Utf7Encoder, a whole run at a time: every byte of a run is encoded, so
-// its units go out in groups of three (48 bits, 8 characters).
-void EncodeAll(std::string_view bytes, detail::ChunkSink& sink) {
-  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
-  const std::size_t n = bytes.size();
-  std::size_t i = 0;
-  while (i < n) {
-    // Direct bytes stand for themselves.
-    const std::size_t direct_from = i;
-    while (i < n && kDirectByte[in[i]]) ++i;
-    if (i == direct_from + 1) {
-      sink.Add(bytes[direct_from]);
-    } else if (i > direct_from) {
-      sink.Add(bytes.substr(direct_from, i - direct_from));
-    }
-    if (i == n) break;
-    if (in[i] == '+') {
-      sink.Add("+-");
-      ++i;
-      continue;
-    }
-    // A run: every byte up to the next direct one, three at a time while they last.
-    sink.Add('+');
-    std::size_t chars = 0;
-    while (n - i >= 3 && !kDirectByte[in[i + 1]] && !kDirectByte[in[i + 2]]) {
-      const std::uint64_t bits = (std::uint64_t{kUnitOf[in[i]]} << 32) |
-                                 (std::uint64_t{kUnitOf[in[i + 1]]} << 16) | kUnitOf[in[i + 2]];
-      char* const group = sink.Room(8);
-      std::memcpy(group, kSextetPairs[(bits >> 36) & 0xFFF].data(), 2);
-      std::memcpy(group + 2, kSextetPairs[(bits >> 24) & 0xFFF].data(), 2);
-      std::memcpy(group + 4, kSextetPairs[(bits >> 12) & 0xFFF].data(), 2);
-      std::memcpy(group + 6, kSextetPairs[bits & 0xFFF].data(), 2);
-      chars += 8;
-      i += 3;
-      if (i == n || kDirectByte[in[i]]) break;
-    }
-    // Then none, one or two units: 16 or 32 bits, two or five full sextets and 4 or 2
-    // bits left over.
-    std::size_t left = 0;
-    if (i < n && !kDirectByte[in[i]]) left = i + 1 < n && !kDirectByte[in[i + 1]] ? 2 : 1;
-    char tail[8];
-    std::size_t size = 0;
-    if (left == 1) {
-      const std::uint32_t last = kUnitOf[in[i]];
-      tail[0] = Base64Alphabet[last >> 10];
-      tail[1] = Base64Alphabet[(last >> 4) & 0x3F];
-      size = 2;
-      // As CloseRun: a zero last sextet is left out unless the last unit is U+0000.
-      if ((last & 0x0F) != 0 || last == 0) tail[size++] = Base64Alphabet[(last & 0x0F) << 2];
-    } else if (left == 2) {
-      const std::uint32_t first = kUnitOf[in[i]];
-      const std::uint32_t last = kUnitOf[in[i + 1]];
-      const std::uint32_t bits = (first << 16) | last;
-      std::memcpy(tail, kSextetPairs[bits >> 20].data(), 2);
-      std::memcpy(tail + 2, kSextetPairs[(bits >> 8) & 0xFFF].data(), 2);
-      tail[4] = Base64Alphabet[(bits >> 2) & 0x3F];
-      size = 5;
-      if ((last & 0x03) != 0 || last == 0) tail[size++] = Base64Alphabet[(last & 0x03) << 4];
-    }
-    i += left;
-    if ((chars + size) % 2 != 0) tail[size++] = 'A';
-    tail[size++] = '-';
-    sink.Add(std::string_view(tail, size));
-  }
-}
-
 }  // namespace
 
+std::size_t Utf7StreamEncoder::Code(std::string_view text, bool last, std::string& out) {
+  // The encoder of Utf7Encoder, a whole run at a time: every byte of a run is encoded, so
+  // its units go out in groups of three (48 bits, 8 characters).
+  const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  const std::size_t start = out.size();
+  // At most 6 characters a byte (a lone digit: "+ADEA-"), and a run's closing.
+  out.resize(start + 6 * n + 8);
+  char* const begin = out.data() + start;
+  char* o = begin;
+  std::size_t i = 0;
+  while (i < n || (last && m_bInRun)) {
+    if (!m_bInRun) {
+      // Direct bytes stand for themselves.
+      const std::size_t direct_from = i;
+      while (i < n && kDirectByte[in[i]]) ++i;
+      std::memcpy(o, in + direct_from, i - direct_from);
+      o += i - direct_from;
+      if (i == n) break;
+      if (in[i] == '+') {
+        std::memcpy(o, "+-", 2);
+        o += 2;
+        ++i;
+        continue;
+      }
+      *o++ = '+';
+      m_bInRun = true;
+    }
+    // A run: every byte up to the next direct one, three at a time while they last.
+    while (n - i >= 3 && !kDirectByte[in[i]] && !kDirectByte[in[i + 1]] &&
+           !kDirectByte[in[i + 2]]) {
+      const std::uint64_t bits = (std::uint64_t{kUnitOf[in[i]]} << 32) |
+                                 (std::uint64_t{kUnitOf[in[i + 1]]} << 16) | kUnitOf[in[i + 2]];
+      std::memcpy(o, detail::kBase64Pairs[(bits >> 36) & 0xFFF].data(), 2);
+      std::memcpy(o + 2, detail::kBase64Pairs[(bits >> 24) & 0xFFF].data(), 2);
+      std::memcpy(o + 4, detail::kBase64Pairs[(bits >> 12) & 0xFFF].data(), 2);
+      std::memcpy(o + 6, detail::kBase64Pairs[bits & 0xFFF].data(), 2);
+      o += 8;
+      i += 3;
+    }
+    // Where the run ends is not known before the byte after it (or the end of the text).
+    if (n - i < 3 && !last) break;
+    // Then none, one or two units: 16 or 32 bits, two or five full sextets and 4 or 2
+    // bits left over. The groups are of 8 characters, so the tail alone sets the parity.
+    std::size_t left = 0;
+    if (i < n && !kDirectByte[in[i]]) left = i + 1 < n && !kDirectByte[in[i + 1]] ? 2 : 1;
+    std::size_t size = 0;
+    if (left == 1) {
+      const std::uint32_t unit = kUnitOf[in[i]];
+      o[0] = Base64Alphabet[unit >> 10];
+      o[1] = Base64Alphabet[(unit >> 4) & 0x3F];
+      size = 2;
+      // As CloseRun: a zero last sextet is left out unless the last unit is U+0000.
+      if ((unit & 0x0F) != 0 || unit == 0) o[size++] = Base64Alphabet[(unit & 0x0F) << 2];
+    } else if (left == 2) {
+      const std::uint32_t first = kUnitOf[in[i]];
+      const std::uint32_t unit = kUnitOf[in[i + 1]];
+      const std::uint32_t bits = (first << 16) | unit;
+      std::memcpy(o, detail::kBase64Pairs[bits >> 20].data(), 2);
+      std::memcpy(o + 2, detail::kBase64Pairs[(bits >> 8) & 0xFFF].data(), 2);
+      o[4] = Base64Alphabet[(bits >> 2) & 0x3F];
+      size = 5;
+      if ((unit & 0x03) != 0 || unit == 0) o[size++] = Base64Alphabet[(unit & 0x03) << 4];
+    }
+    i += left;
+    if (size % 2 != 0) o[size++] = 'A';
+    o[size++] = '-';
+    o += size;
+    m_bInRun = false;
+  }
+  out.resize(start + static_cast<std::size_t>(o - begin));
+  return i;
+}
+
 void AppendUtf7(std::string_view bytes, std::string& out) {
-  // Upper-half text grows to about 2.7 times its size; more only reallocates.
-  out.reserve(out.size() + bytes.size() / 4 * 11 + 16);
-  detail::ChunkSink sink(out);
-  EncodeAll(bytes, sink);
+  Utf7StreamEncoder encoder;
+  encoder.PutAll(bytes, out);
 }
 
 std::string BytesToUtf7(std::string_view bytes) {
@@ -279,33 +274,53 @@ std::string BytesToUtf7(std::string_view bytes) {
   return out;
 }
 
-DecodeResult Utf7ToBytes(std::string_view text) {
+std::size_t Utf7StreamDecoder::Code(std::string_view text, bool last, std::string& out) {
   // Follows Utf7Decoder::Step and End, without the per-byte call.
   const auto* in = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
-  std::string out(n, '\0');
-  char* const begin = out.data();
+  const std::size_t start = out.size();
+  out.resize(start + n + 1);  // a byte gives at most a byte; End at most one more
+  char* const begin = out.data() + start;
   char* o = begin;
   std::size_t i = 0;
+  std::uint32_t accumulator = m_nAccumulator;
+  int bits = m_nBits;
+  const auto flush = [&] {
+    if (bits > 0) {
+      const std::uint32_t rest = (accumulator << (16 - bits)) & 0xFFFF;
+      if (rest != 0) *o++ = static_cast<char>(UnicodeToByte(rest));
+    }
+    accumulator = 0;
+    bits = 0;
+    m_bInRun = false;
+  };
   while (i < n) {
-    const unsigned char c = in[i];
-    if (c != '+') {
-      if (c >= 0x80) return detail::Failure(DecodeError::kUtf7ByteOutsideRun, i);
-      *o++ = static_cast<char>(c);  // ASCII maps to itself
+    if (!m_bInRun) {
+      const unsigned char c = in[i];
+      if (c != '+') {
+        if (c >= 0x80) {
+          out.resize(start + static_cast<std::size_t>(o - begin));
+          Fail(DecodeError::kUtf7ByteOutsideRun, i);
+          return i;
+        }
+        *o++ = static_cast<char>(c);  // ASCII maps to itself
+        ++i;
+        continue;
+      }
+      if (i + 1 == n && !last) break;  // '+-' or a run: the next byte tells
       ++i;
-      continue;
+      if (i < n && in[i] == '-') {
+        *o++ = '+';
+        ++i;
+        continue;
+      }
+      m_bInRun = true;
+      accumulator = 0;
+      bits = 0;
     }
-    ++i;
-    if (i < n && in[i] == '-') {
-      *o++ = '+';
-      ++i;
-      continue;
-    }
-    // A run, up to '-' or the end of the text; other characters are skipped.
-    std::uint32_t accumulator = 0;
-    int bits = 0;
-    // Whole groups of eight alphabet characters give three units.
-    while (n - i >= 8) {
+    // A run, up to '-' or the end of the text; other characters are skipped. Whole
+    // groups of eight alphabet characters give three units.
+    while (bits == 0 && n - i >= 8) {
       std::uint64_t group = 0;
       unsigned bad = 0;
       for (std::size_t k = 0; k < 8; ++k) {
@@ -332,14 +347,20 @@ DecodeResult Utf7ToBytes(std::string_view text) {
         bits -= 16;
       }
     }
-    if (i < n) ++i;  // the '-'
-    if (bits > 0) {
-      const std::uint32_t rest = (accumulator << (16 - bits)) & 0xFFFF;
-      if (rest != 0) *o++ = static_cast<char>(UnicodeToByte(rest));
-    }
+    if (i == n) break;  // the run goes on
+    ++i;                // the '-'
+    flush();
   }
-  out.resize(static_cast<std::size_t>(o - begin));
-  return DecodeResult{DecodeError::kNone, 0, std::move(out)};
+  if (last && m_bInRun) flush();
+  m_nAccumulator = accumulator;
+  m_nBits = bits;
+  out.resize(start + static_cast<std::size_t>(o - begin));
+  return i;
+}
+
+DecodeResult Utf7ToBytes(std::string_view text) {
+  Utf7StreamDecoder decoder;
+  return StreamCoder::Whole(decoder, text);
 }
 
 }  // namespace cyrvert

@@ -12,6 +12,7 @@
 
 #include "transport/base64.h"
 #include "transport/decode_result.h"
+#include "transport/stream_coder.h"
 
 namespace cyrvert {
 
@@ -62,6 +63,26 @@ class Utf7Decoder {
   bool m_bInRun = false;
   std::uint32_t m_nAccumulator = 0;  // sextets shifted in from the right
   int m_nBits = 0;                   // bits not yet delivered, 0..15 between steps
+};
+
+// BytesToUtf7, a slice at a time.
+class Utf7StreamEncoder final : public StreamCoder {
+ protected:
+  std::size_t Code(std::string_view text, bool last, std::string& out) override;
+
+ private:
+  bool m_bInRun = false;  // a run is open and its bytes so far are written in whole groups
+};
+
+// Utf7ToBytes, a slice at a time.
+class Utf7StreamDecoder final : public StreamCoder {
+ protected:
+  std::size_t Code(std::string_view text, bool last, std::string& out) override;
+
+ private:
+  bool m_bInRun = false;
+  std::uint32_t m_nAccumulator = 0;
+  int m_nBits = 0;
 };
 
 // cp-1251 bytes to the UTF-7 form above: what Begin, Put of each byte's value and End

@@ -68,21 +68,14 @@ void Utf8EncodeOne(std::uint32_t value, std::string& out) {
   out.append(tail, n);
 }
 
-DecodeResult DecodeUtf8(std::string_view text) {
+namespace {
+
+// Decodes `text` into `o`, which has room for one byte per lead byte. Returns where the
+// output ends; on failure sets `error` and `at` (the offset of the bad sequence), the
+// output then ending with what came before it.
+char* DecodeInto(std::string_view text, char* o, DecodeError& error, std::size_t& at) {
   const std::size_t n = text.size();
-  // Each sequence starts with a byte that is not 10xxxxxx: that bounds the output.
-  std::size_t continuations = 0;
-  std::size_t at = 0;
-  for (std::uint64_t word; n - at >= 8; at += 8) {
-    std::memcpy(&word, text.data() + at, 8);
-    continuations += static_cast<std::size_t>(
-        std::popcount(word & ~(word << 1) & 0x8080808080808080ULL));  // 10xxxxxx
-  }
-  for (; at < n; ++at) continuations += (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80;
-  const std::size_t leads = n - continuations;
-  std::string out(leads, '\0');
-  char* const begin = out.data();
-  char* o = begin;
+  error = DecodeError::kNone;
   std::size_t pos = 0;
   while (pos < n) {
     const auto lead = static_cast<unsigned char>(text[pos]);
@@ -111,15 +104,45 @@ DecodeResult DecodeUtf8(std::string_view text) {
     std::uint32_t value = 0;
     const int code = Utf8DecodeOne(text, pos, value);
     if (code != 0) {
-      const DecodeError error = code == -1   ? DecodeError::kUtf8BadLead
-                                : code == -2 ? DecodeError::kUtf8BadContinuation
-                                             : DecodeError::kUtf8Overlong;
-      return detail::Failure(error, pos);
+      error = code == -1   ? DecodeError::kUtf8BadLead
+              : code == -2 ? DecodeError::kUtf8BadContinuation
+                           : DecodeError::kUtf8Overlong;
+      at = pos;
+      return o;
     }
     *o++ = static_cast<char>(UnicodeToByte(value));
   }
-  out.resize(static_cast<std::size_t>(o - begin));
+  return o;
+}
+
+}  // namespace
+
+DecodeResult DecodeUtf8(std::string_view text) {
+  const std::size_t n = text.size();
+  // Each sequence starts with a byte that is not 10xxxxxx: that bounds the output.
+  std::size_t continuations = 0;
+  std::size_t at = 0;
+  for (std::uint64_t word; n - at >= 8; at += 8) {
+    std::memcpy(&word, text.data() + at, 8);
+    continuations += static_cast<std::size_t>(
+        std::popcount(word & ~(word << 1) & 0x8080808080808080ULL));  // 10xxxxxx
+  }
+  for (; at < n; ++at) continuations += (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80;
+  std::string out(n - continuations, '\0');
+  DecodeError error = DecodeError::kNone;
+  char* const end = DecodeInto(text, out.data(), error, at);
+  if (error != DecodeError::kNone) return detail::Failure(error, at);
+  out.resize(static_cast<std::size_t>(end - out.data()));
   return DecodeResult{DecodeError::kNone, 0, std::move(out)};
+}
+
+DecodeError AppendDecodedUtf8(std::string_view text, std::string& out, std::size_t& at) {
+  const std::size_t start = out.size();
+  out.resize(start + text.size());  // no more bytes than lead bytes
+  DecodeError error = DecodeError::kNone;
+  char* const end = DecodeInto(text, out.data() + start, error, at);
+  out.resize(static_cast<std::size_t>(end - out.data()));
+  return error;
 }
 
 }  // namespace cyrvert

@@ -23,5 +23,8 @@ void Utf8EncodeOne(std::uint32_t value, std::string& out);
 // Fails at the first sequence Utf8DecodeOne rejects. (The export direction is
 // kTransportCodec.ToUtf8 in engine/unicode_codec.h.)
 DecodeResult DecodeUtf8(std::string_view text);
+// The same, appended to `out`. On failure returns the error, sets `at` to the offset of the
+// bad sequence, and keeps what was decoded before it.
+DecodeError AppendDecodedUtf8(std::string_view text, std::string& out, std::size_t& at);
 
 }  // namespace cyrvert

@@ -1,6 +1,7 @@
 // base64, quoted-printable and uuencode.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <random>
 #include <string>
 #include <string_view>
@@ -100,7 +101,8 @@ TEST(Base64, DecoderErrors) {
 
 TEST(Base64, RoundTripsWith76CharacterLines) {
   std::mt19937 rng(64);
-  for (const std::size_t size : {1, 2, 3, 56, 57, 58, 114, 1000, 4096}) {
+  for (const std::size_t size :
+       std::initializer_list<std::size_t>{1, 2, 3, 56, 57, 58, 114, 1000, 4096}) {
     const std::string bytes = RandomBytes(rng, size);
     const std::string text = EncodeBase64(bytes);
     ExpectCrLfLines(text, 76);
@@ -262,7 +264,7 @@ TEST(Uuencode, DecoderErrors) {
 
 TEST(Uuencode, RoundTripsAnyBytes) {
   std::mt19937 rng(644);
-  for (const std::size_t size : {1, 2, 3, 44, 45, 46, 90, 1000}) {
+  for (const std::size_t size : std::initializer_list<std::size_t>{1, 2, 3, 44, 45, 46, 90, 1000}) {
     const std::string bytes = RandomBytes(rng, size);
     const UuDecodeResult back = DecodeUu(EncodeUu(bytes, "data.bin", 0644));
     ASSERT_TRUE(back.result.ok());
