@@ -26,7 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-
 struct RepairOptions {
   RepairOutput target = RepairOutput::kWindows;  // the page written without --utf8
   bool utf8 = false;
