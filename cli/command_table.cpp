@@ -1,8 +1,10 @@
 // The sub-commands of cyrvert-cli, their options and their usage text.
 #include <array>
+#include <cstdint>
 #include <ostream>
 
 #include "cli/cli.h"
+#include "cli/repair_command.h"
 
 namespace cyrvert::cli {
 namespace {
@@ -17,6 +19,16 @@ constexpr std::array<Option, 7> kDecodeOptions = {{
     {"--utf8", false},
 }};
 constexpr std::array<Option, 1> kExportOptions = {{{"--name", true}}};
+constexpr std::array<Option, 8> kRepairOptions = {{
+    {"--target", true},
+    {"--utf8", false},
+    {"--explain", false},
+    {"--json", false},
+    {"--dry-run", false},
+    {"--output-dir", true},
+    {"--in-place", false},
+    {"--no-backup", false},
+}};
 
 constexpr Command kCommands[] = {
     {"decode", kDecodeOptions, 0, 1, RunDecode,
@@ -73,6 +85,32 @@ before it has been written.
 text/plain message), uu (--name NAME on the begin line; default: the input
 file's name, or Cyrvert1 for standard input; a name must not be empty or hold
 control characters), unix (CR LF -> LF).
+)"},
+    {"repair", kRepairOptions, 0, SIZE_MAX, RunRepair,
+     "[--target win|dos|koi|iso] [--utf8] [--explain] [--json] [--dry-run] "
+     "[--output-dir DIR | --in-place [--no-backup]] [FILE...]",
+     R"(Smart repair: tells whether a Russian text is damaged at all and undoes
+wrong 8-bit conversions and UTF-8 mix-ups (UTF-8 read as cp-1251, KOI8-R or
+cp-866, text encoded to UTF-8 twice, and chains of up to 3 steps).
+One input (FILE or standard input): the repaired text, or the input as it is
+when it is not damaged or cannot be repaired, goes to standard output in
+cp-1251 (characters cp-1251 lacks become "?"); the verdict, the steps (such as
+K2W,U8) and a confidence go to standard error.
+  --target    code page of the text written: win (cp-1251, default), dos
+              (cp-866), koi (KOI8-R), iso (ISO-8859-5)
+  --utf8      write UTF-8 instead (keeps every character)
+  --explain   name the steps in words ("UTF-8 read as cp-1251, then ...")
+  --json      one JSON record per file on standard output (file, verdict,
+              steps, explain, confidence, output, error) instead of the text
+  --dry-run   analyse only, write no text
+  --output-dir DIR  write each FILE's result to DIR under the same name
+  --in-place  rewrite each repaired FILE (written beside it, then renamed over
+              it), keeping the original as FILE.bak
+  --no-backup with --in-place, keep no FILE.bak
+Several files need --output-dir, --in-place, --dry-run or --json; a progress
+bar shows on a terminal and a summary ends the run. Exit status: 0 repaired or
+not damaged, 3 cannot repair (some file), 4 empty input, 2 bad usage or a file
+that cannot be read or written.
 )"},
 };
 

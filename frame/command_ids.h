@@ -32,6 +32,7 @@ enum class CommandId : int {
   kSetFont = 32801,
   kSetEighthBit = 32802,
   kTxtAssociation = 32803,
+  kSmartRepair = 32804,
   // File.
   kFileNew = 57600,
   kFileOpen = 57601,

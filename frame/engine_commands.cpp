@@ -12,6 +12,7 @@
 #include "docview/child_frame.h"
 #include "docview/cyrvert_view.h"
 #include "engine/commands/auto_decode.h"
+#include "engine/commands/smart_repair_command.h"
 #include "engine/commands/translate.h"
 #include "frame/app_services.h"
 #include "frame/command_ids.h"
@@ -149,6 +150,15 @@ void ConnectEngineCommands(CMainFrame& frame, AppServices& app) {
       [&frame, &app] {
         if (CCyrvertView* view = frame.ActiveView(); view != nullptr && !frame.m_bEngineBusy) {
           AutoDecodeView(app, frame, *view, false);
+        }
+      },
+      idle);
+  frame.SetCommandHandler(
+      CommandId::kSmartRepair,
+      [&frame, &app] {
+        if (CCyrvertView* view = frame.ActiveView(); view != nullptr && !frame.m_bEngineBusy) {
+          CEngineCommandHost host(app, frame);
+          SmartRepairText(*view, host);
         }
       },
       idle);

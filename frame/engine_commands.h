@@ -1,5 +1,6 @@
 // The engine commands on the editor's windows: the command host over the application object
-// and the main frame, and the handlers of Cyrvert, Translate and Set 8-th bit.
+// and the main frame, and the handlers of Cyrvert, Smart repair, Translate
+// and Set 8-th bit.
 #pragma once
 
 #include <QPointer>
@@ -58,8 +59,8 @@ class CEngineCommandHost : public CommandHost {
 // null when there is none or it was closed before the run returned.
 CCyrvertView* AutoDecodeView(AppServices& app, CMainFrame& frame, CCyrvertView& view, bool silent);
 
-// Gives the frame's Cyrvert (32771), Translate (32772) and Set 8-th bit (32802) commands
-// their handlers on the active view.
+// Gives the frame's Cyrvert (32771), Smart repair (32804), Translate (32772) and Set 8-th bit
+// (32802) commands their handlers on the active view.
 void ConnectEngineCommands(CMainFrame& frame, AppServices& app);
 
 }  // namespace cyrvert

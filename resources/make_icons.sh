@@ -36,6 +36,7 @@ convert -size 16x16 xc:none -fill '#c09050' -stroke '#604020' -draw "rectangle 2
   -fill white -draw "rectangle 6,6 14,15" -fill '#808080' -stroke none -draw "rectangle 5,1 9,3" \
   tb_paste.png
 glyph cyrvert "Я" white '#b03030'
+glyph smart "Я" white '#7040b0'
 glyph clipboard "Я" '#b03030' '#e8c860'
 glyph translate "T" white '#3070b0'
 glyph eighth "8" white '#308040'

@@ -18,6 +18,11 @@ inline constexpr std::string_view kNothingFound =
     "Попробуйте увеличить глубину просмотра или чувствительность.";
 inline constexpr std::string_view kStoppedByUser = "Перекодировка прервана пользователем!";
 inline constexpr std::string_view kNoMemory = "Не хватает памяти!";
+inline constexpr std::string_view kSmartRepairCaption = "Smart repair";
+inline constexpr std::string_view kNotDamaged = "Текст не повреждён: восстанавливать нечего.";
+inline constexpr std::string_view kCannotRepair =
+    "Текст не удаётся восстановить: ни одна цепочка перекодировок\n"
+    "не даёт русского текста, или текст слишком короткий.";
 
 // Transport commands.
 inline constexpr std::string_view kUtf7DecodeError =

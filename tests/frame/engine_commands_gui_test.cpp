@@ -5,10 +5,12 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <QTreeWidget>
 #include <memory>
 
@@ -91,6 +93,7 @@ class EngineCommandsGuiTest : public QObject {
   void stopEndsTheSearchWithoutAWindow();
   void closingTheMainWindowDuringASearchEndsBoth();
   void translateAndEighthBitOpenOneWindowEach();
+  void smartRepairSitsBesideCyrvertAndOpensTheRepair();
 
  private:
   // The frame's document windows.
@@ -309,6 +312,41 @@ void EngineCommandsGuiTest::translateAndEighthBitOpenOneWindowEach() {
   QVERIFY(m_frame->ActiveView()->GetViewText() == high);
   QCOMPARE(FromUtf8(m_frame->ActiveView()->Title()), QStringLiteral("Cyrvert3"));
   QVERIFY(source->GetViewText() == text);
+}
+
+void EngineCommandsGuiTest::smartRepairSitsBesideCyrvertAndOpensTheRepair() {
+  QAction* smart = m_frame->Action(CommandId::kSmartRepair);
+  QAction* cyrvert = m_frame->Action(CommandId::kCyrvert);
+  QVERIFY(smart != nullptr && cyrvert != nullptr);
+  QCOMPARE(smart->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+Y")));
+  // Right after Cyrvert in the Edit menu and on the toolbar.
+  bool in_menu = false;
+  for (QAction* menu : m_frame->menuBar()->actions()) {
+    if (menu->menu() == nullptr) continue;
+    const QList<QAction*> items = menu->menu()->actions();
+    const qsizetype at = items.indexOf(cyrvert);
+    if (at >= 0) in_menu = at + 1 < items.size() && items[at + 1] == smart;
+  }
+  QVERIFY(in_menu);
+  const QList<QAction*> buttons = m_frame->findChild<QToolBar*>()->actions();
+  QCOMPARE(buttons.indexOf(smart), buttons.indexOf(cyrvert) + 1);
+
+  CCyrvertView* source = m_frame->ActiveView();
+  const std::string damaged = PutDamagedText();
+  QTest::keyClick(source, Qt::Key_Y, Qt::ControlModifier | Qt::ShiftModifier);
+  QCOMPARE(WindowCount(), 2);
+  QVERIFY(m_frame->ActiveView()->GetViewText() == test::RussianSample());
+  QCOMPARE(FromUtf8(m_frame->ActiveView()->Title()),
+           QStringLiteral("Cyrvert2 (K2W: KOI8-R read as cp-1251)"));
+  QVERIFY(!m_frame->ActiveChild()->GetActiveDocument()->IsModified());
+  QVERIFY(source->GetViewText() == damaged);
+  QVERIFY(m_boxes->texts.empty());
+
+  // The repaired text is not damaged: a message, no window.
+  smart->trigger();
+  QCOMPARE(WindowCount(), 2);
+  QCOMPARE(m_boxes->texts.size(), std::size_t{1});
+  QVERIFY(m_boxes->texts[0] == strings::kNotDamaged);
 }
 
 }  // namespace cyrvert

@@ -1,0 +1,245 @@
+#!/usr/bin/env python3
+"""Development bench for `cyrvert-cli repair`: builds damaged samples of each kind from
+Russian (and other) texts shipped by Debian packages that neither train the model nor
+belong to the evaluation set, runs the repair on them and prints the share done right per
+class, with `cyrvert-cli decode --depth 3 --sense 3` beside it for the 8-bit chains.
+
+    apt-get install aptitude-doc-ru doublecmd-help-ru doublecmd-help-uk \
+        developers-reference-de developers-reference-fr
+    python3 tools/smart_bench.py build/dev/cli/cyrvert-cli [--per-class N] [--seed S]
+"""
+import argparse
+import glob
+import gettext
+import gzip
+import html
+import json
+import os
+import random
+import re
+import subprocess
+import sys
+import tempfile
+
+PAGES = {"W": "cp1251", "D": "cp866", "K": "koi8_r", "I": "iso8859_5"}
+CONVERSIONS = ["D2K", "K2D", "D2W", "W2D", "W2K", "K2W", "D2I", "I2D", "K2I", "I2K", "W2I", "I2W"]
+RUSSIAN = set("абвгдеёжзийклмнопрстуфхцчшщъыьэюяАБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ")
+
+
+def strip_html(path):
+    text = open(path, encoding="utf-8", errors="replace").read()
+    text = re.sub(r"(?is)<(script|style).*?</\1>", "", text)
+    text = html.unescape(re.sub(r"<[^>]+>", "", text))
+    return re.sub(r"\n\s*\n+", "\n\n", text)
+
+
+def mo_text(pattern):
+    parts = []
+    for path in sorted(glob.glob(pattern)):
+        with open(path, "rb") as f:
+            try:
+                catalog = gettext.GNUTranslations(f)._catalog
+            except Exception:
+                continue
+        parts += [v for k, v in catalog.items() if k and isinstance(v, str)]
+    return "\n".join(parts)
+
+
+SIZE = (300, 4000)
+
+
+def chunks(text, rng, count, low=None, high=None):
+    """`count` pieces of `text` cut at line ends, `low`..`high` characters long."""
+    low, high = low or SIZE[0], high or SIZE[1]
+    lines = text.splitlines(keepends=True)
+    out = []
+    for _ in range(count * 20):
+        if len(out) == count:
+            break
+        start = rng.randrange(len(lines))
+        size = rng.randint(low, high)
+        piece = ""
+        for line in lines[start:]:
+            if len(piece) + len(line) > size:
+                break
+            piece += line
+        if len(piece) >= low // 2 and piece.strip():
+            out.append(piece)
+    return out
+
+
+def win_bytes(text):
+    return text.encode("cp1251", "replace")
+
+
+def read_page(data, page):
+    if page == "W":
+        # cp-1251 0x98 has no character; keep it as U+0098.
+        return "".join("\u0098" if b == 0x98 else bytes([b]).decode("cp1251") for b in data)
+    return data.decode(PAGES[page], "replace")
+
+
+def convert(data, code):
+    return read_page(data, code[0]).encode(PAGES[code[2]], "replace")
+
+
+def restores_letters(w, chain):
+    """Whether undoing `chain` by the inverse conversions gives back every letter of `w`."""
+    d = w
+    for code in chain:
+        d = convert(d, code)
+    for code in reversed(chain):
+        d = convert(d, code[::-1])
+    return letters_match(w, d)
+
+
+def random_chain(rng, depth, w):
+    for _ in range(1000):
+        chain = [rng.choice(CONVERSIONS) for _ in range(depth)]
+        if all(chain[i][::-1] != chain[i + 1] for i in range(depth - 1)) and \
+                restores_letters(w, chain):
+            return chain
+    return None
+
+
+def damage(cli, data, chain):
+    """`data` through the program's own conversion tables, one after another."""
+    for code in chain:
+        data = subprocess.run([cli, "translate", code], input=data, capture_output=True,
+                              check=True).stdout
+    return data
+
+
+def letters_match(original, repaired):
+    """Every Russian letter of the cp-1251 original is back in place."""
+    if len(original) != len(repaired):
+        return False
+    for a, b in zip(original, repaired):
+        if 0xC0 <= a or a in (0xA8, 0xB8):
+            if a != b:
+                return False
+    return True
+
+
+def run(cli, args, files):
+    """Runs repair on many files; returns {file: (record, output bytes)}."""
+    with tempfile.TemporaryDirectory() as out_dir:
+        proc = subprocess.run([cli, "repair", "--json", "--output-dir", out_dir, *args, *files],
+                              capture_output=True)
+        results = {}
+        for line in proc.stdout.decode().splitlines():
+            record = json.loads(line)
+            output = b""
+            if record.get("output"):
+                with open(record["output"], "rb") as f:
+                    output = f.read()
+            results[record["file"]] = (record, output)
+        return results
+
+
+def first_engine(cli, path):
+    proc = subprocess.run([cli, "decode", "--depth", "3", "--sense", "3", path],
+                          capture_output=True)
+    return proc.stdout if proc.returncode == 0 else None
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("cli")
+    parser.add_argument("--per-class", type=int, default=200)
+    parser.add_argument("--seed", type=int, default=14)
+    parser.add_argument("--keep", help="keep the samples in this folder")
+    parser.add_argument("--verbose", action="store_true", help="list the misses")
+    parser.add_argument("--only", help="run only the classes whose name holds this")
+    parser.add_argument("--size", default="300-4000", help="sample length range in characters")
+    options = parser.parse_args()
+    rng = random.Random(options.seed)
+    global SIZE
+    SIZE = tuple(int(v) for v in options.size.split("-"))
+    n = options.per_class
+
+    russian = "\n".join(strip_html(p) for p in sorted(
+        glob.glob("/usr/share/doc/aptitude/html/ru/*.html") +
+        glob.glob("/usr/share/doublecmd/doc/ru/*.html")))
+    russian = win_bytes(russian).decode("cp1251", "replace").replace("\ufffd", "?")
+    others = {
+        "English": open("/usr/share/common-licenses/GPL-3").read() +
+        open("/usr/share/common-licenses/Apache-2.0").read(),
+        "German": gzip.open("/usr/share/developers-reference/de/developers-reference.txt.gz",
+                            "rt").read(),
+        "French": gzip.open("/usr/share/developers-reference/fr/developers-reference.txt.gz",
+                            "rt").read(),
+        "Ukrainian": "\n".join(strip_html(p) for p in
+                               sorted(glob.glob("/usr/share/doublecmd/doc/uk/*.html"))),
+        "Bulgarian": mo_text("/usr/share/locale/bg/LC_MESSAGES/*.mo"),
+    }
+    eight_bit = {"English": "cp1252", "German": "cp1252", "French": "cp1252",
+                 "Ukrainian": "cp1251", "Bulgarian": "cp1251"}
+
+    work = options.keep or tempfile.mkdtemp(prefix="smart_bench_")
+    os.makedirs(work, exist_ok=True)
+    samples = {}  # class -> list of (path, expected cp-1251 bytes or None for unchanged)
+
+    def add(cls, index, data, expected):
+        path = os.path.join(work, f"{cls.replace(' ', '_')}-{index:04d}.txt")
+        with open(path, "wb") as f:
+            f.write(data)
+        samples.setdefault(cls, []).append((path, expected))
+
+    texts = chunks(russian, rng, n)
+    for i, t in enumerate(texts):
+        w = win_bytes(t)
+        add("undamaged cp-1251", i, w, None)
+        u = t.encode("utf-8")
+        add("UTF-8 read as cp-1251", i, u, w)
+        add("UTF-8 read as KOI8-R", i, u.decode("koi8_r").encode("utf-8"), w)
+        add("UTF-8 read as cp-866", i, u.decode("cp866").encode("utf-8"), w)
+        add("double UTF-8", i, read_page(u, "W").encode("utf-8"), w)
+        add("W2K then UTF-8", i, read_page(convert(w, "W2K"), "W").encode("utf-8"), w)
+    chains = {}
+    for depth in (1, 2, 3):
+        for i, t in enumerate(chunks(russian, rng, n)):
+            w = win_bytes(t)
+            chain = random_chain(rng, depth, w)
+            if chain is None:
+                continue
+            d = damage(options.cli, w, chain)
+            cls = f"8-bit depth {depth}"
+            add(cls, i, d, w)
+            chains[samples[cls][-1][0]] = chain
+    for lang, text in others.items():
+        for i, t in enumerate(chunks(text, rng, n)):
+            add(f"{lang} UTF-8", i, t.encode("utf-8"), None)
+            add(f"{lang} {eight_bit[lang]}", i, t.encode(eight_bit[lang], "replace"), None)
+
+    print(f"samples in {work}")
+    print(f"{'class':28} {'n':>5} {'smart':>7} {'first engine':>13}")
+    for cls, items in samples.items():
+        if options.only and options.only not in cls:
+            continue
+        files = [p for p, _ in items]
+        results = run(options.cli, [], files)
+        good = 0
+        first_good = 0
+        verdicts = {}
+        for path, expected in items:
+            record, output = results[path]
+            verdicts[record["verdict"]] = verdicts.get(record["verdict"], 0) + 1
+            original = open(path, "rb").read()
+            if expected is None:
+                ok = output == original
+            else:
+                ok = letters_match(expected, output)
+            if not ok and options.verbose:
+                print(f"  miss {path} {chains.get(path, '')} {record['verdict']} {record['steps']}")
+            good += ok
+            if cls.startswith("8-bit"):
+                decoded = first_engine(options.cli, path)
+                first_good += decoded is not None and letters_match(expected, decoded)
+        first = f"{100 * first_good / len(items):12.1f}%" if cls.startswith("8-bit") else ""
+        print(f"{cls:28} {len(items):5d} {100 * good / len(items):6.1f}% {first:>13}  {verdicts}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
