@@ -11,13 +11,13 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QMdiArea>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 #include <ctime>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "docview/child_frame.h"
 #include "docview/cyrvert_doc.h"
 #include "docview/cyrvert_view.h"
@@ -29,35 +29,8 @@ namespace {
 
 constexpr std::size_t kFileSize = 50u << 20;
 
-// Russian-looking cp-1251 text: letters, spaces and punctuation in CR LF lines of ~70 bytes.
-std::string MakeText() {
-  std::string text(kFileSize, ' ');
-  QRandomGenerator generator(866);
-  std::size_t column = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto r = generator.bounded(100u);
-    if (column > 60 && r < 10 && i + 1 < text.size()) {
-      text[i] = '\r';
-      text[++i] = '\n';
-      column = 0;
-      continue;
-    }
-    text[i] = r < 15 ? ' ' : r < 17 ? ',' : static_cast<char>(0xC0 + generator.bounded(64u));
-    ++column;
-  }
-  return text;
-}
-
-// Resident memory now, in KiB.
-long CurrentRssKiB() {
-  long pages = 0;
-  long resident = 0;
-  if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
-    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-    std::fclose(f);
-  }
-  return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
+std::string MakeText() { return cyrvert::bench::MakeRussianText(kFileSize, 866); }
+using cyrvert::bench::CurrentRssKiB;
 
 // Peak resident memory so far, in KiB.
 long PeakRssKiB() {

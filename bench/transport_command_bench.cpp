@@ -16,6 +16,7 @@
 #include <random>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "dialogs/transport_ui.h"
 #include "docview/child_frame.h"
 #include "docview/cyrvert_view.h"
@@ -43,34 +44,8 @@ std::string MakeBase64Text() {
 }
 
 // 64 MiB of Russian-looking cp-1251 text in CR LF lines.
-std::string MakeRussianText() {
-  std::mt19937 random(1251);
-  std::string text(kSize, ' ');
-  std::size_t column = 0;
-  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
-    const auto r = random() % 100;
-    if (column > 60 && r < 10) {
-      text[i] = '\r';
-      text[++i] = '\n';
-      column = 0;
-      continue;
-    }
-    text[i] = r < 15 ? ' ' : r < 17 ? ',' : static_cast<char>(0xC0 + random() % 64);
-    ++column;
-  }
-  return text;
-}
-
-// Resident memory now, in KiB.
-long CurrentRssKiB() {
-  long pages = 0;
-  long resident = 0;
-  if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
-    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-    std::fclose(f);
-  }
-  return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
+std::string MakeRussianText() { return cyrvert::bench::MakeRussianText(kSize, 1251); }
+using cyrvert::bench::CurrentRssKiB;
 
 // Peak resident memory since the last ResetPeakRss(), in KiB.
 long PeakRssKiB() {

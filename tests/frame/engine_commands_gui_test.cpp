@@ -30,6 +30,7 @@
 #include "tests/fakes/fake_boxes.h"
 #include "tests/fakes/fake_hosts.h"
 #include "tests/fakes/fake_prompts.h"
+#include "tests/fakes/when_modal.h"
 
 // Q_INIT_RESOURCE must be expanded outside any namespace.
 static void InitResources() { Q_INIT_RESOURCE(cyrvert); }
@@ -60,22 +61,7 @@ QAction* SystemMenuClose(QMdiSubWindow* window) {
   return nullptr;
 }
 
-// Runs `act` on the modal dialog of type Dialog as soon as one is up; the search may pump
-// events for a while before it opens.
-template <typename Dialog, typename Act>
-void WhenModal(QObject* context, Act act) {
-  auto* timer = new QTimer(context);
-  timer->setInterval(5);
-  QObject::connect(timer, &QTimer::timeout, context, [timer, act] {
-    auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-    if (dialog == nullptr) return;
-    timer->stop();
-    timer->deleteLater();
-    act(dialog);
-    if (dialog->isVisible()) dialog->reject();  // a failed check must not leave it waiting
-  });
-  timer->start();
-}
+using test::WhenModal;
 
 }  // namespace
 

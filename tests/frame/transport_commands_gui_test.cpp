@@ -29,6 +29,7 @@
 #include "resources/strings.h"
 #include "tests/fakes/fake_boxes.h"
 #include "tests/fakes/fake_prompts.h"
+#include "tests/fakes/when_modal.h"
 #include "transport/base64.h"
 #include "transport/transport_commands.h"
 
@@ -45,21 +46,7 @@ QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// Runs `act` on the modal dialog of type Dialog as soon as one is up.
-template <typename Dialog, typename Act>
-void WhenModal(QObject* context, Act act) {
-  auto* timer = new QTimer(context);
-  timer->setInterval(5);
-  QObject::connect(timer, &QTimer::timeout, context, [timer, act] {
-    auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-    if (dialog == nullptr) return;
-    timer->stop();
-    timer->deleteLater();
-    act(dialog);
-    if (dialog->isVisible()) dialog->reject();  // a failed check must not leave it waiting
-  });
-  timer->start();
-}
+using test::WhenModal;
 
 // Some bytes of every value, and their base64 body.
 std::string AllBytes() {
