@@ -28,13 +28,28 @@ using namespace cyrvert;
 // demand, in the program and in the editor control alike.
 static std::size_t g_refuseFrom = 0;
 
+// Every form is replaced: a sanitizer's runtime brings its own array and no-throw forms, which
+// would otherwise neither refuse nor pair with these.
+static void* Allocate(std::size_t size) noexcept {
+  if (g_refuseFrom != 0 && size >= g_refuseFrom) return nullptr;
+  return std::malloc(size == 0 ? 1 : size);
+}
 void* operator new(std::size_t size) {
-  if (g_refuseFrom != 0 && size >= g_refuseFrom) throw std::bad_alloc();
-  if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
+  if (void* block = Allocate(size)) return block;
   throw std::bad_alloc();
 }
+void* operator new[](std::size_t size) {
+  if (void* block = Allocate(size)) return block;
+  throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
 void operator delete(void* block) noexcept { std::free(block); }
+void operator delete[](void* block) noexcept { std::free(block); }
 void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }
 
 namespace {
 
