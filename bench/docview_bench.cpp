@@ -151,6 +151,16 @@ void Idle(int ms) {
 }
 
 // A 50 MiB text with no line end (every CR LF turned into 8D 8A): a key typed in the middle
+// Types one "x" per iteration into `view` and waits until it is painted.
+void TypeKeys(benchmark::State& state, cyrvert::CCyrvertView* view) {
+  for (auto _ : state) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+    QCoreApplication::sendEvent(view, &press);
+    view->viewport()->repaint();
+    QCoreApplication::processEvents();
+  }
+}
+
 // of the line until it is painted, and the CPU the idle window takes over two seconds.
 void BM_KeystrokeInLongLine(benchmark::State& state) {
   std::string text = MakeText();
@@ -166,12 +176,7 @@ void BM_KeystrokeInLongLine(benchmark::State& state) {
   const double idle_start = ProcessCpuMs();
   Idle(2000);
   state.counters["idle_cpu_ms_per_s"] = (ProcessCpuMs() - idle_start) / 2.0;
-  for (auto _ : state) {
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
-    QCoreApplication::sendEvent(view, &press);
-    view->viewport()->repaint();
-    QCoreApplication::processEvents();
-  }
+  TypeKeys(state, view);
   Fixture::Close(frame);
 }
 BENCHMARK(BM_KeystrokeInLongLine)->Unit(benchmark::kMillisecond)->Iterations(2);
@@ -184,12 +189,7 @@ void BM_KeystrokeAtTheEnd(benchmark::State& state) {
   view->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
   view->viewport()->repaint();
   Idle(200);
-  for (auto _ : state) {
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
-    QCoreApplication::sendEvent(view, &press);
-    view->viewport()->repaint();
-    QCoreApplication::processEvents();
-  }
+  TypeKeys(state, view);
   Fixture::Close(frame);
 }
 BENCHMARK(BM_KeystrokeAtTheEnd)->Unit(benchmark::kMillisecond)->Iterations(20);

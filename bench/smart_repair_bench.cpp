@@ -25,9 +25,9 @@ constexpr const char* kKinds[] = {"win-none.txt",          "utf8-U8.txt",
                                   "utf8-twice-U2W_U8.txt", "w2k-w2k-w2i-I2W_K2W_K2W.txt",
                                   "english-utf8-none.txt", "ukrainian-cp1251-none.txt"};
 
-// Analysis plus repair of the whole text, as `cyrvert-cli repair` does.
-void BM_Repair20K(benchmark::State& state) {
-  const std::string text = Repeated(kKinds[state.range(0)], 20 * 1024);
+// Analysis plus repair of the whole text, as `cyrvert-cli repair` does, on `size` bytes.
+void RepairOfSize(benchmark::State& state, std::size_t size) {
+  const std::string text = Repeated(kKinds[state.range(0)], size);
   state.SetLabel(kKinds[state.range(0)]);
   for (auto _ : state) {
     const RepairAnalysis analysis = AnalyzeForRepair(text);
@@ -36,18 +36,11 @@ void BM_Repair20K(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
+
+void BM_Repair20K(benchmark::State& state) { RepairOfSize(state, 20 * 1024); }
 BENCHMARK(BM_Repair20K)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
 
-void BM_Repair100M(benchmark::State& state) {
-  const std::string text = Repeated(kKinds[state.range(0)], 100 << 20);
-  state.SetLabel(kKinds[state.range(0)]);
-  for (auto _ : state) {
-    const RepairAnalysis analysis = AnalyzeForRepair(text);
-    std::string out = ApplyRepair(text, analysis.steps, RepairOutput::kWindows);
-    benchmark::DoNotOptimize(out);
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
-}
+void BM_Repair100M(benchmark::State& state) { RepairOfSize(state, std::size_t{100} << 20); }
 BENCHMARK(BM_Repair100M)->DenseRange(1, 3)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -41,10 +41,6 @@ namespace {
 using test::FakeBoxes;
 using test::FakePrompts;
 
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // What a user's double-click delivers: press, release, double-click, release.
 void DoubleClick(QWidget* widget, QPoint where) {
   QTest::mousePress(widget, Qt::LeftButton, {}, where, 2 * QApplication::doubleClickInterval());
@@ -134,9 +130,9 @@ void EngineCommandsGuiTest::ctrlYOpensTheRepairedTextTitledWithItsPath() {
   CCyrvertView* result = m_frame->ActiveView();
   QVERIFY(result != source);
   QVERIFY(result->GetViewText() == test::RussianSample());
-  QCOMPARE(FromUtf8(result->Title()), QStringLiteral("Cyrvert2(K2W)"));
+  QCOMPARE(QString::fromUtf8(result->Title()), QStringLiteral("Cyrvert2(K2W)"));
   QVERIFY(source->GetViewText() == damaged);
-  QCOMPARE(FromUtf8(source->Title()), FromUtf8(title));
+  QCOMPARE(QString::fromUtf8(source->Title()), QString::fromUtf8(title));
   QVERIFY(m_boxes->texts.empty());
 }
 
@@ -286,7 +282,7 @@ void EngineCommandsGuiTest::translateAndEighthBitOpenOneWindowEach() {
   std::string koi = text;
   ConvertHighHalf(koi.data(), koi.size(), kW2K);
   QVERIFY(m_frame->ActiveView()->GetViewText() == koi);
-  QCOMPARE(FromUtf8(m_frame->ActiveView()->Title()), QStringLiteral("Cyrvert2Koi"));
+  QCOMPARE(QString::fromUtf8(m_frame->ActiveView()->Title()), QStringLiteral("Cyrvert2Koi"));
   QVERIFY(!m_frame->ActiveChild()->GetActiveDocument()->IsModified());
 
   m_frame->MdiArea()->setActiveSubWindow(m_frame->MdiArea()->subWindowList().first());
@@ -296,7 +292,7 @@ void EngineCommandsGuiTest::translateAndEighthBitOpenOneWindowEach() {
   std::string high = text;
   for (char& c : high) c = static_cast<char>(static_cast<unsigned char>(c) | 0x80U);
   QVERIFY(m_frame->ActiveView()->GetViewText() == high);
-  QCOMPARE(FromUtf8(m_frame->ActiveView()->Title()), QStringLiteral("Cyrvert3"));
+  QCOMPARE(QString::fromUtf8(m_frame->ActiveView()->Title()), QStringLiteral("Cyrvert3"));
   QVERIFY(source->GetViewText() == text);
 }
 
@@ -322,7 +318,7 @@ void EngineCommandsGuiTest::smartRepairSitsBesideCyrvertAndOpensTheRepair() {
   QTest::keyClick(source, Qt::Key_Y, Qt::ControlModifier | Qt::ShiftModifier);
   QCOMPARE(WindowCount(), 2);
   QVERIFY(m_frame->ActiveView()->GetViewText() == test::RussianSample());
-  QCOMPARE(FromUtf8(m_frame->ActiveView()->Title()),
+  QCOMPARE(QString::fromUtf8(m_frame->ActiveView()->Title()),
            QStringLiteral("Cyrvert2 (K2W: KOI8-R read as cp-1251)"));
   QVERIFY(!m_frame->ActiveChild()->GetActiveDocument()->IsModified());
   QVERIFY(source->GetViewText() == damaged);

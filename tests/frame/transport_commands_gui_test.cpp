@@ -42,10 +42,6 @@ namespace {
 using test::FakeBoxes;
 using test::FakePrompts;
 
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 using test::WhenModal;
 
 // Some bytes of every value, and their base64 body.
@@ -189,10 +185,10 @@ void TransportCommandsGuiTest::outputChoiceLeadsToAWindowAFileOrTheCancelMessage
   QTest::newRow("import, window") << qp << CImportTargetDlg::kIdToWindow << false << 2 << "";
   QTest::newRow("import, file") << qp << CImportTargetDlg::kIdToFile << true << 1 << "";
   QTest::newRow("import, cancel") << qp << CImportTargetDlg::kIdCancel << false << 1
-                                  << FromUtf8(strings::kImportCanceled);
+                                  << QString::fromUtf8(strings::kImportCanceled);
   QTest::newRow("UTF-8 export, file") << utf8 << CImportTargetDlg::kIdToFile << true << 1 << "";
   QTest::newRow("UTF-8 export, cancel") << utf8 << CImportTargetDlg::kIdCancel << false << 1
-                                        << FromUtf8(strings::kUtf8ExportCanceled);
+                                        << QString::fromUtf8(strings::kUtf8ExportCanceled);
 }
 
 void TransportCommandsGuiTest::outputChoiceLeadsToAWindowAFileOrTheCancelMessage() {
@@ -230,7 +226,7 @@ void TransportCommandsGuiTest::outputChoiceLeadsToAWindowAFileOrTheCancelMessage
   if (windows == 2) QVERIFY(m_frame->ActiveView()->GetViewText() == want);
   QCOMPARE(QFileInfo::exists(path), saved);
   if (saved) QVERIFY(ReadFileBytes(path).bytes == want);
-  QCOMPARE(m_boxes->texts.empty() ? QString() : FromUtf8(m_boxes->texts[0]), message);
+  QCOMPARE(m_boxes->texts.empty() ? QString() : QString::fromUtf8(m_boxes->texts[0]), message);
   QVERIFY(m_boxes->texts.size() <= 1);
   QVERIFY(m_source->GetViewText() == text);
 }
@@ -240,7 +236,7 @@ void TransportCommandsGuiTest::uudecodeTitlesTheWindowWithTheFileName() {
   RunOn("begin 644 \xCF\xE8\xF1\xFC\xEC\xEE.txt\r\n#86)C\r\n`\r\nend\r\n",
         CommandId::kImportUucode);
   QCOMPARE(WindowCount(), 2);
-  QCOMPARE(FromUtf8(m_frame->ActiveView()->Title()), QStringLiteral("Письмо.txt"));
+  QCOMPARE(QString::fromUtf8(m_frame->ActiveView()->Title()), QStringLiteral("Письмо.txt"));
   QVERIFY(m_frame->ActiveView()->GetViewText() == "abc");
   QVERIFY(!m_frame->ActiveView()->GetDocument()->IsModified());
 }
@@ -256,8 +252,9 @@ void TransportCommandsGuiTest::failedSaveNamesTheFileAndTheReason() {
   RunOn("YWJj", CommandId::kImportBase64);
   QCOMPARE(WindowCount(), 1);
   QCOMPARE(m_boxes->texts.size(), std::size_t{1});
-  QVERIFY(FromUtf8(m_boxes->texts[0]).contains(path));
-  QVERIFY(FromUtf8(m_boxes->texts[0]).contains(QStringLiteral("No such file or directory")));
+  QVERIFY(QString::fromUtf8(m_boxes->texts[0]).contains(path));
+  QVERIFY(
+      QString::fromUtf8(m_boxes->texts[0]).contains(QStringLiteral("No such file or directory")));
   QCOMPARE(m_boxes->icons.at(0), MessageIcon::kStop);
 }
 
