@@ -17,12 +17,12 @@
 #include <string>
 
 #include "bench/bench_support.h"
-#include "dialogs/transport_ui.h"
+#include "commands/transport_command.h"
 #include "docview/child_frame.h"
 #include "docview/cyrvert_view.h"
 #include "docview/doc_template.h"
 #include "docview/document_prompts.h"
-#include "engine/commands/transport_command.h"
+#include "frame/transport_ui.h"
 #include "transport/base64.h"
 
 namespace {

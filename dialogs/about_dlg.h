@@ -4,8 +4,8 @@
 
 #include <QDialog>
 
+#include "commands/message_boxes.h"
 #include "dialogs/link_opener.h"
-#include "engine/commands/message_boxes.h"
 
 namespace cyrvert {
 

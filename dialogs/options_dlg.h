@@ -6,8 +6,8 @@
 #include <functional>
 #include <map>
 
-#include "engine/commands/message_boxes.h"
-#include "engine/commands/settings.h"
+#include "commands/message_boxes.h"
+#include "commands/settings.h"
 
 class QAbstractButton;
 class QButtonGroup;

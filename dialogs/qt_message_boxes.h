@@ -1,7 +1,7 @@
 // The real message boxes: QMessageBox with a single OK button.
 #pragma once
 
-#include "engine/commands/message_boxes.h"
+#include "commands/message_boxes.h"
 
 namespace cyrvert {
 

@@ -7,8 +7,8 @@
 #include <QLabel>
 #include <optional>
 
+#include "commands/message_boxes.h"
 #include "dialogs/link_opener.h"
-#include "engine/commands/message_boxes.h"
 
 namespace cyrvert {
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <string_view>
 
+#include "commands/command_host.h"
 #include "docview/cyrvert_doc.h"
 #include "docview/font_description.h"
-#include "engine/commands/command_host.h"
 
 class QPrinter;
 

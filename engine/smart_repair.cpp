@@ -1013,4 +1013,15 @@ std::string RepairCodes(const RepairSteps& steps) {
   return codes;
 }
 
+UnicodeRepair RepairUnicodeText(std::string_view utf8) {
+  // The characters' UTF-8 form is what the byte analysis sees of a text stored as UTF-8.
+  UnicodeRepair result{AnalyzeForRepair(utf8), {}};
+  if (result.analysis.verdict == RepairVerdict::kRepaired) {
+    result.text = ApplyRepair(utf8, result.analysis.steps, RepairOutput::kUtf8);
+  } else {
+    result.text = std::string(utf8);
+  }
+  return result;
+}
+
 }  // namespace cyrvert

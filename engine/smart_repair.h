@@ -54,6 +54,17 @@ inline constexpr std::size_t kSmartRepairWindow = 64 * 1024;
 // are read). Linear in that window; allocates little.
 RepairAnalysis AnalyzeForRepair(std::string_view text);
 
+// The repair of a text that arrived as characters rather than bytes (the clipboard, a
+// browser's text box, a str in Python), given and returned as UTF-8.
+struct UnicodeRepair {
+  RepairAnalysis analysis;  // verdict, steps and confidence
+  std::string text;         // the repaired text as UTF-8; the input itself unless repaired
+};
+
+// Repairs Unicode text: mojibake such as "РџСЂРёРІРµС‚" or "Ð¿Ñ€Ð¸Ð²ÐµÑ‚" comes back as
+// Russian; clean text, and text that is no Russian, comes back unchanged.
+UnicodeRepair RepairUnicodeText(std::string_view utf8);
+
 // Applies `steps` to a text given in slices, carrying UTF-8 sequences across slice ends.
 class RepairStream {
  public:

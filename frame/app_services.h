@@ -3,8 +3,8 @@
 // commands. The application implements it; the frame never sees the application's class.
 #pragma once
 
-#include "engine/commands/message_boxes.h"
-#include "engine/commands/settings.h"
+#include "commands/message_boxes.h"
+#include "commands/settings.h"
 #include "profile/profile_store.h"
 #include "profile/recent_file_list.h"
 

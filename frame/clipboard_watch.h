@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <vector>
 
-#include "engine/commands/clipboard_decode.h"
+#include "commands/clipboard_decode.h"
 
 namespace cyrvert {
 

@@ -6,14 +6,14 @@
 #include <QMenu>
 #include <QPointer>
 
+#include "commands/auto_decode.h"
+#include "commands/smart_repair_command.h"
+#include "commands/translate.h"
 #include "dialogs/progress_dlg.h"
 #include "dialogs/translate_dlg.h"
 #include "dialogs/variant_list_dlg.h"
 #include "docview/child_frame.h"
 #include "docview/cyrvert_view.h"
-#include "engine/commands/auto_decode.h"
-#include "engine/commands/smart_repair_command.h"
-#include "engine/commands/translate.h"
 #include "frame/app_services.h"
 #include "frame/command_ids.h"
 #include "frame/main_frame.h"

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "engine/commands/command_host.h"
+#include "commands/command_host.h"
 
 class QWidget;
 

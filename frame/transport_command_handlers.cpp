@@ -2,13 +2,13 @@
 
 #include <QPointer>
 
-#include "dialogs/transport_ui.h"
+#include "commands/transport_command.h"
 #include "docview/cyrvert_view.h"
-#include "engine/commands/transport_command.h"
 #include "frame/app_services.h"
 #include "frame/command_ids.h"
 #include "frame/engine_commands.h"
 #include "frame/main_frame.h"
+#include "frame/transport_ui.h"
 
 namespace cyrvert {
 namespace detail {

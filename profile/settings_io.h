@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/commands/settings.h"
+#include "commands/settings.h"
 #include "profile/profile_store.h"
 
 namespace cyrvert {

@@ -1,4 +1,4 @@
-#include "engine/commands/auto_decode.h"
+#include "commands/auto_decode.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "engine/commands/clipboard_decode.h"
+#include "commands/clipboard_decode.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <optional>
 #include <set>
 
-#include "engine/commands/auto_decode.h"
+#include "commands/auto_decode.h"
 #include "tests/fakes/fake_hosts.h"
 
 namespace cyrvert {

@@ -1,4 +1,4 @@
-#include "engine/commands/smart_repair_command.h"
+#include "commands/smart_repair_command.h"
 
 #include <gtest/gtest.h>
 

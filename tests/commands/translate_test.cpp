@@ -1,4 +1,4 @@
-#include "engine/commands/translate.h"
+#include "commands/translate.h"
 
 #include <gtest/gtest.h>
 

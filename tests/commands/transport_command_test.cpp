@@ -1,4 +1,4 @@
-#include "engine/commands/transport_command.h"
+#include "commands/transport_command.h"
 
 #include <gtest/gtest.h>
 

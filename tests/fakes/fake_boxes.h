@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/commands/message_boxes.h"
+#include "commands/message_boxes.h"
 
 namespace cyrvert::test {
 

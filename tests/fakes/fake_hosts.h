@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/commands/command_host.h"
+#include "commands/command_host.h"
 
 namespace cyrvert::test {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/commands/transport_command.h"
+#include "commands/transport_command.h"
 #include "tests/fakes/fake_hosts.h"
 
 namespace cyrvert::test {

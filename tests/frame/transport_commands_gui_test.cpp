@@ -16,7 +16,6 @@
 
 #include "app/cyrvert_app.h"
 #include "dialogs/import_target_dlg.h"
-#include "dialogs/transport_ui.h"
 #include "dialogs/wait_dlg.h"
 #include "docview/cyrvert_view.h"
 #include "docview/document_prompts.h"
@@ -25,6 +24,7 @@
 #include "frame/engine_commands.h"
 #include "frame/main_frame.h"
 #include "frame/transport_command_handlers.h"
+#include "frame/transport_ui.h"
 #include "profile/profile_store.h"
 #include "resources/strings.h"
 #include "tests/fakes/fake_boxes.h"

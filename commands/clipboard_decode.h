@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/commands/command_host.h"
+#include "commands/command_host.h"
 
 namespace cyrvert {
 

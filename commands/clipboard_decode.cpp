@@ -1,4 +1,4 @@
-#include "engine/commands/clipboard_decode.h"
+#include "commands/clipboard_decode.h"
 
 namespace cyrvert {
 namespace {

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/commands/message_boxes.h"
-#include "engine/commands/settings.h"
+#include "commands/message_boxes.h"
+#include "commands/settings.h"
 #include "engine/variant_search.h"
 
 namespace cyrvert {

@@ -1,4 +1,4 @@
-#include "dialogs/transport_ui.h"
+#include "frame/transport_ui.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -2,7 +2,7 @@
 // the repaired text in new windows or in the variant list.
 #pragma once
 
-#include "engine/commands/command_host.h"
+#include "commands/command_host.h"
 #include "engine/variant_search.h"
 
 namespace cyrvert {

@@ -1,7 +1,7 @@
 // The manual commands: one chosen conversion, and setting the eighth bit of every byte.
 #pragma once
 
-#include "engine/commands/command_host.h"
+#include "commands/command_host.h"
 
 namespace cyrvert {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/commands/command_host.h"
+#include "commands/command_host.h"
 #include "engine/engine_status.h"
 
 namespace cyrvert {

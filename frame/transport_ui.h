@@ -5,8 +5,8 @@
 #include <QPointer>
 #include <memory>
 
+#include "commands/transport_command.h"
 #include "dialogs/wait_dlg.h"
-#include "engine/commands/transport_command.h"
 
 class QWidget;
 

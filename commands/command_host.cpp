@@ -1,4 +1,4 @@
-#include "engine/commands/command_host.h"
+#include "commands/command_host.h"
 
 #include <new>
 #include <stdexcept>

@@ -2,7 +2,7 @@
 // window, or a message that it is not damaged or cannot be repaired.
 #pragma once
 
-#include "engine/commands/command_host.h"
+#include "commands/command_host.h"
 #include "engine/engine_status.h"
 
 namespace cyrvert {
