@@ -69,7 +69,7 @@ class CCyrvertApp : public QObject, public AppServices {
   void TryDeferredQuit();
 
   // The user's mimeapps.list, found from the environment once.
-  TxtAssociation m_txtAssociation{UserMimeAppsPath(XdgDirsFromEnvironment())};
+  TxtAssociation m_txtAssociation{XdgDirsFromEnvironment()};
   ProfileStore& m_store;
   MessageBoxes& m_boxes;
   DocumentPrompts& m_prompts;

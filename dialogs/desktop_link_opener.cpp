@@ -18,9 +18,9 @@ int DesktopLinkOpener::ShellOpen(const QString& target) {
 
 std::optional<QString> DesktopLinkOpener::WebPageHandlerCommand() {
   const XdgDirs dirs = XdgDirsFromEnvironment();
-  const std::optional<std::string> id = DefaultApplication(dirs, "text/html");
-  if (!id) return std::nullopt;
-  const std::optional<std::filesystem::path> entry = FindDesktopEntry(dirs, *id);
+  const std::optional<DefaultApp> app = DefaultApplication(dirs, "text/html");
+  if (!app) return std::nullopt;
+  const std::optional<std::filesystem::path> entry = FindDesktopEntry(dirs, app->desktop_id);
   if (!entry) return std::nullopt;
   const std::optional<std::string> exec = DesktopEntryExec(*entry);
   if (!exec) return std::nullopt;
