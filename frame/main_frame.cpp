@@ -103,6 +103,7 @@ bool CMainFrame::OnCreate() {
           &CMainFrame::UpdateActions);
 
   ShowTrayIcon();
+  m_pTrayIcon->WatchAvailability([this](bool available) { OnTrayAvailabilityChanged(available); });
   LoadPlacement();
   LoadViewFont();
   UpdateMenuBar();
@@ -156,7 +157,7 @@ void CMainFrame::SaveViewFont() { SaveLogFont(m_app.Store(), m_viewLogFont); }
 
 void CMainFrame::ShowTrayIcon() {
   if (m_app.CurrentSettings().Tray == 0 || m_bTrayIconShown || !m_pTrayIcon) return;
-  if (!CTrayIcon::IsAvailable()) return;
+  if (!m_pTrayIcon->IsAvailable()) return;
   m_pTrayIcon->Show();
   m_bTrayIconShown = true;
 }
@@ -167,6 +168,19 @@ void CMainFrame::HideTrayIcon() {
   m_bTrayIconShown = false;
   // Nothing else would bring a hidden window back.
   if (isHidden() && !m_bDestroyed) RestoreFromTray();
+}
+
+void CMainFrame::OnTrayAvailabilityChanged(bool available) {
+  if (m_bDestroyed) return;
+  if (available) {
+    ShowTrayIcon();
+  } else {
+    HideTrayIcon();
+  }
+}
+
+void CMainFrame::SetTrayProbe(std::function<bool()> available, std::chrono::milliseconds interval) {
+  m_pTrayIcon->SetAvailabilityProbe(std::move(available), interval);
 }
 
 void CMainFrame::RestoreFromTray() {
