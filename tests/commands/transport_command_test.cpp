@@ -252,6 +252,9 @@ TEST(TransportCommand, DecodeErrorsShowTheirMessageAndOpenNothing) {
       {Id::kImportQuotedPrintable, "a=G1", strings::kQpDecodeError, strings::kQpDecodeCaption},
       {Id::kImportBase64, "@@@@", strings::kBase64DecodeError, strings::kBase64DecodeCaption},
       {Id::kImportUu, "no begin line", strings::kUuDecodeError, strings::kUuDecodeCaption},
+      // A begin line must name the file the data is for.
+      {Id::kImportUu, "begin 644\n#86)C\n`\nend\n", strings::kUuDecodeError,
+       strings::kUuDecodeCaption},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.in);
