@@ -53,7 +53,8 @@ class CCyrvertApp : public QObject, public AppServices {
 
   // The main window, or null before start-up and after it was destroyed.
   CMainFrame* MainFrame() const;
-  Settings& CurrentSettings() override { return m_settings; }
+  const Settings& CurrentSettings() const override { return m_settings; }
+  void SetSettings(const Settings& settings) override { m_settings = settings; }
   bool IsTxtAssociated() const override { return m_bTxtAssociated; }
   void SetTxtAssociated(bool associated) override;
   ProfileStore& Store() override { return m_store; }

@@ -33,8 +33,8 @@ class ClipboardHost {
   virtual DocumentHost* RunAutoDecode(DocumentHost& document, bool silent) = 0;
   // Whether an auto-decode run is under way.
   virtual bool EngineBusy() const = 0;
-  // The current options.
-  virtual Settings CurrentSettings() const = 0;
+  // The current options; read again each time a value is needed, never kept.
+  virtual const Settings& CurrentSettings() const = 0;
 };
 
 // One clipboard-change notice, as far as the monitor cares.

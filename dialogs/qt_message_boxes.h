@@ -8,7 +8,7 @@ namespace cyrvert {
 // Shows each box over the active window (the dialog or main window that asked for it).
 class QtMessageBoxes final : public MessageBoxes {
  public:
-  void Show(std::string_view text, std::string_view caption, MessageIcon icon) override;
+  void ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon) override;
 };
 
 }  // namespace cyrvert

@@ -113,7 +113,8 @@ void CUrlStatic::OnOpened(int result) {
 }
 
 void CUrlStatic::ShowOpenError(int code) {
-  m_boxes.Show(OpenErrorText(code).toStdString(), strings::kAppTitle, MessageIcon::kExclamation);
+  m_boxes.ShowMessage(OpenErrorText(code).toStdString(), strings::kAppTitle,
+                      MessageIcon::kExclamation);
 }
 
 }  // namespace cyrvert

@@ -59,7 +59,7 @@ DocumentHost* CClipboardHost::RunAutoDecode(DocumentHost& document, bool silent)
 
 bool CClipboardHost::EngineBusy() const { return m_frame.m_bEngineBusy; }
 
-Settings CClipboardHost::CurrentSettings() const { return m_app.CurrentSettings(); }
+const Settings& CClipboardHost::CurrentSettings() const { return m_app.CurrentSettings(); }
 
 DocumentHost* CClipboardHost::Track(CCyrvertView* view) {
   if (view == nullptr) return nullptr;

@@ -28,7 +28,7 @@ class CClipboardHost : public ClipboardHost {
   bool IsOpen(const DocumentHost* document) const override;
   DocumentHost* RunAutoDecode(DocumentHost& document, bool silent) override;
   bool EngineBusy() const override;
-  Settings CurrentSettings() const override;
+  const Settings& CurrentSettings() const override;
 
  private:
   // Starts watching `view`; returns it as a document, or null for null.

@@ -81,7 +81,7 @@ CCyrvertView* CEngineCommandHost::OpenedView(const DocumentHost* document) const
 
 void CEngineCommandHost::ShowMessage(std::string_view text, std::string_view caption,
                                      MessageIcon icon) {
-  m_app.Boxes().Show(text, caption, icon);
+  m_app.Boxes().ShowMessage(text, caption, icon);
 }
 
 void CEngineCommandHost::Beep(int, int) {
@@ -89,7 +89,7 @@ void CEngineCommandHost::Beep(int, int) {
   QApplication::beep();
 }
 
-Settings CEngineCommandHost::CurrentSettings() const { return m_app.CurrentSettings(); }
+const Settings& CEngineCommandHost::CurrentSettings() const { return m_app.CurrentSettings(); }
 
 bool CEngineCommandHost::PumpPendingMessages() { return m_app.PumpPendingMessages(); }
 

@@ -193,12 +193,12 @@ void CMainFrame::OnOptions() {
   COptionsDlg dlg(
       m_app.Boxes(),
       [this](const Settings& settings) {
-        m_app.CurrentSettings() = settings;
+        m_app.SetSettings(settings);
         m_app.SaveSettings();
       },
       this);
   dlg.SetFromSettings(m_app.CurrentSettings());
-  if (dlg.DoModal() == QDialog::Accepted) m_app.CurrentSettings() = dlg.GetSettings();
+  if (dlg.DoModal() == QDialog::Accepted) m_app.SetSettings(dlg.GetSettings());
   if (m_app.CurrentSettings().Tray != 0) {
     ShowTrayIcon();
   } else {

@@ -49,7 +49,7 @@ class FakeClipboardHost : public ClipboardHost {
     return IsOpen(result.view) ? result.view : nullptr;
   }
   bool EngineBusy() const override { return m_commands.m_busy; }
-  Settings CurrentSettings() const override { return m_commands.m_settings; }
+  const Settings& CurrentSettings() const override { return m_commands.m_settings; }
 
   // The windows still open, oldest first.
   std::vector<FakeDocument*> OpenWindows() const {

@@ -16,21 +16,20 @@
 #include "docview/doc_template.h"
 #include "engine/unicode_codec.h"
 #include "frame/main_frame.h"
-#include "profile/profile_store.h"
 #include "tests/fakes/fake_boxes.h"
 #include "tests/fakes/fake_prompts.h"
+#include "tests/fakes/test_app.h"
 
 using namespace cyrvert;
 
 namespace {
 
 // An application over an in-memory store, started with `auto_clip`.
-struct Harness {
+struct Harness : test::TestApp {
   explicit Harness(int auto_clip) {
     store.WriteProfileInt("General", "AutoClip", auto_clip);
-    started = app.InitInstance({});
+    started = Start();
   }
-  CMainFrame& Frame() { return *app.MainFrame(); }
   // The open documents' titles, oldest first.
   QStringList Titles() {
     QStringList titles;
@@ -45,10 +44,6 @@ struct Harness {
     return nullptr;
   }
 
-  MemoryProfileStore store;
-  test::FakeBoxes boxes;
-  test::FakePrompts prompts;
-  CCyrvertApp app{store, boxes, prompts};
   bool started = false;
 };
 
