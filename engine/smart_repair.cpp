@@ -678,13 +678,6 @@ std::string_view RepairVerdictName(RepairVerdict verdict) {
   return {};
 }
 
-std::string_view CodePageName(int page) {
-  static constexpr std::array<std::string_view, kCodePageCount> kNames = {"cp-1251", "cp-866",
-                                                                          "KOI8-R", "ISO-8859-5"};
-  if (page < 0 || page >= kCodePageCount) return {};
-  return kNames[static_cast<std::size_t>(page)];
-}
-
 RepairAnalysis AnalyzeForRepair(std::string_view text) {
   RepairAnalysis result;
   if (text.empty()) return result;
