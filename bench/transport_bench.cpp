@@ -169,41 +169,80 @@ void RunTool(benchmark::State& state, const std::string& command, std::size_t in
                           static_cast<std::int64_t>(input_size));
 }
 
-void ExportBase64(benchmark::State& s) { RunConversion(s, GetData().text, cyrvert::ExportBase64); }
+void ExportBase64(benchmark::State& s) {
+  RunConversion(s, GetData().text, [](std::string_view t) {
+    return cyrvert::ExportText(cyrvert::TransportFormat::kBase64, t);
+  });
+}
 void CoreutilsBase64(benchmark::State& s) {
   RunTool(s, "base64 -w 76 '" + GetFiles().text + "' > /dev/null", GetData().text.size());
 }
 void ImportBase64(benchmark::State& s) {
-  RunConversion(s, GetData().base64, cyrvert::ImportBase64);
+  RunConversion(s, GetData().base64, [](std::string_view t) {
+    return cyrvert::ImportText(cyrvert::TransportFormat::kBase64, t);
+  });
 }
 void CoreutilsBase64Decode(benchmark::State& s) {
   RunTool(s, "base64 -d '" + GetFiles().base64_lf + "' > /dev/null", GetData().base64.size());
 }
-void ExportUtf8(benchmark::State& s) { RunConversion(s, GetData().text, cyrvert::ExportUtf8); }
+void ExportUtf8(benchmark::State& s) {
+  RunConversion(s, GetData().text, [](std::string_view t) {
+    return cyrvert::ExportText(cyrvert::TransportFormat::kUtf8, t);
+  });
+}
 void IconvCp1251ToUtf8(benchmark::State& s) {
   RunTool(s, "iconv -f CP1251 -t UTF-8 '" + GetFiles().text + "' > /dev/null",
           GetData().text.size());
 }
-void ImportUtf8(benchmark::State& s) { RunConversion(s, GetData().utf8, cyrvert::ImportUtf8); }
+void ImportUtf8(benchmark::State& s) {
+  RunConversion(s, GetData().utf8, [](std::string_view t) {
+    return cyrvert::ImportText(cyrvert::TransportFormat::kUtf8, t);
+  });
+}
 void IconvUtf8ToCp1251(benchmark::State& s) {
   RunTool(s, "iconv -f UTF-8 -t CP1251 '" + GetFiles().utf8 + "' > /dev/null",
           GetData().utf8.size());
 }
-void ExportUtf7(benchmark::State& s) { RunConversion(s, GetData().text, cyrvert::ExportUtf7); }
-void ImportUtf7(benchmark::State& s) { RunConversion(s, GetData().utf7, cyrvert::ImportUtf7); }
+void ExportUtf7(benchmark::State& s) {
+  RunConversion(s, GetData().text, [](std::string_view t) {
+    return cyrvert::ExportText(cyrvert::TransportFormat::kUtf7, t);
+  });
+}
+void ImportUtf7(benchmark::State& s) {
+  RunConversion(s, GetData().utf7, [](std::string_view t) {
+    return cyrvert::ImportText(cyrvert::TransportFormat::kUtf7, t);
+  });
+}
 void ExportQuotedPrintable(benchmark::State& s) {
-  RunConversion(s, GetData().text, cyrvert::ExportQuotedPrintable);
+  RunConversion(s, GetData().text, [](std::string_view t) {
+    return cyrvert::ExportText(cyrvert::TransportFormat::kQuotedPrintable, t);
+  });
 }
 void ImportQuotedPrintable(benchmark::State& s) {
-  RunConversion(s, GetData().qp, cyrvert::ImportQuotedPrintable);
+  RunConversion(s, GetData().qp, [](std::string_view t) {
+    return cyrvert::ImportText(cyrvert::TransportFormat::kQuotedPrintable, t);
+  });
 }
 void ExportUu(benchmark::State& s) {
-  RunConversion(s, GetData().text,
-                [](std::string_view t) { return cyrvert::ExportUu(t, "Cyrvert1"); });
+  RunConversion(s, GetData().text, [](std::string_view t) {
+    return cyrvert::ExportText(cyrvert::TransportFormat::kUu, t, "Cyrvert1");
+  });
 }
-void ImportUu(benchmark::State& s) { RunConversion(s, GetData().uu, cyrvert::ImportUu); }
-void ExportUnix(benchmark::State& s) { RunConversion(s, GetData().text, cyrvert::ExportUnix); }
-void ImportUnix(benchmark::State& s) { RunConversion(s, GetData().unix_text, cyrvert::ImportUnix); }
+void ImportUu(benchmark::State& s) {
+  RunConversion(s, GetData().uu, [](std::string_view t) {
+    return cyrvert::ImportText(cyrvert::TransportFormat::kUu, t);
+  });
+}
+void ExportUnix(benchmark::State& s) {
+  RunConversion(s, GetData().text, [](std::string_view t) {
+    return cyrvert::ExportText(cyrvert::TransportFormat::kUnix, t);
+  });
+}
+void ImportUnix(benchmark::State& s) {
+  RunConversion(s, GetData().unix_text, [](std::string_view t) {
+    return cyrvert::ImportText(cyrvert::TransportFormat::kUnix, t);
+  });
+}
 
 double Min(const std::vector<double>& values) {
   return *std::min_element(values.begin(), values.end());
