@@ -27,7 +27,10 @@
 
 namespace {
 
+using cyrvert::ExportTo;
+using cyrvert::ImportFrom;
 using cyrvert::TransportCommandId;
+using cyrvert::TransportFormat;
 
 constexpr std::size_t kSize = std::size_t{64} << 20;
 

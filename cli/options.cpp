@@ -78,12 +78,7 @@ bool ReadTarget(const Invocation& call, int& page, std::ostream& err) {
     page = found;
     return true;
   }
-  err << "cyrvert-cli: --target must be ";
-  for (std::size_t i = 0; i < kCodePages.size(); ++i) {
-    if (i > 0) err << (i + 1 < kCodePages.size() ? ", " : " or ");
-    err << kCodePages[i].option;
-  }
-  err << "\n";
+  err << "cyrvert-cli: --target must be " << CodePageOptions() << "\n";
   return false;
 }
 

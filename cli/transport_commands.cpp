@@ -21,13 +21,8 @@ constexpr std::string_view kDefaultTitle = "Cyrvert1";
 const TransportFormatInfo* FindCodec(std::string_view command, const std::string& name,
                                      std::ostream& err) {
   if (const TransportFormatInfo* found = FindTransportFormat(name)) return found;
-  err << "cyrvert-cli: unknown encoding '" << name << "' for " << command << "; use ";
-  const std::span<const TransportFormatInfo> formats = TransportFormats();
-  for (std::size_t i = 0; i < formats.size(); ++i) {
-    if (i > 0) err << (i + 1 < formats.size() ? ", " : " or ");
-    err << formats[i].name;
-  }
-  err << "\n";
+  err << "cyrvert-cli: unknown encoding '" << name << "' for " << command << "; use "
+      << TransportFormatNames() << "\n";
   return nullptr;
 }
 

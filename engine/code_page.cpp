@@ -103,6 +103,15 @@ int CodePageByOption(std::string_view option) {
   return -1;
 }
 
+std::string CodePageOptions() {
+  std::string list;
+  for (std::size_t page = 0; page < kCodePages.size(); ++page) {
+    if (page > 0) list += page + 1 < kCodePages.size() ? ", " : " or ";
+    list += kCodePages[page].option;
+  }
+  return list;
+}
+
 int ConversionSource(int conversion) {
   return detail::IsConversion(conversion)
              ? kConversionPages[static_cast<std::size_t>(conversion)].from

@@ -65,6 +65,8 @@ std::string_view CodePageTag(int page);
 std::string_view CodePageName(int page);
 // The page whose command-line name is `option` ("win" ... "iso"), or -1.
 int CodePageByOption(std::string_view option);
+// The command-line names as a message lists them: "win, dos, koi or iso".
+std::string CodePageOptions();
 
 // The page a conversion reads and the page it writes.
 struct ConversionPages {

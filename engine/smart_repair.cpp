@@ -715,7 +715,7 @@ class TableStage final : public Stage {
   ByteTable m_table;
 };
 
-// UTF-8 in, decoded and written by `Write` (into a page, or back to UTF-8).
+// UTF-8 in, decoded and written by `Decode` (into a page, or back to UTF-8).
 class Utf8Stage : public Stage {
  public:
   void Run(std::string_view in, std::string& out) override {

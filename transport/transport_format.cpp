@@ -76,4 +76,13 @@ const TransportFormatInfo* FindTransportFormat(std::string_view name) {
   return nullptr;
 }
 
+std::string TransportFormatNames() {
+  std::string list;
+  for (std::size_t i = 0; i < kFormats.size(); ++i) {
+    if (i > 0) list += i + 1 < kFormats.size() ? ", " : " or ";
+    list += kFormats[i].name;
+  }
+  return list;
+}
+
 }  // namespace cyrvert

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "transport/mime.h"
@@ -40,5 +41,7 @@ std::span<const TransportFormatInfo> TransportFormats();
 const TransportFormatInfo& FormatInfo(TransportFormat format);
 // The encoding named `name` on the command line, or null.
 const TransportFormatInfo* FindTransportFormat(std::string_view name);
+// The command-line names as a message lists them: "utf7, utf8, qp, base64, uu or unix".
+std::string TransportFormatNames();
 
 }  // namespace cyrvert
