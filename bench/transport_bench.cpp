@@ -169,79 +169,56 @@ void RunTool(benchmark::State& state, const std::string& command, std::size_t in
                           static_cast<std::int64_t>(input_size));
 }
 
-void ExportBase64(benchmark::State& s) {
-  RunConversion(s, GetData().text, [](std::string_view t) {
-    return cyrvert::ExportText(cyrvert::TransportFormat::kBase64, t);
+// The export of `format` over the sample text (uuencode under the name "Cyrvert1").
+void RunExport(benchmark::State& state, cyrvert::TransportFormat format) {
+  RunConversion(state, GetData().text, [format](std::string_view t) {
+    return cyrvert::ExportText(format, t, "Cyrvert1");
   });
 }
+
+// The editor's import of `input` as `format`.
+void RunImport(benchmark::State& state, const std::string& input, cyrvert::TransportFormat format) {
+  RunConversion(state, input,
+                [format](std::string_view t) { return cyrvert::ImportText(format, t); });
+}
+
+void ExportBase64(benchmark::State& s) { RunExport(s, cyrvert::TransportFormat::kBase64); }
 void CoreutilsBase64(benchmark::State& s) {
   RunTool(s, "base64 -w 76 '" + GetFiles().text + "' > /dev/null", GetData().text.size());
 }
 void ImportBase64(benchmark::State& s) {
-  RunConversion(s, GetData().base64, [](std::string_view t) {
-    return cyrvert::ImportText(cyrvert::TransportFormat::kBase64, t);
-  });
+  RunImport(s, GetData().base64, cyrvert::TransportFormat::kBase64);
 }
 void CoreutilsBase64Decode(benchmark::State& s) {
   RunTool(s, "base64 -d '" + GetFiles().base64_lf + "' > /dev/null", GetData().base64.size());
 }
-void ExportUtf8(benchmark::State& s) {
-  RunConversion(s, GetData().text, [](std::string_view t) {
-    return cyrvert::ExportText(cyrvert::TransportFormat::kUtf8, t);
-  });
-}
+void ExportUtf8(benchmark::State& s) { RunExport(s, cyrvert::TransportFormat::kUtf8); }
 void IconvCp1251ToUtf8(benchmark::State& s) {
   RunTool(s, "iconv -f CP1251 -t UTF-8 '" + GetFiles().text + "' > /dev/null",
           GetData().text.size());
 }
 void ImportUtf8(benchmark::State& s) {
-  RunConversion(s, GetData().utf8, [](std::string_view t) {
-    return cyrvert::ImportText(cyrvert::TransportFormat::kUtf8, t);
-  });
+  RunImport(s, GetData().utf8, cyrvert::TransportFormat::kUtf8);
 }
 void IconvUtf8ToCp1251(benchmark::State& s) {
   RunTool(s, "iconv -f UTF-8 -t CP1251 '" + GetFiles().utf8 + "' > /dev/null",
           GetData().utf8.size());
 }
-void ExportUtf7(benchmark::State& s) {
-  RunConversion(s, GetData().text, [](std::string_view t) {
-    return cyrvert::ExportText(cyrvert::TransportFormat::kUtf7, t);
-  });
-}
+void ExportUtf7(benchmark::State& s) { RunExport(s, cyrvert::TransportFormat::kUtf7); }
 void ImportUtf7(benchmark::State& s) {
-  RunConversion(s, GetData().utf7, [](std::string_view t) {
-    return cyrvert::ImportText(cyrvert::TransportFormat::kUtf7, t);
-  });
+  RunImport(s, GetData().utf7, cyrvert::TransportFormat::kUtf7);
 }
 void ExportQuotedPrintable(benchmark::State& s) {
-  RunConversion(s, GetData().text, [](std::string_view t) {
-    return cyrvert::ExportText(cyrvert::TransportFormat::kQuotedPrintable, t);
-  });
+  RunExport(s, cyrvert::TransportFormat::kQuotedPrintable);
 }
 void ImportQuotedPrintable(benchmark::State& s) {
-  RunConversion(s, GetData().qp, [](std::string_view t) {
-    return cyrvert::ImportText(cyrvert::TransportFormat::kQuotedPrintable, t);
-  });
+  RunImport(s, GetData().qp, cyrvert::TransportFormat::kQuotedPrintable);
 }
-void ExportUu(benchmark::State& s) {
-  RunConversion(s, GetData().text, [](std::string_view t) {
-    return cyrvert::ExportText(cyrvert::TransportFormat::kUu, t, "Cyrvert1");
-  });
-}
-void ImportUu(benchmark::State& s) {
-  RunConversion(s, GetData().uu, [](std::string_view t) {
-    return cyrvert::ImportText(cyrvert::TransportFormat::kUu, t);
-  });
-}
-void ExportUnix(benchmark::State& s) {
-  RunConversion(s, GetData().text, [](std::string_view t) {
-    return cyrvert::ExportText(cyrvert::TransportFormat::kUnix, t);
-  });
-}
+void ExportUu(benchmark::State& s) { RunExport(s, cyrvert::TransportFormat::kUu); }
+void ImportUu(benchmark::State& s) { RunImport(s, GetData().uu, cyrvert::TransportFormat::kUu); }
+void ExportUnix(benchmark::State& s) { RunExport(s, cyrvert::TransportFormat::kUnix); }
 void ImportUnix(benchmark::State& s) {
-  RunConversion(s, GetData().unix_text, [](std::string_view t) {
-    return cyrvert::ImportText(cyrvert::TransportFormat::kUnix, t);
-  });
+  RunImport(s, GetData().unix_text, cyrvert::TransportFormat::kUnix);
 }
 
 double Min(const std::vector<double>& values) {

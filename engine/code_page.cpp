@@ -1,6 +1,7 @@
 // Code pages, conversions and letter sets.
 #include "engine/code_page.h"
 
+#include "engine/alternatives.h"
 #include "engine/code_page_tables.h"
 
 namespace cyrvert {
@@ -104,12 +105,7 @@ int CodePageByOption(std::string_view option) {
 }
 
 std::string CodePageOptions() {
-  std::string list;
-  for (std::size_t page = 0; page < kCodePages.size(); ++page) {
-    if (page > 0) list += page + 1 < kCodePages.size() ? ", " : " or ";
-    list += kCodePages[page].option;
-  }
-  return list;
+  return ListAlternatives(kCodePages, [](const CodePageNames& page) { return page.option; });
 }
 
 int ConversionSource(int conversion) {

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "engine/alternatives.h"
 #include "resources/strings.h"
 #include "transport/base64.h"
 #include "transport/line_ends.h"
@@ -77,12 +78,7 @@ const TransportFormatInfo* FindTransportFormat(std::string_view name) {
 }
 
 std::string TransportFormatNames() {
-  std::string list;
-  for (std::size_t i = 0; i < kFormats.size(); ++i) {
-    if (i > 0) list += i + 1 < kFormats.size() ? ", " : " or ";
-    list += kFormats[i].name;
-  }
-  return list;
+  return ListAlternatives(kFormats, [](const TransportFormatInfo& format) { return format.name; });
 }
 
 }  // namespace cyrvert
