@@ -227,43 +227,23 @@ double Min(const std::vector<double>& values) {
 
 }  // namespace
 
-BENCHMARK(ExportBase64)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->ComputeStatistics("min", Min);
-BENCHMARK(CoreutilsBase64)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->ComputeStatistics("min", Min);
-BENCHMARK(ImportBase64)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->ComputeStatistics("min", Min);
-BENCHMARK(CoreutilsBase64Decode)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->ComputeStatistics("min", Min);
-BENCHMARK(ExportUtf8)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", Min);
-BENCHMARK(IconvCp1251ToUtf8)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->ComputeStatistics("min", Min);
-BENCHMARK(ImportUtf8)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", Min);
-BENCHMARK(IconvUtf8ToCp1251)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->ComputeStatistics("min", Min);
-BENCHMARK(ExportUtf7)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", Min);
-BENCHMARK(ImportUtf7)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", Min);
-BENCHMARK(ExportQuotedPrintable)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->ComputeStatistics("min", Min);
-BENCHMARK(ImportQuotedPrintable)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->ComputeStatistics("min", Min);
-BENCHMARK(ExportUu)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", Min);
-BENCHMARK(ImportUu)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", Min);
-BENCHMARK(ExportUnix)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", Min);
-BENCHMARK(ImportUnix)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", Min);
+// Every benchmark here: milliseconds of wall time, with the minimum over repetitions.
+#define CYRVERT_TRANSPORT_BENCHMARK(name) \
+  BENCHMARK(name)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", Min)
+
+CYRVERT_TRANSPORT_BENCHMARK(ExportBase64);
+CYRVERT_TRANSPORT_BENCHMARK(CoreutilsBase64);
+CYRVERT_TRANSPORT_BENCHMARK(ImportBase64);
+CYRVERT_TRANSPORT_BENCHMARK(CoreutilsBase64Decode);
+CYRVERT_TRANSPORT_BENCHMARK(ExportUtf8);
+CYRVERT_TRANSPORT_BENCHMARK(IconvCp1251ToUtf8);
+CYRVERT_TRANSPORT_BENCHMARK(ImportUtf8);
+CYRVERT_TRANSPORT_BENCHMARK(IconvUtf8ToCp1251);
+CYRVERT_TRANSPORT_BENCHMARK(ExportUtf7);
+CYRVERT_TRANSPORT_BENCHMARK(ImportUtf7);
+CYRVERT_TRANSPORT_BENCHMARK(ExportQuotedPrintable);
+CYRVERT_TRANSPORT_BENCHMARK(ImportQuotedPrintable);
+CYRVERT_TRANSPORT_BENCHMARK(ExportUu);
+CYRVERT_TRANSPORT_BENCHMARK(ImportUu);
+CYRVERT_TRANSPORT_BENCHMARK(ExportUnix);
+CYRVERT_TRANSPORT_BENCHMARK(ImportUnix);
