@@ -4,8 +4,8 @@ The functions are Cyrvert's own engines (the same library as ``cyrvert-cli``), c
 the extension ``cyrvert._cyrvert``; each releases the GIL while it works, so threads scale.
 
 >>> import cyrvert
->>> cyrvert.repair("РџСЂРёРІРµС‚, РєР°Рє РґРµР»Р°?").text
-'Привет, как дела?'
+>>> cyrvert.repair("РџСЂРёРІРµС‚, РєР°Рє РґРµР»Р°? Р’СЃРµ С…РѕСЂРѕС€Рѕ, СЃРїР°СЃРёР±Рѕ.").text
+'Привет, как дела? Все хорошо, спасибо.'
 
 ``cyrvert.dask`` repairs many files in parallel on a Dask cluster.
 """

@@ -152,7 +152,7 @@ def local_cluster(workers: Optional[int] = None) -> Any:
 
 class _Progress:
     """A counter of repaired files on standard error: rewritten in place on a terminal, a line
-    per tenth of the run otherwise."""
+    per tenth of the run (and one at the end) otherwise."""
 
     def __init__(self, total: int, stream: Optional[TextIO]):
         self._total = total
@@ -168,7 +168,7 @@ class _Progress:
         if self._tty:
             self._stream.write(f"\rrepairing: {self._done}/{self._total} files")
             self._stream.flush()
-        elif self._done >= self._next_line:
+        elif self._done >= self._next_line or self._done == self._total:
             self._stream.write(f"repairing: {self._done}/{self._total} files\n")
             self._stream.flush()
             self._next_line = self._done + max(1, self._total // 10)
