@@ -137,15 +137,18 @@ class _ClientFor:
 
 
 def local_cluster(workers: Optional[int] = None) -> Any:
-    """A LocalCluster of `workers` processes (one per core by default), one thread each, quiet
-    and without a dashboard."""
+    """A LocalCluster of `workers` processes (one per core by default), one thread each, quiet,
+    listening on this host only, on free ports (not the fixed 8787 another cluster may hold)."""
     from distributed import LocalCluster
 
     return LocalCluster(
         n_workers=workers or os.cpu_count() or 1,
         threads_per_worker=1,
         processes=True,
+        host="127.0.0.1",
         dashboard_address=None,
+        scheduler_kwargs={"dashboard_address": "127.0.0.1:0"},
+        worker_dashboard_address="127.0.0.1:0",
         silence_logs=logging.ERROR,
     )
 

@@ -15,17 +15,14 @@ distributed = pytest.importorskip("distributed")
 
 import cyrvert  # noqa: E402
 from conftest import DATA  # noqa: E402
-from cyrvert.dask import repair_files  # noqa: E402
+from cyrvert.dask import local_cluster, repair_files  # noqa: E402
 
 FILES = 300
 
 
 @pytest.fixture(scope="module")
 def client():
-    cluster = distributed.LocalCluster(
-        n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None,
-        silence_logs=50,
-    )
+    cluster = local_cluster(2)
     with distributed.Client(cluster) as active:
         yield active
     cluster.close()
