@@ -16,6 +16,44 @@
 namespace py = pybind11;
 
 namespace cyrvert::python {
+
+// An argument taken as any object and checked by Argument, so the messages are our own; the
+// names are what help() shows for it.
+struct BytesOrStr {
+  py::handle object;
+};
+struct BytesLike {
+  py::handle object;
+};
+
+}  // namespace cyrvert::python
+
+namespace pybind11::detail {
+template <>
+struct type_caster<cyrvert::python::BytesOrStr> {
+  PYBIND11_TYPE_CASTER(cyrvert::python::BytesOrStr, const_name("bytes | str"));
+  bool load(handle source, bool) {
+    value.object = source;
+    return true;
+  }
+  static handle cast(const cyrvert::python::BytesOrStr& data, return_value_policy, handle) {
+    return data.object.inc_ref();
+  }
+};
+template <>
+struct type_caster<cyrvert::python::BytesLike> {
+  PYBIND11_TYPE_CASTER(cyrvert::python::BytesLike, const_name("bytes"));
+  bool load(handle source, bool) {
+    value.object = source;
+    return true;
+  }
+  static handle cast(const cyrvert::python::BytesLike& data, return_value_policy, handle) {
+    return data.object.inc_ref();
+  }
+};
+}  // namespace pybind11::detail
+
+namespace cyrvert::python {
 namespace {
 
 // The bytes of an argument for the length of one call: a view into a bytes object or into the
@@ -108,9 +146,9 @@ struct RepairResult {
   std::optional<std::string> text_utf8;  // the whole result as UTF-8, when it says more than data
 };
 
-RepairResult RepairArgument(const py::handle& data, const std::string& target, bool utf8) {
+RepairResult RepairArgument(const BytesOrStr& data, const std::string& target, bool utf8) {
   const api::OutputPage page = PageArgument(target, utf8);
-  const Argument input(data, "repair", true);
+  const Argument input(data.object, "repair", true);
   RepairResult result;
   api::RepairReport report;
   {
@@ -175,7 +213,7 @@ std::string DecodeOptionMessage(std::string message) {
   return "decode(): " + message;
 }
 
-py::list DecodeArgument(const py::handle& data, int depth, int sense, int n_best,
+py::list DecodeArgument(const BytesLike& data, int depth, int sense, int n_best,
                         const std::string& target, bool big_letters) {
   api::DecodeOptions options;
   options.depth = depth;
@@ -187,7 +225,7 @@ py::list DecodeArgument(const py::handle& data, int depth, int sense, int n_best
   }
   options.target = static_cast<int>(page);
   options.big_letters = big_letters;
-  const Argument input(data, "decode", false);
+  const Argument input(data.object, "decode", false);
   api::DecodeReport report;
   {
     py::gil_scoped_release release;
@@ -202,8 +240,8 @@ py::list DecodeArgument(const py::handle& data, int depth, int sense, int n_best
   return candidates;
 }
 
-py::bytes TranslateArgument(const py::handle& data, const std::string& code) {
-  const Argument input(data, "translate", false);
+py::bytes TranslateArgument(const BytesLike& data, const std::string& code) {
+  const Argument input(data.object, "translate", false);
   std::optional<std::string> out;
   {
     py::gil_scoped_release release;
@@ -216,8 +254,8 @@ py::bytes TranslateArgument(const py::handle& data, const std::string& code) {
   return py::bytes(*out);
 }
 
-py::bytes SetEighthBitArgument(const py::handle& data) {
-  const Argument input(data, "set_eighth_bit", false);
+py::bytes SetEighthBitArgument(const BytesLike& data) {
+  const Argument input(data.object, "set_eighth_bit", false);
   std::string out;
   {
     py::gil_scoped_release release;
@@ -251,9 +289,9 @@ py::bytes CodecOutput(const api::CodecResult& result, const std::string& codec) 
   throw py::error_already_set();
 }
 
-py::bytes ImportArgument(const std::string& codec, const py::handle& data) {
+py::bytes ImportArgument(const std::string& codec, const BytesLike& data) {
   CheckCodec(codec, "import_");
-  const Argument input(data, "import_", false);
+  const Argument input(data.object, "import_", false);
   api::CodecResult result;
   {
     py::gil_scoped_release release;
@@ -262,11 +300,11 @@ py::bytes ImportArgument(const std::string& codec, const py::handle& data) {
   return CodecOutput(result, codec);
 }
 
-py::bytes ExportArgument(const std::string& codec, const py::handle& data,
+py::bytes ExportArgument(const std::string& codec, const BytesLike& data,
                          const std::optional<std::string>& name) {
   CheckCodec(codec, "export");
   if (name && name->empty()) throw py::value_error("export(): name must not be empty");
-  const Argument input(data, "export", false);
+  const Argument input(data.object, "export", false);
   api::CodecResult result;
   {
     py::gil_scoped_release release;
