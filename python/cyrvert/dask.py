@@ -251,7 +251,7 @@ def main(argv: Optional[Sequence[str]] = None) -> int:
             root=args.input_dir,
             progress=not args.quiet,
         )
-    except ValueError as error:
+    except (ValueError, OSError) as error:
         return fail(str(error))
     finally:
         client.close()
