@@ -56,10 +56,12 @@ def plan(
     jobs: list[Job] = []
     refused: list[tuple[int, dict[str, Any]]] = []
     taken: set[str] = set()
-    for index, source in enumerate(sources):
-        name = os.path.relpath(os.path.abspath(source), base)
+    for index, given in enumerate(sources):
+        # Absolute, so a worker started elsewhere (another folder, another machine) finds it.
+        source = os.path.abspath(given)
+        name = os.path.relpath(source, base)
         if name == os.curdir or name.startswith(os.pardir + os.sep) or name == os.pardir:
-            refused.append((index, failed_record(source, f"not under the root folder {base}")))
+            refused.append((index, failed_record(given, f"not under the root folder {base}")))
             continue
         target = os.path.join(output, name)
         real = os.path.realpath(target)

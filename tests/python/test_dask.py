@@ -162,3 +162,15 @@ def test_command_line_on_a_running_cluster_and_a_local_one(client, corpus, tmp_p
         capture_output=True, text=True, env=env, check=False,
     )
     assert inside.returncode == 2 and "inside" in inside.stderr
+
+
+def test_relative_names_reach_workers_in_another_folder(client, tmp_path, monkeypatch):
+    # The workers started in the folder the tests started in; the names are relative to this.
+    (tmp_path / "in").mkdir()
+    (tmp_path / "in" / "k.txt").write_bytes((DATA / "win-w2k-K2W.txt").read_bytes())
+    monkeypatch.chdir(tmp_path)
+    summary = repair_files(["in/k.txt"], "out", client=client, progress=False)
+    assert summary.records[0]["error"] is None and summary.records[0]["verdict"] == "repaired"
+    assert (tmp_path / "out" / "k.txt").read_bytes() == cyrvert.repair(
+        (DATA / "win-w2k-K2W.txt").read_bytes()
+    ).data
