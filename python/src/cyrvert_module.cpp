@@ -146,6 +146,7 @@ struct RepairResult {
   std::optional<std::string> text_utf8;  // the whole result as UTF-8, when it says more than data
 };
 
+// repair(): bytes as cyrvert-cli repair reads a file, str as text that arrived as characters.
 RepairResult RepairArgument(const BytesOrStr& data, const std::string& target, bool utf8) {
   const api::OutputPage page = PageArgument(target, utf8);
   const Argument input(data.object, "repair", true);
@@ -176,6 +177,7 @@ RepairResult RepairArgument(const BytesOrStr& data, const std::string& target, b
   return result;
 }
 
+// RepairResult.text.
 py::str RepairText(const RepairResult& result) {
   if (result.text_utf8) return Utf8ToStr(*result.text_utf8);
   return PageToStr(result.data, result.page);
@@ -213,6 +215,7 @@ std::string DecodeOptionMessage(std::string message) {
   return "decode(): " + message;
 }
 
+// decode(): the variant search, as cyrvert-cli decode --list.
 py::list DecodeArgument(const BytesLike& data, int depth, int sense, int n_best,
                         const std::string& target, bool big_letters) {
   api::DecodeOptions options;
@@ -240,6 +243,7 @@ py::list DecodeArgument(const BytesLike& data, int depth, int sense, int n_best,
   return candidates;
 }
 
+// translate(): one of the twelve conversions.
 py::bytes TranslateArgument(const BytesLike& data, const std::string& code) {
   const Argument input(data.object, "translate", false);
   std::optional<std::string> out;
@@ -254,6 +258,7 @@ py::bytes TranslateArgument(const BytesLike& data, const std::string& code) {
   return py::bytes(*out);
 }
 
+// set_eighth_bit().
 py::bytes SetEighthBitArgument(const BytesLike& data) {
   const Argument input(data.object, "set_eighth_bit", false);
   std::string out;
@@ -289,6 +294,7 @@ py::bytes CodecOutput(const api::CodecResult& result, const std::string& codec) 
   throw py::error_already_set();
 }
 
+// import_(): cyrvert-cli import CODEC.
 py::bytes ImportArgument(const std::string& codec, const BytesLike& data) {
   CheckCodec(codec, "import_");
   const Argument input(data.object, "import_", false);
@@ -300,6 +306,7 @@ py::bytes ImportArgument(const std::string& codec, const BytesLike& data) {
   return CodecOutput(result, codec);
 }
 
+// export(): cyrvert-cli export CODEC [--name NAME].
 py::bytes ExportArgument(const std::string& codec, const BytesLike& data,
                          const std::optional<std::string>& name) {
   CheckCodec(codec, "export");
@@ -323,6 +330,7 @@ std::string Abbreviated(const py::str& text) {
   return std::string(py::repr(shown));
 }
 
+// RepairResult and Candidate: read-only, printable, picklable (they travel to Dask workers).
 void BindResults(py::module_& module) {
   py::class_<RepairResult>(module, "RepairResult",
                            "What repair() found, and the repaired text as str and as bytes.")
@@ -413,6 +421,7 @@ void BindResults(py::module_& module) {
           }));
 }
 
+// The module's functions with their keyword-only options and docstrings.
 void BindFunctions(py::module_& module) {
   using namespace pybind11::literals;
   module.def(
