@@ -11,7 +11,6 @@ doing; run it on a quiet machine for numbers worth comparing.
 
 import argparse
 import filecmp
-import os
 import shutil
 import statistics
 import subprocess
