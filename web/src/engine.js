@@ -151,7 +151,8 @@ function cyrvertEngine(wasmModule) {
 
   // The variant search, as `cyrvert-cli decode --list`: status 0 found, 2 an option out of
   // range, 3 nothing found, 4 too few upper-half bytes (with decode's message); candidates best
-  // first, each text and preview in page `target`.
+  // first: history "(K2W,W2D)", score, output (the whole text as bytes of page `target`) and
+  // preview (its start as decode --list shows it, a string).
   function decode(bytes, { depth = 3, sense = 2, nBest = 5, target = 'win', bigLetters = false } = {}) {
     const page = pageByName(target);
     if (page > 3) throw new RangeError('cyrvert: decode targets win, dos, koi or iso');
@@ -163,7 +164,7 @@ function cyrvertEngine(wasmModule) {
         history: decoder.decode(strings[1 + 3 * i]),
         score: numbers[i + 1],
         output: strings[2 + 3 * i],
-        preview: strings[3 + 3 * i],
+        preview: decoder.decode(strings[3 + 3 * i]),
       });
     }
     return { status: numbers[0], message: decoder.decode(strings[0]), candidates };

@@ -262,7 +262,7 @@ async function searchVariants() {
     head.append(label, ' ', button);
     const preview = document.createElement('pre');
     preview.className = 'preview';
-    preview.textContent = engine.pageToText(candidate.preview, 'win');
+    preview.textContent = candidate.preview;
     item.append(head, preview);
     list.append(item);
   }
