@@ -31,18 +31,13 @@ let generation = 0;
 // ---- the engine, here or in the Worker ----
 
 async function compileWasm() {
-  try {
-    const response = await fetch('cyrvert.wasm');
-    if (!response.ok) throw new Error(String(response.status));
-    return await WebAssembly.compile(await response.arrayBuffer());
-  } catch (fetchError) {
-    // Opened from disk, where fetch cannot read files: the same bytes come as a script.
-    if (location.protocol !== 'file:') throw fetchError;
+  // Opened from disk, fetch cannot read files: the same bytes come as a script.
+  if (location.protocol === 'file:') {
     await new Promise((resolve, reject) => {
       const script = document.createElement('script');
       script.src = 'cyrvert-wasm.js';
       script.onload = resolve;
-      script.onerror = () => reject(fetchError);
+      script.onerror = () => reject(new Error('cyrvert-wasm.js'));
       document.head.append(script);
     });
     const binary = atob(globalThis.cyrvertWasmBase64);
@@ -51,6 +46,14 @@ async function compileWasm() {
     for (let i = 0; i < binary.length; ++i) bytes[i] = binary.charCodeAt(i);
     return WebAssembly.compile(bytes);
   }
+  const response = await fetch('cyrvert.wasm');
+  if (!response.ok) throw new Error(`cyrvert.wasm: ${response.status}`);
+  // Streaming compiles while the bytes arrive; it needs the server to say application/wasm.
+  if (WebAssembly.compileStreaming &&
+      (response.headers.get('Content-Type') || '').startsWith('application/wasm')) {
+    return WebAssembly.compileStreaming(response);
+  }
+  return WebAssembly.compile(await response.arrayBuffer());
 }
 
 // The Worker's side: one engine over the module the page sends, one call per message.
@@ -103,7 +106,9 @@ function stopWorker(reason) {
 
 // Runs engine function `op`: here for a short input, in the Worker for a long one.
 function run(op, args, size) {
-  if (size < kWorkerThreshold) {
+  const here = size < kWorkerThreshold;
+  document.documentElement.dataset.lastRun = here ? 'page' : 'worker';
+  if (here) {
     try {
       return Promise.resolve(engine[op](...args));
     } catch (error) {
@@ -250,7 +255,7 @@ async function searchVariants() {
     const head = document.createElement('div');
     const label = document.createElement('span');
     label.className = 'history';
-    label.textContent = `${candidate.history} ${candidate.score.toFixed(3)}`;
+    label.textContent = `${candidate.history} ${candidate.score}`;
     const button = document.createElement('button');
     button.type = 'button';
     button.textContent = T.show;
@@ -268,13 +273,14 @@ async function searchVariants() {
   }
 }
 
-// Runs a manual tool on the input bytes and shows its output (bytes as cp-1251).
+// Runs a manual tool on the input bytes (`args` makes its arguments from them) and shows its
+// output (bytes as cp-1251).
 async function runTool(op, args, message) {
   const mine = ++generation;
   setText('tools-status', T.working);
   let value;
   try {
-    value = await run(op, [inputBytes(), ...args], inputSize());
+    value = await run(op, args(inputBytes()), inputSize());
   } catch (error) {
     setText('tools-status', error.message);
     return;
@@ -449,16 +455,16 @@ function wireEvents() {
   });
   $('translate').addEventListener('click', () => {
     const code = $('conversion').value;
-    runTool('translate', [code], T.translated(code));
+    runTool('translate', (bytes) => [bytes, code], T.translated(code));
   });
-  $('set8bit').addEventListener('click', () => runTool('setEighthBit', [], T.eighthBitSet));
+  $('set8bit').addEventListener('click', () => runTool('setEighthBit', (bytes) => [bytes], T.eighthBitSet));
   $('import').addEventListener('click', () => {
     const codec = $('codec').value;
-    runTool('importCodec', [codec], T.imported(T.codecNames[codec] || codec));
+    runTool('importCodec', (bytes) => [codec, bytes], T.imported(T.codecNames[codec] || codec));
   });
   $('export').addEventListener('click', () => {
     const codec = $('codec').value;
-    runTool('exportCodec', [codec, { name: $('uu-name').value }],
+    runTool('exportCodec', (bytes) => [codec, bytes, { name: $('uu-name').value }],
             T.exported(T.codecNames[codec] || codec));
   });
   window.addEventListener('hashchange', readFragment);
