@@ -5,8 +5,9 @@
 
 // Inputs longer than this (bytes or UTF-16 units) go to the Worker.
 const kWorkerThreshold = 128 * 1024;
-// The result view shows at most this many characters; Copy and Download take everything.
-const kShownChars = 1 << 20;
+// The result view shows at most this many characters (laying out more would stall the page);
+// Copy and Download take everything.
+const kShownChars = 64 * 1024;
 // Pause after a keystroke before repairing.
 const kTypingPauseMs = 120;
 // The twelve manual conversions, in the order the editor's dialog lists them.
@@ -24,6 +25,7 @@ let input = { kind: 'text', text: '' };
 // What #result shows: its text and how to get it as bytes of a page.
 let result = null;
 let engine = null;
+let ops = null;
 let wasmModule = null;
 // Each new input or action takes a new number; answers for older ones are dropped.
 let generation = 0;
@@ -56,16 +58,39 @@ async function compileWasm() {
   return WebAssembly.compile(await response.arrayBuffer());
 }
 
+// What the page asks of an engine: its functions, and the variant list without the variants'
+// whole texts (a long input would otherwise send every one of them back at once).
+function pageOps(engine) {
+  return {
+    ...engine,
+    decodeList(bytes, options) {
+      const report = engine.decode(bytes, options);
+      return { ...report, candidates: report.candidates.map(({ output, ...rest }) => rest) };
+    },
+    decodeOne(bytes, options, index) {
+      return engine.decode(bytes, options).candidates[index].output;
+    },
+  };
+}
+
 // The Worker's side: one engine over the module the page sends, one call per message.
 function workerMain() {
   let workerEngine = null;
   self.onmessage = ({ data }) => {
     if (data.module) {
-      workerEngine = cyrvertEngine(data.module);
+      workerEngine = pageOps(cyrvertEngine(data.module));
       return;
     }
     try {
-      self.postMessage({ id: data.id, value: workerEngine[data.op](...data.args) });
+      const value = workerEngine[data.op](...data.args);
+      // The byte arrays are the Worker's own copies: hand them over rather than copy them again.
+      const buffers = [];
+      const collect = (item) => {
+        if (item instanceof Uint8Array) buffers.push(item.buffer);
+        else if (item && typeof item === 'object') Object.values(item).forEach(collect);
+      };
+      collect(value);
+      self.postMessage({ id: data.id, value }, [...new Set(buffers)]);
     } catch (error) {
       self.postMessage({ id: data.id, error: String(error && error.message || error) });
     }
@@ -77,7 +102,7 @@ let workerJobs = new Map();
 let workerNextId = 1;
 
 function startWorker() {
-  const source = `${cyrvertEngine.toString()}\n(${workerMain.toString()})();\n`;
+  const source = `${cyrvertEngine}\n${pageOps}\n(${workerMain})();\n`;
   const url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
   worker = new Worker(url);
   URL.revokeObjectURL(url);
@@ -110,7 +135,7 @@ function run(op, args, size) {
   document.documentElement.dataset.lastRun = here ? 'page' : 'worker';
   if (here) {
     try {
-      return Promise.resolve(engine[op](...args));
+      return Promise.resolve(ops[op](...args));
     } catch (error) {
       return Promise.reject(error);
     }
@@ -237,9 +262,10 @@ async function searchVariants() {
     target: 'win',
   };
   setText('variants-status', T.searching);
+  const bytes = inputBytes();
   let report;
   try {
-    report = await run('decode', [inputBytes(), options], inputSize());
+    report = await run('decodeList', [bytes, options], inputSize());
   } catch (error) {
     setText('variants-status', error.message);
     return;
@@ -250,7 +276,7 @@ async function searchVariants() {
   if (report.status === 4) return setText('variants-status', T.tooFewBytes);
   if (report.candidates.length === 0) return setText('variants-status', T.noVariants);
   setText('variants-status', T.variantCount(report.candidates.length));
-  for (const candidate of report.candidates) {
+  for (const [index, candidate] of report.candidates.entries()) {
     const item = document.createElement('li');
     const head = document.createElement('div');
     const label = document.createElement('span');
@@ -260,8 +286,9 @@ async function searchVariants() {
     button.type = 'button';
     button.textContent = T.show;
     button.setAttribute('aria-label', `${T.show} ${candidate.history}`);
-    button.addEventListener('click', () => {
-      showResult(bytesResult(candidate.output, 'win'));
+    button.addEventListener('click', async () => {
+      const output = await run('decodeOne', [bytes, options, index], bytes.length);
+      showResult(bytesResult(output, 'win'));
       setText('action-status', T.variantResult(candidate.history));
     });
     head.append(label, ' ', button);
@@ -476,6 +503,7 @@ async function main() {
   try {
     wasmModule = await compileWasm();
     engine = cyrvertEngine(wasmModule);
+    ops = pageOps(engine);
   } catch (error) {
     setText('verdict', T.loadFailed + error.message);
     return;

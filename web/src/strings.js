@@ -1,5 +1,8 @@
 // The page's words in English and Russian; the page takes the browser's first language that
 // it knows. Keys of data-i18n attributes in index.html and of messages in page.js.
+// 12345678 as "12 345 678" (thin spaces), without loading the browser's locale data.
+const grouped = (number) => String(number).replace(/\B(?=(\d{3})+(?!\d))/g, '\u2009');
+
 const kStrings = {
   en: {
     title: 'Cyrvert: repair Russian text in a wrong code page',
@@ -41,9 +44,9 @@ const kStrings = {
     confidence: (percent) => `confidence ${percent}%`,
     steps: (codes) => `steps ${codes}`,
     timing: (ms) => `${ms} ms`,
-    fileInfo: (name, size) => `${name}: ${size.toLocaleString('en')} bytes, read as bytes`,
+    fileInfo: (name, size) => `${name}: ${grouped(size)} bytes, read as bytes`,
     truncated: (shown, total) =>
-        `Showing the first ${shown.toLocaleString('en')} of ${total.toLocaleString('en')} ` +
+        `Showing the first ${grouped(shown)} of ${grouped(total)} ` +
         'characters; Copy and Download take all of it.',
     copied: 'Copied.',
     copyFailed: 'The browser refused the clipboard; select the result and copy it by hand.',
@@ -109,9 +112,9 @@ const kStrings = {
     confidence: (percent) => `уверенность ${percent}%`,
     steps: (codes) => `шаги ${codes}`,
     timing: (ms) => `${ms} мс`,
-    fileInfo: (name, size) => `${name}: ${size.toLocaleString('ru')} байт, читается как байты`,
+    fileInfo: (name, size) => `${name}: ${grouped(size)} байт, читается как байты`,
     truncated: (shown, total) =>
-        `Показаны первые ${shown.toLocaleString('ru')} из ${total.toLocaleString('ru')} ` +
+        `Показаны первые ${grouped(shown)} из ${grouped(total)} ` +
         'символов; «Копировать» и «Скачать» берут весь текст.',
     copied: 'Скопировано.',
     copyFailed: 'Браузер не дал доступа к буферу обмена; выделите результат и скопируйте вручную.',
