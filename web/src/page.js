@@ -326,13 +326,17 @@ async function runTool(op, args, message) {
 
 function setTextInput(text) {
   input = { kind: 'text', text };
+  $('input').readOnly = false;
   setText('file-info', '');
   scheduleRepair(0);
 }
 
+// A file's bytes are the input; the box shows their start as cp-1251 and cannot be edited
+// (Clear gives it back).
 function setFileInput(name, bytes) {
   input = { kind: 'file', name, bytes };
-  $('input').value = '';
+  $('input').value = engine.pageToText(bytes.subarray(0, kShownChars), 'win');
+  $('input').readOnly = true;
   setText('file-info', T.fileInfo(name, bytes.length));
   scheduleRepair(0);
 }
