@@ -256,6 +256,32 @@ describe('the page', () => {
     await page.context().close();
   });
 
+  test('Copy and Copy link put the result and a repairing link on the clipboard', async () => {
+    const page = await openPage({ fragment: `#text=${encodeURIComponent(mojibake)}` });
+    await page.context().grantPermissions(['clipboard-read', 'clipboard-write'],
+                                          { origin: new URL(server.url).origin });
+    const clipboard = () => page.evaluate(() => navigator.clipboard.readText());
+    await page.click('#copy');
+    assert.equal(await clipboard(), cyrvert.repair(mojibake).text);
+    // As ISO-8859-5, the letters it lacks would be "?"; Russian has none missing there.
+    await page.selectOption('#out-page', 'iso');
+    await page.click('#copy');
+    assert.equal(await clipboard(), cyrvert.repair(mojibake).text);
+    await page.click('#share');
+    assert.equal(await clipboard(), `${server.url}#text=${encodeURIComponent(mojibake)}`);
+    await page.context().close();
+  });
+
+  test('the module works in a browser page too', async () => {
+    const page = await openPage();
+    const verdict = await page.evaluate(async (text) => {
+      const module = await import('./cyrvert.js');
+      return module.repair(text).verdict;
+    }, mojibake);
+    assert.equal(verdict, 'repaired');
+    await page.context().close();
+  });
+
   test('the page opens from disk', async () => {
     const context = await browser.newContext();
     const page = await context.newPage();
