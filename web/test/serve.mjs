@@ -41,3 +41,9 @@ export async function serve(root) {
     close: () => new Promise((resolve) => server.close(resolve)),
   };
 }
+
+// Run directly (`node serve.mjs DIR`), serves DIR until killed and prints its address.
+if (process.argv[1] && import.meta.url === new URL(`file://${process.argv[1]}`).href) {
+  const { url } = await serve(path.resolve(process.argv[2] || '.'));
+  console.log(url);
+}
