@@ -409,7 +409,6 @@ async function shareLink() {
   if (input.kind !== 'text') return setText('action-status', T.linkFileInput);
   const base = location.href.replace(/#.*$/, '');
   const link = `${base}#text=${encodeURIComponent(input.text)}`;
-  history.replaceState(null, '', link);
   try {
     await navigator.clipboard.writeText(link);
     setText('action-status', T.linkCopied);
