@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "engine/smart_repair.h"
+#include "fileio/file_system.h"
 
 namespace cyrvert::cli {
 namespace {
@@ -218,69 +219,6 @@ int RepairOne(const RepairOptions& options, Output& out, std::ostream& err) {
   return StatusOf(analysis.verdict);
 }
 
-// A file written beside its final place and renamed over it once complete.
-class AtomicFile {
- public:
-  explicit AtomicFile(const fs::path& target) : m_target(target) {
-    std::string name =
-        (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0) {
-      m_error = std::strerror(errno);
-      return;
-    }
-    m_temp = name;
-    m_file = ::fdopen(fd, "wb");
-    if (m_file == nullptr) {
-      m_error = std::strerror(errno);
-      ::close(fd);
-    }
-  }
-  ~AtomicFile() {
-    if (m_file != nullptr) std::fclose(m_file);
-    if (!m_temp.empty()) ::unlink(m_temp.c_str());
-  }
-  AtomicFile(const AtomicFile&) = delete;
-  AtomicFile& operator=(const AtomicFile&) = delete;
-
-  const std::string& Error() const { return m_error; }
-
-  bool Write(std::string_view bytes) {
-    if (m_file == nullptr) return false;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size()) {
-      m_error = std::strerror(errno);
-      return false;
-    }
-    return true;
-  }
-
-  // Gives the file `mode`, flushes it to disk and renames it over the target.
-  bool Commit(std::optional<fs::perms> mode) {
-    if (m_file == nullptr) return false;
-    if (mode) ::fchmod(::fileno(m_file), static_cast<mode_t>(*mode));
-    const bool flushed = std::fflush(m_file) == 0 && ::fsync(::fileno(m_file)) == 0;
-    const int saved = errno;
-    const bool closed = std::fclose(m_file) == 0;
-    m_file = nullptr;
-    if (!flushed || !closed) {
-      m_error = std::strerror(flushed ? errno : saved);
-      return false;
-    }
-    if (std::rename(m_temp.c_str(), m_target.c_str()) != 0) {
-      m_error = std::strerror(errno);
-      return false;
-    }
-    m_temp.clear();
-    return true;
-  }
-
- private:
-  fs::path m_target;
-  std::string m_temp;
-  std::FILE* m_file = nullptr;
-  std::string m_error;
-};
-
 // Keeps the original as FILE.bak: a hard link where the file system allows, else a copy.
 std::string Backup(const fs::path& path) {
   const fs::path backup = path.string() + ".bak";
@@ -337,7 +275,6 @@ int RepairMany(const RepairOptions& options, Output& out, std::ostream& err) {
       analysis = AnalyzeForRepair(window);
       analysed = true;
       fs::path target;
-      std::optional<fs::perms> mode;
       if (!options.dry_run && !options.output_dir.empty()) {
         target = fs::path(options.output_dir) / fs::path(path).filename();
         std::error_code same_error;
@@ -355,26 +292,25 @@ int RepairMany(const RepairOptions& options, Output& out, std::ostream& err) {
         std::error_code ignored;
         target = fs::canonical(path, ignored);
         if (target.empty()) target = path;
-        mode = fs::status(target, ignored).permissions();
       }
       if (!target.empty()) {
-        AtomicFile file(target);
-        std::string failed = file.Error();
-        if (failed.empty()) {
+        Replacement file(target.string(), {});
+        std::string failed;
+        if (file.Stage() == ReplaceStage::kNone) {
           if (!StreamOut(input, window, WritingSteps(analysis, OutputOf(options)),
                          OutputOf(options),
                          [&](const std::string& bytes) { return file.Write(bytes); })) {
-            failed = "cannot write: " + file.Error();
+            failed = "cannot write: " + file.Reason();
           }
         } else {
-          failed = "cannot write: " + failed;
+          failed = "cannot write: " + file.Reason();
         }
         if (failed.empty() && options.in_place && !options.no_backup) {
           if (std::string backup_error = Backup(target); !backup_error.empty()) {
             failed = "cannot back up: " + backup_error;
           }
         }
-        if (failed.empty() && !file.Commit(mode)) failed = "cannot write: " + file.Error();
+        if (failed.empty() && !file.Commit()) failed = "cannot write: " + file.Reason();
         if (failed.empty()) {
           output = target.string();
         } else {

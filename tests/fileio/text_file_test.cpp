@@ -1,6 +1,6 @@
 // Saving and reading whole files: what is replaced, what is written in place, what is refused,
 // and the reasons given.
-#include "transport/text_file.h"
+#include "fileio/text_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
