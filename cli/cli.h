@@ -89,9 +89,12 @@ class Input {
   int m_nFd = -1;
 };
 
-// Opening or reading an input failed; what() is the whole message.
+// Opening or reading an input failed; what() is the whole message, `brief` the part after
+// the name ("cannot open: No such file or directory").
 struct InputFailure : std::runtime_error {
-  using std::runtime_error::runtime_error;
+  InputFailure(const std::string& message, std::string brief_text = {})
+      : std::runtime_error(message), brief(std::move(brief_text)) {}
+  std::string brief;
 };
 
 // Bytes read at a time by the streaming sub-commands.
@@ -128,6 +131,14 @@ std::string InputPath(const Invocation& call, std::size_t before);
 // A message of the editor shown on one line: a line break inside a sentence becomes a
 // space.
 std::string OneLine(std::string_view message);
+
+// A name for the terminal: control characters and backslashes escaped as \xHH, so a name
+// cannot move the cursor or pass for more than one line.
+std::string Printable(std::string_view name);
+
+// `bytes` as a JSON string. Bytes that are not UTF-8 become "\udcHH" (HH the byte, as
+// Python's surrogateescape reads them back); control characters become "\u00HH".
+std::string JsonString(std::string_view bytes);
 
 // Sub-commands.
 int RunDecode(const Invocation& call, Output& out, std::ostream& err);

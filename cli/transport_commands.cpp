@@ -2,7 +2,6 @@
 #include "transport/transport_commands.h"
 
 #include <array>
-#include <cstdio>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -46,23 +45,6 @@ const Codec* FindCodec(std::string_view command, const std::string& name, std::o
 std::string_view FileTitle(std::string_view path) {
   const std::size_t slash = path.find_last_of('/');
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
-// A name read from the input, with control characters and backslashes escaped so it
-// cannot move the cursor or pass for more than one line.
-std::string Printable(std::string_view name) {
-  std::string printable;
-  for (const char c : name) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7F || c == '\\') {
-      char escape[5];
-      std::snprintf(escape, sizeof escape, "\\x%02X", u);
-      printable += escape;
-    } else {
-      printable += c;
-    }
-  }
-  return printable;
 }
 
 // Streams the input through `coder` to `out`. Returns kExitTooLittle (with the editor's
