@@ -41,6 +41,7 @@ struct Option {
 struct Invocation {
   std::vector<std::pair<std::string, std::string>> options;  // name and value, as given
   std::vector<std::string> operands;  // the other arguments, in order; "-" is standard input
+  bool help = false;                  // --help or -h stood where an option may
 
   // Whether the option was given.
   bool Has(std::string_view option) const;
@@ -116,8 +117,9 @@ std::span<const Command> Commands();
 
 // Fills `call` from `args` (the words after the sub-command's name) by the rules every
 // sub-command shares: --opt=value or --opt value, "--" ends the options, "-" is standard
-// input, an empty argument is refused. False after one message on `err` for the first
-// mistake.
+// input, an empty argument is refused, --help (or -h) where an option may stand sets
+// `help` (as an option's value it is that value). False after one message on `err` for the
+// first mistake.
 bool ParseArguments(const Command& command, std::span<const std::string> args, Invocation& call,
                     std::ostream& err);
 

@@ -243,10 +243,13 @@ void RepairFile(const RepairOptions& options, const std::string& file, const Pla
   }
   // A character the page lacks would be written as "?" over the only copy.
   if (in_place && written_marks > source.Marks()) {
-    record.error = "not rewritten: " + std::to_string(written_marks - source.Marks()) +
-                   " characters have no place in " +
-                   std::string(CodePageName(static_cast<int>(output))) +
-                   " and would become \"?\"; use --utf8 or --output-dir";
+    const std::size_t lost = written_marks - source.Marks();
+    record.error = "not rewritten: the result would write \"?\" over " + std::to_string(lost) +
+                   (lost == 1 ? " character" : " characters");
+    if (output != RepairOutput::kUtf8) {
+      record.error += " that " + std::string(CodePageName(static_cast<int>(output))) +
+                      " lacks; use --utf8 or --output-dir";
+    }
     return;
   }
   if (in_place && !options.no_backup) {

@@ -91,6 +91,10 @@ int RunImport(const Invocation& call, Output& out, std::ostream& err) {
 int RunExport(const Invocation& call, Output& out, std::ostream& err) {
   const Codec* codec = FindCodec("export", call.operands[0], err);
   if (codec == nullptr) return kExitUsage;
+  if (call.Has("--name") && codec->codec != TransportFormat::kUu) {
+    err << "cyrvert-cli: --name goes with export uu\n";
+    return kExitUsage;
+  }
   const std::string path = InputPath(call, 1);
   std::string_view title = kDefaultTitle;
   if (const std::string* name = call.Value("--name")) {
