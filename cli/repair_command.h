@@ -27,7 +27,9 @@ struct RepairOptions {
 // Points of a file's repair a caller may watch (tests hold a run there).
 enum class RepairEvent {
   kOpening,   // about to open (and, in place, lock) the file
+  kWaiting,   // in place: another run holds the file's lock; waiting for it
   kAnalysed,  // the start was read and judged; nothing written yet
+  kWritten,   // the result is written beside its target, which is not yet replaced
 };
 
 // Called at each RepairEvent with the file's name as given.

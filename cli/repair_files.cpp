@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -122,7 +123,7 @@ std::vector<Plan> PlanFiles(const RepairOptions& options) {
 // Standard input or a file, read in slices; remembers the first error.
 class Source {
  public:
-  Source(const std::string& file, bool lock) {
+  Source(const std::string& file, bool lock, const std::function<void()>& waiting) {
     if (file == "-") {
       try {
         m_input = std::make_unique<Input>(file);
@@ -131,7 +132,7 @@ class Source {
       }
       return;
     }
-    m_file = std::make_unique<SourceFile>(file, lock);
+    m_file = std::make_unique<SourceFile>(file, lock, waiting);
     if (m_file->Error() != 0) m_error = "cannot open: " + SystemReason(m_file->Error());
   }
   const std::string& Error() const { return m_error; }
@@ -191,7 +192,9 @@ void RepairFile(const RepairOptions& options, const std::string& file, const Pla
   }
   const bool in_place = options.in_place && !options.dry_run;
   if (hook) hook(RepairEvent::kOpening, file);
-  Source source(file, in_place);
+  Source source(file, in_place, [&] {
+    if (hook) hook(RepairEvent::kWaiting, file);
+  });
   if (!source.Error().empty()) {
     record.error = source.Error();
     return;
@@ -252,6 +255,7 @@ void RepairFile(const RepairOptions& options, const std::string& file, const Pla
     }
     return;
   }
+  if (hook) hook(RepairEvent::kWritten, file);
   if (in_place && !options.no_backup) {
     record.error = MakeBackup(*source.File(), result.Target(), record.backup);
     if (!record.error.empty()) return;

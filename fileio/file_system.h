@@ -18,6 +18,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -79,10 +80,10 @@ std::pair<std::string, std::string> SplitPath(const std::string& path);
 // A file opened for reading, optionally locked against other runs of this program.
 class SourceFile {
  public:
-  // Opens `path`. With `lock`, takes an exclusive advisory lock (waiting for another holder)
-  // and makes sure `path` still names the locked file, reopening it if it was replaced
-  // meanwhile; the lock lasts as long as this object.
-  SourceFile(const std::string& path, bool lock);
+  // Opens `path`. With `lock`, takes an exclusive advisory lock (calling `waiting`, if
+  // given, before it waits for another holder) and makes sure `path` still names the locked
+  // file, reopening it if it was replaced meanwhile; the lock lasts as long as this object.
+  SourceFile(const std::string& path, bool lock, const std::function<void()>& waiting = {});
   ~SourceFile();
   SourceFile(const SourceFile&) = delete;
   SourceFile& operator=(const SourceFile&) = delete;

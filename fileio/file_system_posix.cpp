@@ -191,7 +191,7 @@ std::pair<std::string, std::string> SplitPath(const std::string& path) {
   return {slash == 0 ? std::string("/") : path.substr(0, slash), path.substr(slash + 1)};
 }
 
-SourceFile::SourceFile(const std::string& path, bool lock) {
+SourceFile::SourceFile(const std::string& path, bool lock, const std::function<void()>& waiting) {
   for (int attempt = 0; attempt < kLockRetries; ++attempt) {
     m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
     struct stat st {};
@@ -201,10 +201,13 @@ SourceFile::SourceFile(const std::string& path, bool lock) {
     }
     m_info = InfoOf(st);
     if (!lock || m_info.kind != FileKind::kRegular) return;
-    int locked = 0;
-    do {
-      locked = ::flock(m_fd, LOCK_EX);
-    } while (locked != 0 && errno == EINTR);
+    int locked = ::flock(m_fd, LOCK_EX | LOCK_NB);
+    if (locked != 0 && errno == EWOULDBLOCK) {
+      if (waiting) waiting();
+      do {
+        locked = ::flock(m_fd, LOCK_EX);
+      } while (locked != 0 && errno == EINTR);
+    }
     // A file system without locks still has the check before the rename.
     if (locked != 0 && errno != ENOLCK && errno != EOPNOTSUPP) {
       m_error = errno;
