@@ -18,14 +18,6 @@ RepairOutput OutputOf(const RepairOptions& options) {
   return options.utf8 ? RepairOutput::kUtf8 : options.target;
 }
 
-RepairSteps WritingSteps(const RepairAnalysis& analysis, RepairOutput output) {
-  if (analysis.verdict == RepairVerdict::kRepaired) return analysis.steps;
-  if (output != RepairOutput::kWindows && analysis.utf8_text) {
-    return {{RepairStep::Kind::kReadUtf8, 0}};
-  }
-  return {};
-}
-
 std::string VerdictLine(const RepairAnalysis& analysis, bool explain) {
   std::string line(RepairVerdictName(analysis.verdict));
   if (analysis.verdict == RepairVerdict::kRepaired) {

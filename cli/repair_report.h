@@ -1,4 +1,4 @@
-// What repair writes and says: the steps that write a text, the streaming of it, the verdict
+// What repair writes and says: the streaming of a text, the verdict
 // line, the JSON record and the exit status. Shared by the one-input and the many-file runs.
 #pragma once
 
@@ -6,16 +6,13 @@
 #include <vector>
 
 #include "cli/repair_command.h"
+#include "engine/repair_writing.h"
 #include "engine/smart_repair.h"
 
 namespace cyrvert::cli {
 
 // The form the text is written in.
 RepairOutput OutputOf(const RepairOptions& options);
-
-// The steps that write the text: the repair; or, for a text left alone, none (the input as it
-// is in cp-1251), or reading it as the UTF-8 it is when another form is asked for.
-RepairSteps WritingSteps(const RepairAnalysis& analysis, RepairOutput output);
 
 // Reads the start of `source`, up to `limit` bytes, into `window`.
 template <class Source>
