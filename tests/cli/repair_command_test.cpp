@@ -435,6 +435,38 @@ TEST(CliRepair, NamesThatAreNotUtf8AreEscapedInJsonAndOnTheTerminal) {
             "directory\"}\n");
 }
 
+TEST(CliRepair, TheProgressBarFitsANarrowTerminal) {
+  if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs script(1)";
+  const fs::path dir = Scratch("progress");
+  std::string files;
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+    fs::copy_file(Sample("w2k-K2W.txt"), dir / name);
+    files += " " + Quote(dir / name);
+  }
+  for (const std::size_t columns : {std::size_t{6}, std::size_t{12}, std::size_t{80}}) {
+    SCOPED_TRACE(columns);
+    // On a terminal of that width; each drawing of the bar must fit on one line.
+    const std::string command = "script -qec \"stty cols " + std::to_string(columns) + "; '" +
+                                CYRVERT_CLI + "' repair --dry-run" + files + "\" /dev/null > " +
+                                Quote(dir / "typescript");
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string screen = ReadFile((dir / "typescript").string());
+    std::size_t bars = 0;
+    for (std::size_t at = 0; at < screen.size();) {
+      std::size_t end = screen.find_first_of("\r\n", at);
+      if (end == std::string::npos) end = screen.size();
+      std::string piece = screen.substr(at, end - at);
+      if (piece.rfind("\x1B[K", 0) == 0) piece.erase(0, 3);
+      if (piece.find("/3") != std::string::npos && piece.find(':') == std::string::npos) {
+        ++bars;
+        EXPECT_LT(piece.size(), columns) << piece;
+      }
+      at = end + 1;
+    }
+    EXPECT_EQ(bars > 0, columns > 4) << screen;
+  }
+}
+
 TEST(CliRepair, AMixedBatchExitsWithItsWorstStatus) {
   const fs::path dir = Scratch("mixed");
   WriteFile((dir / "empty.txt").string(), "");
