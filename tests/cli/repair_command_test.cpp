@@ -17,30 +17,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Sample(const std::string& name) {
-  return std::string(CYRVERT_TEST_DATA_DIR) + "/smart/" + name;
-}
-
-// A fresh, empty folder for one test.
-fs::path Scratch(const std::string& name) {
-  const fs::path dir =
-      fs::path(::testing::TempDir()) / ("repair_" + name + "_" + std::to_string(::getpid()));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
-}
-
 // `path` quoted for the shell.
 std::string Quote(const fs::path& path) { return "'" + path.string() + "'"; }
-
-std::vector<std::string> Names(const fs::path& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 TEST(CliRepair, OneInputAnswersOnStandardOutputAndError) {
   const std::string original = ReadFile(Sample("win-none.txt"));
@@ -132,7 +110,7 @@ TEST(CliRepair, JsonGivesOneRecordPerFile) {
 }
 
 TEST(CliRepair, OutputDirGetsEveryFileUnderItsName) {
-  const fs::path dir = Scratch("outdir");
+  const fs::path dir = Scratch("repair_outdir");
   const CliRun run = RunCli("repair --output-dir '" + dir.string() + "' '" + Sample("w2k-K2W.txt") +
                             "' '" + Sample("english-utf8-none.txt") + "'");
   EXPECT_EQ(run.status, 0) << run.err;
@@ -154,7 +132,7 @@ TEST(CliRepair, OutputDirGetsEveryFileUnderItsName) {
 TEST(CliRepair, InPlaceRewritesOnlyRepairedFilesAndKeepsBackups) {
   for (const bool backup : {true, false}) {
     SCOPED_TRACE(backup);
-    const fs::path dir = Scratch(backup ? "inplace" : "inplace_nobackup");
+    const fs::path dir = Scratch(backup ? "repair_inplace" : "repair_inplace_nobackup");
     const fs::path damaged = dir / "damaged.txt";
     const fs::path fine = dir / "fine.txt";
     fs::copy_file(Sample("utf8-U8.txt"), damaged);
@@ -181,7 +159,7 @@ TEST(CliRepair, InPlaceRewritesOnlyRepairedFilesAndKeepsBackups) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), backup ? 3 : 2);
   }
   // Through a symbolic link the file it points to is repaired; the link stays a link.
-  const fs::path dir = Scratch("inplace_link");
+  const fs::path dir = Scratch("repair_inplace_link");
   fs::copy_file(Sample("w2k-K2W.txt"), dir / "real.txt");
   fs::create_symlink(dir / "real.txt", dir / "link.txt");
   EXPECT_EQ(RunCli("repair --in-place --no-backup '" + (dir / "link.txt").string() + "'").status,
@@ -192,7 +170,7 @@ TEST(CliRepair, InPlaceRewritesOnlyRepairedFilesAndKeepsBackups) {
 
 TEST(CliRepair, ALongInputStreamsThroughLikeAShortOne) {
   // Several windows' worth of damaged text: the whole of it comes back repaired.
-  const fs::path dir = Scratch("long");
+  const fs::path dir = Scratch("repair_long");
   const std::string damaged = ReadFile(Sample("utf8-as-dos-U2D_U8.txt"));
   const std::string original = ReadFile(Sample("win-none.txt"));
   std::string input;
@@ -209,7 +187,7 @@ TEST(CliRepair, BackupsHoldTheOriginalAndAreNeverReplaced) {
   // A second run over a repaired file, whatever page it writes, keeps the first backup.
   for (const std::string option : {"--utf8", "--target koi", "--target dos", ""}) {
     SCOPED_TRACE(option);
-    const fs::path dir = Scratch("second_run");
+    const fs::path dir = Scratch("repair_second_run");
     const fs::path file = dir / "a.txt";
     fs::copy_file(Sample("utf8-U8.txt"), file);
     ASSERT_EQ(RunCli("repair --in-place " + option + " " + Quote(file)).status, 0);
@@ -221,7 +199,7 @@ TEST(CliRepair, BackupsHoldTheOriginalAndAreNeverReplaced) {
     }
   }
   // An existing FILE.bak, given as an input too, is kept whole; the new backup gets a number.
-  const fs::path dir = Scratch("bak_input");
+  const fs::path dir = Scratch("repair_bak_input");
   fs::copy_file(Sample("utf8-U8.txt"), dir / "a.txt");
   WriteFile((dir / "a.txt.bak").string(), "an older backup\n");
   const CliRun run =
@@ -230,7 +208,7 @@ TEST(CliRepair, BackupsHoldTheOriginalAndAreNeverReplaced) {
   EXPECT_EQ(ReadFile((dir / "a.txt.bak.1").string()), original);
   EXPECT_NE(run.err.find("original kept as"), std::string::npos) << run.err;
   // Through a symbolic link the file it names is backed up beside itself, as a file.
-  const fs::path linked = Scratch("bak_link");
+  const fs::path linked = Scratch("repair_bak_link");
   fs::copy_file(Sample("utf8-U8.txt"), linked / "real.txt");
   fs::create_symlink("real.txt", linked / "link.txt");
   EXPECT_EQ(RunCli("repair --in-place " + Quote(linked / "link.txt")).status, 0);
@@ -241,7 +219,7 @@ TEST(CliRepair, BackupsHoldTheOriginalAndAreNeverReplaced) {
 }
 
 TEST(CliRepair, TargetsAreCheckedByFileIdentityBeforeAnythingIsWritten) {
-  const fs::path dir = Scratch("identity");
+  const fs::path dir = Scratch("repair_identity");
   fs::create_directories(dir / "sub");
   fs::create_directories(dir / "other");
   fs::create_directories(dir / "out");
@@ -283,7 +261,7 @@ TEST(CliRepair, TargetsAreCheckedByFileIdentityBeforeAnythingIsWritten) {
 }
 
 TEST(CliRepair, OnlyRegularFilesAreRewrittenAndNeverWithQuestionMarks) {
-  const fs::path dir = Scratch("special");
+  const fs::path dir = Scratch("repair_special");
   ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
   fs::create_symlink("/proc/self/fd/0", dir / "stdin-link");
   // UTF-8 with characters no Cyrillic page holds.
@@ -315,7 +293,7 @@ TEST(CliRepair, OnlyRegularFilesAreRewrittenAndNeverWithQuestionMarks) {
 }
 
 TEST(CliRepair, NamesOfAnyAllowedLengthAreRepaired) {
-  const fs::path dir = Scratch("long_names");
+  const fs::path dir = Scratch("repair_long_names");
   struct Case {
     std::size_t length;
     bool backup;
@@ -341,7 +319,7 @@ TEST(CliRepair, NamesOfAnyAllowedLengthAreRepaired) {
 }
 
 TEST(CliRepair, FileSystemErrorsAreReportedPerFileAndTheBatchGoesOn) {
-  const fs::path dir = Scratch("fs_errors");
+  const fs::path dir = Scratch("repair_fs_errors");
   fs::create_directories(dir / "out");
   fs::copy_file(Sample("w2k-K2W.txt"), dir / "loop.txt");
   fs::copy_file(Sample("w2k-K2W.txt"), dir / "good.txt");
@@ -372,7 +350,7 @@ TEST(CliRepair, FileSystemErrorsAreReportedPerFileAndTheBatchGoesOn) {
 }
 
 TEST(CliRepair, OwnerModeAndAttributesAreKept) {
-  const fs::path dir = Scratch("attributes");
+  const fs::path dir = Scratch("repair_attributes");
   const fs::path file = dir / "a.txt";
   fs::copy_file(Sample("w2k-K2W.txt"), file);
   const bool root = ::geteuid() == 0;
@@ -413,7 +391,7 @@ TEST(CliRepair, OwnerModeAndAttributesAreKept) {
 }
 
 TEST(CliRepair, NamesThatAreNotUtf8AreEscapedInJsonAndOnTheTerminal) {
-  const fs::path dir = Scratch("names");
+  const fs::path dir = Scratch("repair_names");
   const std::string latin1 = "caf\xE9.txt";
   const std::string escape = "e\x1B[2J.txt";
   fs::copy_file(Sample("w2k-K2W.txt"), dir / latin1);
@@ -437,7 +415,7 @@ TEST(CliRepair, NamesThatAreNotUtf8AreEscapedInJsonAndOnTheTerminal) {
 
 TEST(CliRepair, TheProgressBarFitsANarrowTerminal) {
   if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs script(1)";
-  const fs::path dir = Scratch("progress");
+  const fs::path dir = Scratch("repair_progress");
   std::string files;
   for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
     fs::copy_file(Sample("w2k-K2W.txt"), dir / name);
@@ -468,7 +446,7 @@ TEST(CliRepair, TheProgressBarFitsANarrowTerminal) {
 }
 
 TEST(CliRepair, AMixedBatchExitsWithItsWorstStatus) {
-  const fs::path dir = Scratch("mixed");
+  const fs::path dir = Scratch("repair_mixed");
   WriteFile((dir / "empty.txt").string(), "");
   struct Case {
     std::vector<std::string> files;

@@ -21,27 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 using cli::RepairEvent;
 
-std::string Sample(const std::string& name) {
-  return std::string(CYRVERT_TEST_DATA_DIR) + "/smart/" + name;
-}
-
-fs::path Scratch(const std::string& name) {
-  const fs::path dir =
-      fs::path(::testing::TempDir()) / ("repair_race_" + name + "_" + std::to_string(::getpid()));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
-}
-
-std::vector<std::string> Names(const fs::path& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 // A one-way channel between processes: one byte per message.
 class Channel {
  public:
@@ -80,6 +59,15 @@ pid_t StartRepair(std::vector<std::string> args, cli::RepairHook hook) {
   ::_exit(status);
 }
 
+// A hook that holds the run at `event`: it says so on `ready`, then waits for word on `go`.
+cli::RepairHook HoldAt(RepairEvent event, const Channel& ready, const Channel& go) {
+  return [event, &ready, &go](RepairEvent now, const std::string&) {
+    if (now != event) return;
+    ready.Send('r');
+    go.Receive();
+  };
+}
+
 int ExitStatus(pid_t pid) {
   int status = 0;
   ::waitpid(pid, &status, 0);
@@ -87,7 +75,7 @@ int ExitStatus(pid_t pid) {
 }
 
 TEST(CliRepairRace, TwoRunsOnOneFileKeepTheOriginal) {
-  const fs::path dir = Scratch("two_runs");
+  const fs::path dir = Scratch("race_two_runs");
   const fs::path file = dir / "a.txt";
   fs::copy_file(Sample("utf8-U8.txt"), file);
   const std::string original = ReadFile(file.string());
@@ -95,13 +83,8 @@ TEST(CliRepairRace, TwoRunsOnOneFileKeepTheOriginal) {
   Channel first_go;
   Channel second_news;
   // The first run has written its result and waits before the backup and the rename.
-  const pid_t first =
-      StartRepair({"--in-place", file.string()}, [&](RepairEvent event, const std::string&) {
-        if (event == RepairEvent::kWritten) {
-          first_ready.Send('r');
-          first_go.Receive();
-        }
-      });
+  const pid_t first = StartRepair({"--in-place", file.string()},
+                                  HoldAt(RepairEvent::kWritten, first_ready, first_go));
   ASSERT_EQ(first_ready.Receive(), 'r');
   // The second run either waits for the first one's lock, or (without a lock) reads the
   // original too.
@@ -126,18 +109,13 @@ TEST(CliRepairRace, TwoRunsOnOneFileKeepTheOriginal) {
 }
 
 TEST(CliRepairRace, AFileReplacedWhileItIsRepairedIsLeftAlone) {
-  const fs::path dir = Scratch("replaced");
+  const fs::path dir = Scratch("race_replaced");
   const fs::path file = dir / "a.txt";
   fs::copy_file(Sample("utf8-U8.txt"), file);
   Channel ready;
   Channel go;
   const pid_t run =
-      StartRepair({"--in-place", file.string()}, [&](RepairEvent event, const std::string&) {
-        if (event == RepairEvent::kWritten) {
-          ready.Send('r');
-          go.Receive();
-        }
-      });
+      StartRepair({"--in-place", file.string()}, HoldAt(RepairEvent::kWritten, ready, go));
   ASSERT_EQ(ready.Receive(), 'r');
   // An editor that knows nothing of the lock saves the file meanwhile.
   WriteFile((dir / "saved").string(), "the user's newer text");
@@ -150,19 +128,14 @@ TEST(CliRepairRace, AFileReplacedWhileItIsRepairedIsLeftAlone) {
 
 TEST(CliRepairRace, ASignalLeavesNoTemporaryFile) {
   for (const int signal_number : {SIGINT, SIGTERM}) {
-    const fs::path dir = Scratch("signal_" + std::to_string(signal_number));
+    const fs::path dir = Scratch("race_signal_" + std::to_string(signal_number));
     const fs::path file = dir / "a.txt";
     fs::copy_file(Sample("utf8-U8.txt"), file);
     const std::string original = ReadFile(file.string());
     Channel ready;
     Channel never;
     const pid_t run =
-        StartRepair({"--in-place", file.string()}, [&](RepairEvent event, const std::string&) {
-          if (event == RepairEvent::kWritten) {
-            ready.Send('r');
-            never.Receive();
-          }
-        });
+        StartRepair({"--in-place", file.string()}, HoldAt(RepairEvent::kWritten, ready, never));
     ASSERT_EQ(ready.Receive(), 'r');
     EXPECT_EQ(Names(dir).size(), 2u) << "the result waits beside the file";
     ::kill(run, signal_number);
@@ -173,7 +146,7 @@ TEST(CliRepairRace, ASignalLeavesNoTemporaryFile) {
 }
 
 TEST(CliRepairRace, JsonRecordsComeAsEachFileIsDone) {
-  const fs::path dir = Scratch("json");
+  const fs::path dir = Scratch("race_json");
   fs::copy_file(Sample("w2k-K2W.txt"), dir / "a.txt");
   fs::copy_file(Sample("win-none.txt"), dir / "b.txt");
   int pipe_fds[2];

@@ -17,20 +17,12 @@
 #include <vector>
 
 #include "fileio/text_file.h"
+#include "tests/fileio/scratch_folder.h"
 
 namespace cyrvert {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void Write(const fs::path& path, std::string_view bytes) {
-  std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-}
 
 // Runs `body` in a child process and returns its exit status (-1 when it did not exit).
 template <class Body>
@@ -42,29 +34,9 @@ int InChild(Body body) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-class FileSystemTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    m_dir = fs::path(::testing::TempDir()) /
-            ("file_system_" +
-             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(m_dir);
-    fs::create_directories(m_dir);
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(m_dir, ec);
-  }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(m_dir)) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-  fs::path m_dir;
-};
+using FileSystemTest = test::ScratchFolderTest;
+using test::Contents;
+using test::Write;
 
 TEST_F(FileSystemTest, NamesUpToTheLongestAllowedAreReplaced) {
   for (const std::size_t length : {std::size_t{248}, std::size_t{251}, std::size_t{255}}) {
