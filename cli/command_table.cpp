@@ -110,9 +110,11 @@ K2W,U8) and a confidence go to standard error.
               checked)
   --output-dir DIR  write each FILE's result to DIR under the same name,
               with the FILE's permission bits
-  --in-place  rewrite each repaired FILE: it is locked while it is repaired,
-              written beside itself and renamed over it, keeping owner, group,
-              mode and extended attributes (what cannot be kept is reported).
+  --in-place  rewrite each repaired FILE: it is locked while it is repaired
+              (another run on it waits), written beside itself and renamed
+              over it (refused if it was replaced meanwhile), keeping owner,
+              group, mode and extended attributes (what cannot be kept is
+              reported).
               Only regular files are rewritten; a symbolic link is followed
               and the file it names is rewritten and backed up beside itself.
               A result that would write "?" over a character is refused. The
