@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cli/repair_report.h"
+#include "engine/code_page.h"
 #include "fileio/file_system.h"
 
 namespace cyrvert::cli {
