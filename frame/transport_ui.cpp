@@ -7,7 +7,7 @@
 #include "dialogs/import_target_dlg.h"
 #include "docview/cyrvert_doc.h"
 #include "docview/cyrvert_view.h"
-#include "transport/text_file.h"
+#include "fileio/text_file.h"
 
 namespace cyrvert {
 CTransportUi::CTransportUi(QWidget* parent) : m_pParent(parent) {}
