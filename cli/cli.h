@@ -19,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+#include "api/cyrvert_api.h"
+
 namespace cyrvert::cli {
 
 // Exit statuses shared by every sub-command.
@@ -125,9 +127,8 @@ void PrintUsage(std::ostream& out);
 // there are no more than `before` operands.
 std::string InputPath(const Invocation& call, std::size_t before);
 
-// A message of the editor shown on one line: a line break inside a sentence becomes a
-// space.
-std::string OneLine(std::string_view message);
+// Messages of the editor on one line, as every front end prints them.
+using api::OneLine;
 
 // Sub-commands.
 int RunDecode(const Invocation& call, Output& out, std::ostream& err);

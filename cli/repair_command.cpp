@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/repair_writing.h"
 #include "engine/smart_repair.h"
 
 namespace cyrvert::cli {
@@ -89,16 +90,6 @@ bool ParseRepairArgs(const Invocation& call, RepairOptions& options, std::ostrea
 // The form the text is written in.
 RepairOutput OutputOf(const RepairOptions& options) {
   return options.utf8 ? RepairOutput::kUtf8 : options.target;
-}
-
-// The steps that write the text: the repair; or, for a text left alone, none (the input as it
-// is in cp-1251), or reading it as the UTF-8 it is when another form is asked for.
-RepairSteps WritingSteps(const RepairAnalysis& analysis, RepairOutput output) {
-  if (analysis.verdict == RepairVerdict::kRepaired) return analysis.steps;
-  if (output != RepairOutput::kWindows && analysis.utf8_text) {
-    return {{RepairStep::Kind::kReadUtf8, 0}};
-  }
-  return {};
 }
 
 // Reads the start of `input`, up to `limit` bytes, into `window`.

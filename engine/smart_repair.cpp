@@ -120,7 +120,14 @@ RepairAnalysis AnalyzeForRepair(std::string_view text) {
 UnicodeRepair RepairUnicodeText(std::string_view utf8) {
   // The characters' UTF-8 form is what the byte analysis sees of a text stored as UTF-8.
   UnicodeRepair result{AnalyzeForRepair(utf8), {}};
-  if (result.analysis.verdict == RepairVerdict::kRepaired) {
+  RepairAnalysis& analysis = result.analysis;
+  // Decoding the bytes as UTF-8, and nothing more, is what taking them as characters did.
+  if (analysis.verdict == RepairVerdict::kRepaired && analysis.steps.size() == 1 &&
+      analysis.steps.front().kind != RepairStep::Kind::kConvert) {
+    analysis.verdict = RepairVerdict::kNotDamaged;
+    analysis.steps.clear();
+  }
+  if (analysis.verdict == RepairVerdict::kRepaired) {
     result.text = ApplyRepair(utf8, result.analysis.steps, RepairOutput::kUtf8);
   } else {
     result.text = std::string(utf8);
