@@ -104,9 +104,11 @@ std::string DisplayName(const std::string& path) { return path == "-" ? "standar
 // Streams the input through the steps into `write`: the window already read, then the rest
 // of the input slice by slice. False when `write` fails.
 template <class Write>
-bool StreamOut(Input& input, const std::string& window, const RepairSteps& steps,
-               RepairOutput output, Write&& write) {
-  RepairStream stream(steps, output);
+bool StreamOut(Input& input, const std::string& window, const RepairPlan& plan, RepairOutput output,
+               Write&& write) {
+  // A plan by stretches is made only for a text the window holds whole.
+  if (!plan.stretches.empty()) return write(ApplyPlan(window, plan, output));
+  RepairStream stream(plan.steps, output);
   std::string out;
   stream.Feed(window, out);
   if (!write(out)) return false;
@@ -129,11 +131,15 @@ std::string Confidence(double value) {
 
 // "repaired: K2W,U8, confidence 0.93" (steps in words with --explain).
 std::string VerdictLine(const RepairAnalysis& analysis, bool explain) {
-  std::string line(RepairVerdictName(analysis.verdict));
+  std::string line(VerdictName(analysis));
   if (analysis.verdict == RepairVerdict::kRepaired) {
     line += ": ";
-    line += explain ? DescribeRepair(analysis.steps) + " (" + RepairCodes(analysis.steps) + ")"
-                    : RepairCodes(analysis.steps);
+    line += !explain ? PlanCodes(analysis.plan)
+            : analysis.plan.stretches.empty()
+                ? DescribePlan(analysis.plan) + " (" + PlanCodes(analysis.plan) + ")"
+                : DescribePlan(analysis.plan);
+  } else if (explain && !analysis.reason.empty()) {
+    line += " (" + analysis.reason + ")";
   }
   if (analysis.verdict != RepairVerdict::kEmpty) {
     line += ", confidence " + Confidence(analysis.confidence);
@@ -163,9 +169,11 @@ std::string JsonRecord(const std::string& file, const RepairAnalysis* analysis,
                        const std::string& output, const std::string& error) {
   std::string record = "{\"file\":" + JsonString(file);
   if (analysis != nullptr) {
-    record += ",\"verdict\":" + JsonString(RepairVerdictName(analysis->verdict));
-    record += ",\"steps\":" + JsonString(RepairCodes(analysis->steps));
-    record += ",\"explain\":" + JsonString(DescribeRepair(analysis->steps));
+    const bool repaired = analysis->verdict == RepairVerdict::kRepaired;
+    record += ",\"verdict\":" + JsonString(VerdictName(*analysis));
+    record += ",\"steps\":" + JsonString(repaired ? PlanCodes(analysis->plan) : std::string());
+    record +=
+        ",\"explain\":" + JsonString(repaired ? DescribePlan(analysis->plan) : analysis->reason);
     record += ",\"confidence\":" + Confidence(analysis->confidence);
   }
   record += ",\"output\":" + (output.empty() ? std::string("null") : JsonString(output));
@@ -192,7 +200,7 @@ int RepairOne(const RepairOptions& options, Output& out, std::ostream& err) {
   Input input(path);
   std::string window;
   ReadWindow(input, window, kSmartRepairWindow);
-  const RepairAnalysis analysis = AnalyzeForRepair(window);
+  const RepairAnalysis analysis = AnalyzeForRepair(window, {OutputOf(options)});
   if (options.json) {
     out.Write(JsonRecord(path, &analysis, {}, {}) + "\n");
     return StatusOf(analysis.verdict);
@@ -201,7 +209,7 @@ int RepairOne(const RepairOptions& options, Output& out, std::ostream& err) {
   if (analysis.verdict == RepairVerdict::kEmpty || options.dry_run) {
     return StatusOf(analysis.verdict);
   }
-  StreamOut(input, window, WritingSteps(analysis, OutputOf(options)), OutputOf(options),
+  StreamOut(input, window, WritingPlan(analysis, OutputOf(options)), OutputOf(options),
             [&](const std::string& bytes) {
               out.Write(bytes);
               return true;
@@ -325,7 +333,7 @@ int RepairMany(const RepairOptions& options, Output& out, std::ostream& err) {
       Input input(path);
       std::string window;
       ReadWindow(input, window, kSmartRepairWindow);
-      analysis = AnalyzeForRepair(window);
+      analysis = AnalyzeForRepair(window, {OutputOf(options)});
       analysed = true;
       fs::path target;
       std::optional<fs::perms> mode;
@@ -352,8 +360,7 @@ int RepairMany(const RepairOptions& options, Output& out, std::ostream& err) {
         AtomicFile file(target);
         std::string failed = file.Error();
         if (failed.empty()) {
-          if (!StreamOut(input, window, WritingSteps(analysis, OutputOf(options)),
-                         OutputOf(options),
+          if (!StreamOut(input, window, WritingPlan(analysis, OutputOf(options)), OutputOf(options),
                          [&](const std::string& bytes) { return file.Write(bytes); })) {
             failed = "cannot write: " + file.Error();
           }

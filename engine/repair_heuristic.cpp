@@ -69,7 +69,7 @@ double LetterCost(const Tally& t) {
 // ы and э (2.2% of Russian letters, next to none in the others), ъ (0.04% in Russian, 2.6% in
 // Bulgarian) and і, ї, є, ґ and the like (none in Russian, 6% in Ukrainian), as the log odds
 // of their counts.
-bool MoreRussianThanNeighbour(const Tally& t) {
+double RussianOdds(const Tally& t) {
   const auto n = static_cast<double>(t.russian + t.foreign);
   const auto y = static_cast<double>(t.yery_e);
   const auto h = static_cast<double>(t.hard_sign);
@@ -82,12 +82,14 @@ bool MoreRussianThanNeighbour(const Tally& t) {
   };
   // A long text with next to no ы or э is a neighbour's (a list of words, say), ъ or not.
   if (t.russian >= kL.long_text_letters && t.yery_e * kL.long_text_yery_e_share < t.russian) {
-    return false;
+    return -1e9;
   }
-  return odds(kL.bulgarian_yery_e_rate, kL.bulgarian_hard_sign_rate, kL.bulgarian_foreign_rate) >
-             0 &&
-         odds(kL.ukrainian_yery_e_rate, kL.ukrainian_hard_sign_rate, kL.ukrainian_foreign_rate) > 0;
+  return std::min(
+      odds(kL.bulgarian_yery_e_rate, kL.bulgarian_hard_sign_rate, kL.bulgarian_foreign_rate),
+      odds(kL.ukrainian_yery_e_rate, kL.ukrainian_hard_sign_rate, kL.ukrainian_foreign_rate));
 }
+
+bool MoreRussianThanNeighbour(const Tally& t) { return RussianOdds(t) > 0; }
 
 bool ReadsAsRussian(const Tally& t) {
   if (t.russian < kL.min_russian_letters) return false;

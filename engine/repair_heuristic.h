@@ -21,7 +21,7 @@ struct RepairLimits {
   double step = 30.0;                 // per character, per step of a chain
 
   // Reads as Russian.
-  std::int64_t min_russian_letters = 20;
+  std::int64_t min_russian_letters = 8;
   std::int64_t max_latin_per_russian = 9;    // letters of other alphabets per Russian letter
   double max_letter_cost_above_model = 150;  // mean cost of letter bigrams over the model's
   std::int64_t max_bad_share = 50;           // at most one bad character in this many
@@ -48,6 +48,13 @@ struct RepairLimits {
   // A repair that yields only a few Russian words is too little to trust.
   std::int64_t few_words_min = 5;
   std::int64_t few_words_max = 20;
+
+  // Evidence a repair needs, in bits: what the repaired reading gains over the text as it
+  // stands. A UTF-8 trace is strong even in a few letters; an 8-bit re-reading is not.
+  double min_evidence_utf8_bits = 20;
+  double min_evidence_8bit_bits = 60;
+  // Log odds of Russian over Bulgarian and over Ukrainian a repair needs.
+  double min_russian_odds = 1.0;
 
   // Confidence.
   double quality_span = 200;      // letter cost over the model at which quality reaches 0
@@ -84,6 +91,9 @@ struct Tally {
 double CostPerChar(const Tally& t);
 // Mean cost of the bigrams that touch a Russian letter; huge when there are none.
 double LetterCost(const Tally& t);
+// Log odds of Russian over the likelier of Bulgarian and Ukrainian, from the letters that
+// tell them apart; very negative for a long text with next to no ы or э.
+double RussianOdds(const Tally& t);
 // Whether the letters that tell Russian from Bulgarian and Ukrainian make Russian the likelier.
 bool MoreRussianThanNeighbour(const Tally& t);
 // Enough Cyrillic, in Russian's letter pattern, without Ukrainian or Bulgarian signs.

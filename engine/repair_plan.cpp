@@ -40,7 +40,7 @@ class Utf8ToPageStage final : public StreamCoder {
  public:
   // `step`: a step inside a chain (see EncodeForStep) rather than the writing of the result.
   Utf8ToPageStage(int page, bool step)
-      : m_codec(detail::RepairCodec(page)), m_page(page), m_step(step) {}
+      : m_codec(step ? nullptr : &detail::RepairCodec(page)), m_page(page) {}
 
  protected:
   std::size_t Code(std::string_view text, bool last, std::string& out) override {
@@ -48,8 +48,9 @@ class Utf8ToPageStage final : public StreamCoder {
     out.resize(start + text.size());
     char* at = out.data() + start;
     const std::size_t used = WalkUtf8(text, last, [&](std::uint32_t cp) {
-      const int b = m_step ? detail::EncodeForStep(m_page, cp)
-                           : (cp > 0xFFFF ? kUnmappable : m_codec.FromUnicode(cp));
+      const int b = m_codec == nullptr ? detail::EncodeForStep(m_page, cp)
+                    : cp > 0xFFFF      ? kUnmappable
+                                       : m_codec->FromUnicode(cp);
       *at++ = b == kUnmappable ? kUnmappableByte : static_cast<char>(b);
     });
     out.resize(static_cast<std::size_t>(at - out.data()));
@@ -57,9 +58,8 @@ class Utf8ToPageStage final : public StreamCoder {
   }
 
  private:
-  const ByteCodec& m_codec;
+  const ByteCodec* m_codec;  // null for a step
   int m_page;
-  bool m_step;
 };
 
 // UTF-8 out as UTF-8, each malformed sequence as U+FFFD.
@@ -133,7 +133,7 @@ RepairStream::RepairStream(const RepairSteps& steps, RepairOutput output)
         break;
       case RepairStep::Kind::kFromUtf8:
         flush();
-        if (step.arg >= 0 && step.arg < kCodePageCount) {
+        if (step.arg >= 0 && step.arg < kRepairPageCount) {
           stages.push_back(std::make_unique<Utf8ToPageStage>(step.arg, true));
         }
         break;
@@ -197,6 +197,17 @@ std::string ApplyPlan(std::string_view text, const RepairPlan& plan, RepairOutpu
   return out;
 }
 
+namespace {
+
+// Name of a RepairPage as descriptions give it.
+std::string_view RepairPageName(int page) {
+  if (page == kRepairPageCp1252) return "cp-1252";
+  if (page == kRepairPageLatin1) return "latin-1";
+  return CodePageName(page);
+}
+
+}  // namespace
+
 std::string_view CodePageName(int page) {
   static constexpr std::array<std::string_view, kCodePageCount> kNames = {"cp-1251", "cp-866",
                                                                           "KOI8-R", "ISO-8859-5"};
@@ -233,10 +244,10 @@ std::string DescribeRepair(const RepairSteps& steps) {
       }
       case RepairStep::Kind::kFromUtf8:
         page = step.arg;
-        parts.push_back(std::string(CodePageName(step.arg)) + " encoded to UTF-8");
+        parts.push_back(std::string(RepairPageName(step.arg)) + " encoded to UTF-8");
         break;
       case RepairStep::Kind::kReadUtf8:
-        parts.push_back("UTF-8 read as " + std::string(CodePageName(page)));
+        parts.push_back("UTF-8 read as " + std::string(RepairPageName(page)));
         break;
     }
   }
@@ -249,7 +260,7 @@ std::string DescribeRepair(const RepairSteps& steps) {
 }
 
 std::string RepairCodes(const RepairSteps& steps) {
-  static constexpr std::array<char, kCodePageCount> kLetters = {'W', 'D', 'K', 'I'};
+  static constexpr std::array<char, kRepairPageCount> kLetters = {'W', 'D', 'K', 'I', 'C', 'L'};
   std::string codes;
   for (const RepairStep& step : steps) {
     if (!codes.empty()) codes += ',';
@@ -259,7 +270,7 @@ std::string RepairCodes(const RepairSteps& steps) {
         break;
       case RepairStep::Kind::kFromUtf8:
         codes += "U2";
-        if (step.arg >= 0 && step.arg < kCodePageCount) {
+        if (step.arg >= 0 && step.arg < kRepairPageCount) {
           codes += kLetters[static_cast<std::size_t>(step.arg)];
         }
         break;

@@ -14,7 +14,8 @@ namespace cyrvert {
 struct RepairStep {
   enum class Kind : unsigned char {
     kConvert,   // one of the twelve byte conversions (`arg` is its index)
-    kFromUtf8,  // the bytes are UTF-8: decode them into page `arg` ("?" where it has no character)
+    kFromUtf8,  // the bytes are UTF-8: decode them into page `arg` (a RepairPage; "?" where it
+                // has no character)
     kReadUtf8,  // last step only: the bytes are UTF-8 of the result
   };
   Kind kind = Kind::kConvert;
@@ -22,6 +23,12 @@ struct RepairStep {
   friend bool operator==(const RepairStep&, const RepairStep&) = default;
 };
 using RepairSteps = std::vector<RepairStep>;
+
+// Pages a UTF-8 step decodes into: the four Cyrillic pages (numbered as CodePage), then the
+// two Western pages web mojibake goes through.
+inline constexpr int kRepairPageCp1252 = 4;  // cp-1252, its five unused bytes as C1 controls
+inline constexpr int kRepairPageLatin1 = 5;  // ISO-8859-1
+inline constexpr int kRepairPageCount = 6;
 
 // How the repaired text is written: as bytes of one of the four code pages (numbered as
 // CodePage; characters the page lacks become "?"), or as UTF-8.
@@ -81,7 +88,8 @@ std::string ApplyRepair(std::string_view text, const RepairSteps& steps, RepairO
 std::string DescribeRepair(const RepairSteps& steps);
 
 // Short codes in repair order, as in "K2W,U8": conversion codes, "U2W" (UTF-8 decoded into
-// cp-1251; "U2D", "U2K", "U2I" alike), "U8" (read as UTF-8).
+// cp-1251; "U2D", "U2K", "U2I" alike, "U2C" into cp-1252, "U2L" into latin-1), "U8" (read as
+// UTF-8).
 std::string RepairCodes(const RepairSteps& steps);
 
 // Name of a code page as messages give it: "cp-1251", "cp-866", "KOI8-R", "ISO-8859-5".

@@ -71,6 +71,19 @@ std::uint64_t HashOfPresent(const ByteStats& stats, const ByteTable& table) {
   return h ^ (h >> 29);
 }
 
+// A 64-bit hash of the letters `table` makes of the upper-half bytes present, case folded
+// (other characters as they are): chains alike in it differ only in the case of letters.
+std::uint64_t FoldedHashOfPresent(const ByteStats& stats, const ByteTable& table) {
+  const auto& win = WindowsInfo();
+  std::uint64_t h = 0xcbf29ce484222325u;
+  for (const std::uint16_t b : stats.high) {
+    const CharInfo& c = win[table[b]];
+    const std::uint64_t key = (c.flags & kRussian) ? c.cls : 0x100u + table[b];
+    h = (h ^ key) * 0x100000001b3u;
+  }
+  return h ^ (h >> 29);
+}
+
 // The tally of `stats`' text mapped by `table` and read as cp-1251.
 Tally TallyMapped(const ByteStats& stats, const ByteTable& table) {
   const auto& win = WindowsInfo();
@@ -181,14 +194,19 @@ class Search {
     };
     std::vector<Ranked> ranked;
     std::unordered_set<std::uint64_t> seen;
+    std::unordered_set<std::uint64_t> seen_folded;
     for (const ByteChain& chain : ByteChains()) {
       const int length = static_cast<int>(chain.conversions.size());
       if (length > budget) break;
       // Chains that agree on every byte present read this text alike: score one.
       if (!seen.insert(HashOfPresent(stats, chain.table)).second) continue;
-      ranked.push_back({CostPerChar(TallyMapped(sample_stats, chain.table)) +
-                            kRepairLimits.step * static_cast<double>(length),
-                        ranked.size(), &chain});
+      // A longer chain that only changes the case of the letters a shorter one gives is no
+      // repair: the text keeps its case unless a chain explains it.
+      if (seen_folded.insert(FoldedHashOfPresent(stats, chain.table)).second) {
+        ranked.push_back({CostPerChar(TallyMapped(sample_stats, chain.table)) +
+                              kRepairLimits.step * static_cast<double>(length),
+                          ranked.size(), &chain});
+      }
       if (length + 1 > budget || !LooksUtf8(sample_stats, chain.table)) continue;
       RepairSteps chain_steps = StepsOf(steps, chain);
       std::vector<std::uint32_t> cps;
@@ -201,7 +219,7 @@ class Search {
       Tally u = TallyCodePoints(cps);
       u.Add(base);
       Add(read, u);
-      for (int page = 0; page < kCodePageCount; ++page) {
+      for (int page = 0; page < kRepairPageCount; ++page) {
         std::string next;
         next.reserve(cps.size());
         Tally lost = base;

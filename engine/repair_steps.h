@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/repair_plan.h"
 #include "engine/unicode_codec.h"
 
 namespace cyrvert::detail {
@@ -33,10 +34,10 @@ const std::vector<ByteChain>& ByteChains();
 // What a step writes for a character a page has no byte for.
 inline constexpr int kUnmappable = -1;
 
-// `page`'s codec with bytes without a character read as their C1 controls (one-to-one).
+// `page`'s codec (0..3) with bytes without a character read as their C1 controls.
 const ByteCodec& RepairCodec(int page);
-// The byte a UTF-8 step writes for `cp` into `page` (0..3), or kUnmappable. U+FFFD, what many
-// decoders make of cp-1251's 0x98, goes back to that byte, so that text encoded to UTF-8 twice
+// The byte a UTF-8 step writes for `cp` into `page` (a RepairPage), or kUnmappable. U+FFFD, what
+// many decoders make of cp-1251's 0x98, goes back to that byte, so that text encoded to UTF-8 twice
 // by such a decoder still comes back whole.
 int EncodeForStep(int page, std::uint32_t cp);
 

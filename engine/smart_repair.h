@@ -27,15 +27,35 @@ struct RepairAnalysis {
   RepairSteps steps;        // empty unless repaired
   double confidence = 0.0;  // 0..1
   bool utf8_text = false;   // the start of the text is valid UTF-8 as it stands
+  // What writes the text in the output form: for a repair its steps, or a chain per stretch
+  // when parts of the text were damaged differently ("partly repaired": the verdict is then
+  // kRepaired and `steps` is empty); for a text left alone, the steps that write it as it is.
+  RepairPlan plan;
+  std::string reason;  // why the text is left alone or cannot be repaired, for --explain
+};
+
+// The verdict as messages give it: RepairVerdictName, or "partly repaired" for a repair by
+// stretches.
+std::string_view VerdictName(const RepairAnalysis& analysis);
+
+// What analysis needs to know besides the text.
+struct AnalysisOptions {
+  // The form the result is written in: a text that already reads right in it is not damaged.
+  RepairOutput output = RepairOutput::kWindows;
 };
 
 // Bytes from the start of a text that analysis looks at; a caller that streams reads this
 // much (or the whole input, if shorter) before analysing.
 inline constexpr std::size_t kSmartRepairWindow = 64 * 1024;
 
-// Decides the verdict and steps from the start of `text` (at most kSmartRepairWindow bytes
-// are read). Linear in that window; allocates little.
+// Decides the verdict and plan from the start of `text` (at most kSmartRepairWindow bytes
+// are read), for a result written in cp-1251. Linear in that window.
 RepairAnalysis AnalyzeForRepair(std::string_view text);
+// The same, for a result written as `options` say: a text that reads right in the output's
+// page (or is clean UTF-8, for UTF-8 output) is not damaged, and valid UTF-8 holding
+// characters no Cyrillic page has is not damaged unless the output is UTF-8. Stretches of a
+// partly damaged text are found only when the whole text fits the window.
+RepairAnalysis AnalyzeForRepair(std::string_view text, const AnalysisOptions& options);
 
 // The repair of a text that arrived as characters rather than bytes (the clipboard, a
 // browser's text box, a str in Python), given and returned as UTF-8.
