@@ -14,7 +14,7 @@ namespace cyrvert::detail {
 struct RepairLimits {
   // Costs added to a reading.
   std::int64_t case_break = 600;      // a capital right after a small letter
-  std::int64_t caps_run = 100;        // a capital after a capital: Russian is mostly small
+  std::int64_t caps_run = 0;          // a capital after a capital: all-caps text is Russian too
   std::int64_t bad_char = 1000;       // a character no Russian text holds
   std::int64_t foreign_letter = 400;  // a Cyrillic letter Russian does not use
   std::int64_t lost_char = 800;       // a character a step turned into "?"
@@ -53,8 +53,16 @@ struct RepairLimits {
   // stands. A UTF-8 trace is strong even in a few letters; an 8-bit re-reading is not.
   double min_evidence_utf8_bits = 20;
   double min_evidence_8bit_bits = 60;
-  // Log odds of Russian over Bulgarian and over Ukrainian a repair needs.
+  // Log odds of Russian over Bulgarian and over Ukrainian a repair needs; or, short of
+  // them, odds above 0 and letter bigrams this close to the model's mean (Bulgarian's
+  // differ from Russian's more than Russian texts' do among themselves).
   double min_russian_odds = 1.0;
+  double max_letter_cost_without_odds = 15;
+
+  // Stretches of a partly damaged text: each at least this many upper-half bytes, and at
+  // most this many judged on their own.
+  std::int64_t stretch_min_high = 200;
+  std::int64_t max_stretches = 16;
 
   // Confidence.
   double quality_span = 200;      // letter cost over the model at which quality reaches 0

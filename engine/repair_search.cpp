@@ -267,6 +267,17 @@ class Search {
 
 }  // namespace
 
+Tally TallyOfUtf8(std::string_view utf8) {
+  std::vector<std::uint32_t> cps;
+  cps.reserve(utf8.size());
+  WalkUtf8(utf8, true, [&](std::uint32_t cp) { cps.push_back(cp); });
+  return TallyCodePoints(cps);
+}
+
+double TotalCost(const Tally& t) {
+  return CostPerChar(t) * static_cast<double>(std::max<std::int64_t>(1, t.relevant));
+}
+
 std::vector<Candidate> SearchReadings(std::string_view text, bool whole) {
   Search search(whole);
   search.Run(text, {}, kMaxRepairSteps, Tally{});

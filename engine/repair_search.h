@@ -22,4 +22,10 @@ struct Candidate {
 // end is damage rather than the edge of a prefix.
 std::vector<Candidate> SearchReadings(std::string_view text, bool whole);
 
+// The tally of UTF-8 text (a repaired reading) as the scorer sees it, every character counted.
+Tally TallyOfUtf8(std::string_view utf8);
+
+// What a tally costs in all (not per character): for comparing readings of one stretch.
+double TotalCost(const Tally& t);
+
 }  // namespace cyrvert::detail

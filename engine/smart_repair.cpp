@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "engine/repair_heuristic.h"
 #include "engine/repair_search.h"
 #include "engine/repair_steps.h"
+#include "engine/repair_verdict.h"
 #include "engine/utf8_walk.h"
 
 namespace cyrvert {
@@ -64,116 +66,137 @@ std::string_view RepairVerdictName(RepairVerdict verdict) {
 namespace {
 
 using Kind = RepairStep::Kind;
+using detail::Judge;
+using detail::Judgement;
+using detail::OutputReading;
 
-// The chain that reads a text written in `output` as cp-1251: how the text reads "as it
-// stands" when that is the output's form.
-RepairSteps OutputReading(RepairOutput output) {
-  switch (output) {
-    case RepairOutput::kDos:
-      return {{Kind::kConvert, kD2W}};
-    case RepairOutput::kKoi8r:
-      return {{Kind::kConvert, kK2W}};
-    case RepairOutput::kIso:
-      return {{Kind::kConvert, kI2W}};
-    case RepairOutput::kUtf8:
-      return {{Kind::kReadUtf8, 0}};
-    case RepairOutput::kWindows:
-      break;
-  }
-  return {};
-}
-
-// Whether `steps` read the text as it stands: as cp-1251, or as the output's form.
-bool AsItStands(const RepairSteps& steps, RepairOutput output) {
-  return steps.empty() || steps == OutputReading(output);
-}
-
-bool UsesUtf8(const RepairSteps& steps) {
-  return std::any_of(steps.begin(), steps.end(),
-                     [](const RepairStep& s) { return s.kind != Kind::kConvert; });
-}
-
-std::string Bits(double bits) { return std::to_string(static_cast<long long>(bits)); }
-
-// A verdict on one stretch of text (or all of it).
-struct Judgement {
-  RepairVerdict verdict = RepairVerdict::kNotDamaged;
-  RepairSteps steps;  // the repair, or how the best reading that is no repair reads the text
-  double confidence = 0.0;
-  std::string reason;
-  bool decided = false;  // enough Russian to stand on its own
+// A run of whole lines: bytes [begin, end).
+struct Chunk {
+  std::size_t begin = 0;
+  std::size_t end = 0;
 };
 
-Judgement Judge(std::string_view prefix, bool whole, RepairOutput output) {
-  const std::vector<Candidate> all = SearchReadings(prefix, whole);
-  // The cheapest; on a tie, the fewest steps, then the first found.
-  const Candidate& identity =
-      *std::find_if(all.begin(), all.end(), [](const Candidate& c) { return c.steps.empty(); });
-  const Candidate* best = &identity;
-  const Candidate* stand = &identity;
-  for (const Candidate& c : all) {
-    if (c.cost < best->cost || (c.cost == best->cost && c.steps.size() < best->steps.size())) {
-      best = &c;
+// `text` in runs of whole lines holding at least `min_high` upper-half bytes each (the last
+// run takes what is left).
+std::vector<Chunk> SplitIntoChunks(std::string_view text, std::int64_t min_high) {
+  std::vector<Chunk> chunks;
+  Chunk current;
+  std::int64_t high = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (static_cast<unsigned char>(text[i]) >= 0x80) ++high;
+    if (text[i] == '\n' && high >= min_high) {
+      current.end = i + 1;
+      chunks.push_back(current);
+      current.begin = i + 1;
+      high = 0;
     }
-    if (AsItStands(c.steps, output) && c.cost < stand->cost) stand = &c;
   }
-  Judgement j;
-  const Tally& b = best->tally;
-  if (ReadsAsRussian(b) && AsItStands(best->steps, output)) {
-    double runner = 1e18;
-    for (const Candidate& c : all) {
-      if (!AsItStands(c.steps, output)) runner = std::min(runner, c.cost);
+  current.end = text.size();
+  if (current.end > current.begin) {
+    // A short tail joins the run before it.
+    if (high < min_high && !chunks.empty()) {
+      chunks.back().end = current.end;
+    } else {
+      chunks.push_back(current);
     }
-    j.steps = best->steps;
-    j.confidence = Quality(b) * Clamp01((runner - best->cost) / kRepairLimits.undamaged_margin);
-    j.reason = "the text reads as Russian as it stands";
-    j.decided = true;
-    return j;
   }
-  if (ReadsAsRussian(b)) {
-    const double evidence = (stand->cost - best->cost) * static_cast<double>(b.relevant) / 100.0;
-    const double need = UsesUtf8(best->steps) ? kRepairLimits.min_evidence_utf8_bits
-                                              : kRepairLimits.min_evidence_8bit_bits;
-    if (evidence >= need && detail::RussianOdds(b) >= kRepairLimits.min_russian_odds) {
-      j.verdict = RepairVerdict::kRepaired;
-      j.steps = best->steps;
-      j.confidence = Quality(b) * Clamp01((stand->cost - best->cost) / kRepairLimits.repair_margin);
-      j.decided = true;
-      return j;
+  return chunks;
+}
+
+// What `steps` make of `text`, as UTF-8.
+std::string Reading(std::string_view text, const RepairSteps& steps) {
+  return ApplyRepair(text, steps, RepairOutput::kUtf8);
+}
+
+// The line boundary in [from, to) of `text` where reading with `a` before it and `b` after
+// it costs least.
+std::size_t BestSplit(std::string_view text, std::size_t from, std::size_t to, const RepairSteps& a,
+                      const RepairSteps& b) {
+  std::size_t best_at = from;
+  double best = 0;  // cost of splitting at `best_at` less that of splitting at `from`
+  double running = 0;
+  std::size_t start = from;
+  while (start < to) {
+    std::size_t end = text.find('\n', start);
+    end = end == std::string_view::npos || end >= to ? to : end + 1;
+    const std::string_view line = text.substr(start, end - start);
+    running += detail::TotalCost(detail::TallyOfUtf8(Reading(line, a))) -
+               detail::TotalCost(detail::TallyOfUtf8(Reading(line, b)));
+    if (running < best) {
+      best = running;
+      best_at = end;
     }
-    j.reason = evidence < need
-                   ? "too little text to be sure: the repair " + RepairCodes(best->steps) +
-                         " gives " + Bits(evidence) + " bits of evidence, " + Bits(need) + " needed"
-                   : "the repair " + RepairCodes(best->steps) +
-                         " gives text that may be Bulgarian or Ukrainian";
-    const Tally& as_is = stand->tally;
-    // Valid UTF-8 that reads as clean Cyrillic is text as it should be, whatever its language.
-    const bool utf8 = best->steps == OutputReading(RepairOutput::kUtf8);
-    j.verdict = utf8 || (Clean(as_is) && (LooksCyrillic(as_is) || as_is.russian == 0))
-                    ? RepairVerdict::kNotDamaged
-                    : RepairVerdict::kCannotRepair;
-    if (j.verdict == RepairVerdict::kNotDamaged) j.steps = stand->steps;
-    return j;
+    start = end;
   }
-  // The best reading is not Russian: leave the text alone, saying whether it seems to be
-  // some other clean text or damage this cannot undo.
-  if (!best->steps.empty() && b.russian >= kRepairLimits.few_words_min &&
-      b.russian < kRepairLimits.few_words_max && b.russian * 2 >= b.russian + b.latin) {
-    j.verdict = RepairVerdict::kCannotRepair;
-    j.reason = "a few Russian words come out of " + RepairCodes(best->steps) +
-               ": too little text to be sure";
-  } else if (!LooksCyrillic(b) && !LooksCyrillic(identity.tally)) {
-    j.confidence = 0.5;
-    j.reason = "no Russian text in any reading";
-  } else if (Clean(b) && LooksCyrillic(b) && b.russian >= kRepairLimits.few_words_max) {
-    j.confidence = 0.5;
-    j.reason = "clean Cyrillic text that does not read as Russian";
-    if (AsItStands(best->steps, output)) j.steps = best->steps;
-  } else {
-    j.verdict = RepairVerdict::kCannotRepair;
-    j.reason = "no chain of steps gives Russian text";
+  return best_at;
+}
+
+std::size_t LineOf(std::string_view text, std::size_t offset) {
+  return 1 + static_cast<std::size_t>(std::count(
+                 text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
+}
+
+// The stretches of a text whose parts read best with different chains, or none when one
+// chain (`whole`'s) serves all of it.
+std::vector<RepairStretch> FindStretches(std::string_view text, const Judgement& whole,
+                                         RepairOutput output) {
+  const auto high = static_cast<std::int64_t>(std::count_if(
+      text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }));
+  const std::vector<Chunk> chunks = SplitIntoChunks(
+      text, std::max(kRepairLimits.stretch_min_high,
+                     high / std::max<std::int64_t>(1, kRepairLimits.max_stretches)));
+  if (chunks.size() < 2) return {};
+  // Each chunk's own chain where it has one, else none yet.
+  std::vector<std::optional<RepairSteps>> chains(chunks.size());
+  bool differs = false;
+  for (std::size_t i = 0; i < chunks.size(); ++i) {
+    const std::string_view part = text.substr(chunks[i].begin, chunks[i].end - chunks[i].begin);
+    const Judgement j = Judge(part, true, output);
+    if (!j.decided) continue;
+    chains[i] = j.steps;
+    if (Reading(part, j.steps) != Reading(part, whole.steps)) differs = true;
   }
-  return j;
+  if (!differs) return {};
+  // A chunk without a chain of its own takes its neighbour's.
+  for (std::size_t i = 1; i < chunks.size(); ++i) {
+    if (!chains[i]) chains[i] = chains[i - 1];
+  }
+  for (std::size_t i = chunks.size() - 1; i-- > 0;) {
+    if (!chains[i]) chains[i] = chains[i + 1];
+  }
+  std::vector<RepairStretch> stretches;
+  for (std::size_t i = 0; i < chunks.size(); ++i) {
+    if (!stretches.empty() && stretches.back().steps == *chains[i]) {
+      stretches.back().end = chunks[i].end;
+      continue;
+    }
+    RepairStretch s;
+    s.begin = chunks[i].begin;
+    s.end = chunks[i].end;
+    s.steps = *chains[i];
+    if (!stretches.empty()) {
+      // The boundary falls at the line where the chains' costs cross.
+      RepairStretch& before = stretches.back();
+      const std::size_t from = i >= 1 ? chunks[i - 1].begin : before.begin;
+      const std::size_t at =
+          BestSplit(text, std::max(from, before.begin), s.end, before.steps, s.steps);
+      before.end = at;
+      s.begin = at;
+    }
+    stretches.push_back(std::move(s));
+  }
+  // Splits may have emptied a stretch.
+  std::erase_if(stretches, [](const RepairStretch& s) { return s.end <= s.begin; });
+  if (stretches.size() < 2) return {};
+  bool damaged = false;
+  for (RepairStretch& s : stretches) {
+    s.first_line = LineOf(text, s.begin);
+    s.last_line = LineOf(text, s.end - 1);
+    s.damaged = !detail::AsItStands(s.steps, output);
+    damaged = damaged || s.damaged;
+  }
+  if (!damaged) return {};
+  return stretches;
 }
 
 // Whether UTF-8 `text` holds a character `output`'s page has no byte for.
@@ -233,6 +256,15 @@ RepairAnalysis AnalyzeForRepair(std::string_view text, const AnalysisOptions& op
         std::string(output == RepairOutput::kWindows ? "cp-1251"
                                                      : CodePageName(static_cast<int>(output))) +
         " lacks";
+  }
+  if (whole && j.verdict != RepairVerdict::kEmpty) {
+    std::vector<RepairStretch> stretches = FindStretches(text, j, output);
+    if (!stretches.empty()) {
+      result.verdict = RepairVerdict::kRepaired;
+      result.confidence = j.confidence;
+      result.plan = {{}, std::move(stretches)};
+      return result;
+    }
   }
   result.verdict = j.verdict;
   result.confidence = j.confidence;

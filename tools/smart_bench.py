@@ -195,7 +195,14 @@ def main():
     parser.add_argument("--verbose", action="store_true", help="list the misses")
     parser.add_argument("--only", help="run only the classes whose name holds this")
     parser.add_argument("--size", default="300-4000", help="sample length range in characters")
+    parser.add_argument("--reuse", help="score the samples an earlier run kept in this folder")
     options = parser.parse_args()
+    if options.reuse:
+        with open(os.path.join(options.reuse, "samples.json")) as f:
+            kept = json.load(f)
+        samples = {c: [(p, None if e is None else bytes.fromhex(e)) for p, e in items]
+                   for c, items in kept["samples"].items()}
+        return score(options, samples, kept["chains"])
     rng = random.Random(options.seed)
     global SIZE
     SIZE = tuple(int(v) for v in options.size.split("-"))
@@ -312,7 +319,15 @@ def main():
             add(f"{lang} UTF-8", i, t.encode("utf-8"), None)
             add(f"{lang} {eight_bit[lang]}", i, t.encode(eight_bit[lang], "replace"), None)
 
+    with open(os.path.join(work, "samples.json"), "w") as f:
+        json.dump({"samples": {c: [(p, None if e is None else e.hex()) for p, e in items]
+                               for c, items in samples.items()},
+                   "chains": chains}, f)
     print(f"samples in {work}")
+    return score(options, samples, chains)
+
+
+def score(options, samples, chains):
     print(f"{'class':32} {'n':>5} {'smart':>7} {'first engine':>13}")
     for cls, items in samples.items():
         if options.only and options.only not in cls:
