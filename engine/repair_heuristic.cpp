@@ -52,6 +52,7 @@ void Tally::Add(const Tally& o) {
   cost += o.cost, letter_cost += o.letter_cost, letter_bigrams += o.letter_bigrams;
   relevant += o.relevant, bad += o.bad, foreign += o.foreign, lost += o.lost;
   case_cost += o.case_cost, russian += o.russian, latin += o.latin;
+  ascii_latin += o.ascii_latin;
   yery_e += o.yery_e, hard_sign += o.hard_sign;
 }
 
@@ -94,6 +95,7 @@ bool MoreRussianThanNeighbour(const Tally& t) { return RussianOdds(t) > 0; }
 bool ReadsAsRussian(const Tally& t) {
   if (t.russian < kL.min_russian_letters) return false;
   if (t.russian * (kL.max_latin_per_russian + 1) < t.russian + t.latin) return false;
+  if (t.russian * (kL.max_ascii_per_russian + 1) < t.russian + t.ascii_latin) return false;
   if (LetterCost(t) > kRussianLetterBigramCost + kL.max_letter_cost_above_model) return false;
   if (!MoreRussianThanNeighbour(t)) return false;
   return t.bad * kL.max_bad_share <= t.relevant && t.lost * kL.max_lost_share <= t.relevant;
@@ -101,7 +103,8 @@ bool ReadsAsRussian(const Tally& t) {
 
 bool LooksCyrillic(const Tally& t) {
   const std::int64_t cyr = t.russian + t.foreign;
-  return cyr >= kL.min_cyrillic_letters && cyr * (kL.max_other_per_cyrillic + 1) >= cyr + t.latin;
+  return cyr >= kL.min_cyrillic_letters &&
+         cyr * (kL.max_other_per_cyrillic + 1) >= cyr + t.latin + t.ascii_latin;
 }
 
 bool Clean(const Tally& t) {

@@ -14,7 +14,7 @@ namespace cyrvert::detail {
 struct RepairLimits {
   // Costs added to a reading.
   std::int64_t case_break = 600;      // a capital right after a small letter
-  std::int64_t caps_run = 0;          // a capital after a capital: all-caps text is Russian too
+  std::int64_t caps_run = 100;        // a capital after a capital: Russian is mostly small
   std::int64_t bad_char = 1000;       // a character no Russian text holds
   std::int64_t foreign_letter = 400;  // a Cyrillic letter Russian does not use
   std::int64_t lost_char = 800;       // a character a step turned into "?"
@@ -22,7 +22,10 @@ struct RepairLimits {
 
   // Reads as Russian.
   std::int64_t min_russian_letters = 8;
-  std::int64_t max_latin_per_russian = 9;    // letters of other alphabets per Russian letter
+  std::int64_t max_latin_per_russian = 9;  // non-ASCII Latin letters per Russian letter
+  // ASCII letters per Russian letter: markup, mail headers and logs around a few Russian
+  // words are ASCII, which no step changes.
+  std::int64_t max_ascii_per_russian = 30;
   double max_letter_cost_above_model = 150;  // mean cost of letter bigrams over the model's
   std::int64_t max_bad_share = 50;           // at most one bad character in this many
   std::int64_t max_lost_share = 20;          // at most one lost character in this many
@@ -59,10 +62,15 @@ struct RepairLimits {
   double min_russian_odds = 1.0;
   double max_letter_cost_without_odds = 15;
 
+  // Two readings whose Russian letter counts and mean letter-bigram costs differ by at most
+  // this share hold the same letters, perhaps in another case.
+  double same_letters_share = 0.03;
+
   // Stretches of a partly damaged text: each at least this many upper-half bytes, and at
   // most this many judged on their own.
-  std::int64_t stretch_min_high = 200;
+  std::int64_t stretch_min_high = 60;
   std::int64_t max_stretches = 16;
+  double stretch_min_bits = 200;  // what a stretch's own chain must gain over the common one
 
   // Confidence.
   double quality_span = 200;      // letter cost over the model at which quality reaches 0
@@ -83,7 +91,8 @@ struct Tally {
   std::int64_t lost = 0;       // characters turned into "?" or another ASCII stand-in
   std::int64_t case_cost = 0;  // capitals where Russian has none
   std::int64_t russian = 0;
-  std::int64_t latin = 0;
+  std::int64_t latin = 0;        // Latin letters outside ASCII
+  std::int64_t ascii_latin = 0;  // ASCII letters
   std::int64_t yery_e = 0;
   std::int64_t hard_sign = 0;
 

@@ -71,14 +71,14 @@ std::uint64_t HashOfPresent(const ByteStats& stats, const ByteTable& table) {
   return h ^ (h >> 29);
 }
 
-// A 64-bit hash of the letters `table` makes of the upper-half bytes present, case folded
-// (other characters as they are): chains alike in it differ only in the case of letters.
+// A 64-bit hash of the classes of what `table` makes of the upper-half bytes present (letters
+// case folded): chains alike in it differ in the case of letters, and perhaps in a sign.
 std::uint64_t FoldedHashOfPresent(const ByteStats& stats, const ByteTable& table) {
   const auto& win = WindowsInfo();
   std::uint64_t h = 0xcbf29ce484222325u;
   for (const std::uint16_t b : stats.high) {
     const CharInfo& c = win[table[b]];
-    const std::uint64_t key = (c.flags & kRussian) ? c.cls : 0x100u + table[b];
+    const std::uint64_t key = c.cls;
     h = (h ^ key) * 0x100000001b3u;
   }
   return h ^ (h >> 29);
@@ -92,7 +92,7 @@ Tally TallyMapped(const ByteStats& stats, const ByteTable& table) {
   thread_local std::array<CharInfo, 256> info = WindowsInfo();
   for (const std::uint16_t b : stats.high) info[b] = win[table[b]];
   Tally t;
-  t.latin = stats.ascii_letters;
+  t.ascii_latin = stats.ascii_letters;
   for (const std::uint16_t b : stats.high) {
     const unsigned char m = table[b];
     const std::int64_t n = stats.count[b];
@@ -141,7 +141,7 @@ Tally TallyCodePoints(const std::vector<std::uint32_t>& cps) {
       ++t.relevant;
       t.AddChar(info, 1);
     } else if (info.flags & kLatin) {
-      ++t.latin;
+      ++t.ascii_latin;
     }
     if (relevant || prev_relevant) t.AddBigram(prev, info, 1);
     prev = info;

@@ -1,6 +1,7 @@
 #include "engine/repair_verdict.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "engine/code_page.h"
@@ -15,6 +16,14 @@ using Kind = RepairStep::Kind;
 bool UsesUtf8(const RepairSteps& steps) {
   return std::any_of(steps.begin(), steps.end(),
                      [](const RepairStep& s) { return s.kind != Kind::kConvert; });
+}
+
+// Whether two readings hold, by their tallies, the same Russian letters (case apart).
+bool SameLetters(const Tally& a, const Tally& b) {
+  const double limit = kRepairLimits.same_letters_share;
+  const auto ra = static_cast<double>(a.russian), rb = static_cast<double>(b.russian);
+  return a.russian > 0 && std::abs(ra - rb) <= limit * std::max(ra, rb) &&
+         std::abs(LetterCost(a) - LetterCost(b)) <= limit * LetterCost(b);
 }
 
 std::string Bits(double bits) { return std::to_string(static_cast<long long>(bits)); }
@@ -53,6 +62,22 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output) {
       best = &c;
     }
     if (AsItStands(c.steps, output) && c.cost < stand->cost) stand = &c;
+  }
+  // A reading as Russian beats any other: a reading that turns the text into signs can cost
+  // little per character, but explains nothing.
+  const Candidate* as_russian = nullptr;
+  for (const Candidate& c : all) {
+    if (ReadsAsRussian(c.tally) &&
+        (as_russian == nullptr || c.cost < as_russian->cost ||
+         (c.cost == as_russian->cost && c.steps.size() < as_russian->steps.size()))) {
+      as_russian = &c;
+    }
+  }
+  if (as_russian != nullptr) best = as_russian;
+  // A reading with the same letters in another case by fewer steps is the better: the text
+  // keeps its case unless a chain explains it.
+  for (const Candidate& c : all) {
+    if (c.steps.size() < best->steps.size() && SameLetters(c.tally, best->tally)) best = &c;
   }
   Judgement j;
   const Tally& b = best->tally;
@@ -100,7 +125,8 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output) {
   // The best reading is not Russian: leave the text alone, saying whether it seems to be
   // some other clean text or damage this cannot undo.
   if (!best->steps.empty() && b.russian >= kRepairLimits.few_words_min &&
-      b.russian < kRepairLimits.few_words_max && b.russian * 2 >= b.russian + b.latin) {
+      b.russian < kRepairLimits.few_words_max &&
+      b.russian * 2 >= b.russian + b.latin + b.ascii_latin) {
     j.verdict = RepairVerdict::kCannotRepair;
     j.reason = "a few Russian words come out of " + RepairCodes(best->steps) +
                ": too little text to be sure";

@@ -154,7 +154,18 @@ std::vector<RepairStretch> FindStretches(std::string_view text, const Judgement&
     const Judgement j = Judge(part, true, output);
     if (!j.decided) continue;
     chains[i] = j.steps;
-    if (Reading(part, j.steps) != Reading(part, whole.steps)) differs = true;
+    // A chunk differs when its own chain reads it better than the whole text's chain by a
+    // clear margin; else the whole text's chain serves it too.
+    const std::string own = Reading(part, j.steps);
+    const std::string common = Reading(part, whole.steps);
+    if (own == common) continue;
+    const double gain = detail::TotalCost(detail::TallyOfUtf8(common)) -
+                        detail::TotalCost(detail::TallyOfUtf8(own));
+    if (gain >= 100 * kRepairLimits.stretch_min_bits) {
+      differs = true;
+    } else {
+      chains[i] = whole.steps;
+    }
   }
   if (!differs) return {};
   // A chunk without a chain of its own takes its neighbour's.
