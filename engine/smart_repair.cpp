@@ -108,6 +108,20 @@ std::string Reading(std::string_view text, const RepairSteps& steps) {
   return ApplyRepair(text, steps, RepairOutput::kUtf8);
 }
 
+// What reading `text` with `steps` costs, in centibits, for comparing chains on one stretch:
+// the cost per character of the reading times the text's upper-half bytes, and the bytes an
+// 8-bit chain turned into ASCII at the price of a lost character.
+double StretchCost(std::string_view text, const RepairSteps& steps) {
+  const auto high = static_cast<std::int64_t>(std::count_if(
+      text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }));
+  const Tally t = detail::TallyOfUtf8(Reading(text, steps));
+  const bool utf8 = std::any_of(steps.begin(), steps.end(),
+                                [](const RepairStep& s) { return s.kind != Kind::kConvert; });
+  const std::int64_t lost = utf8 ? 0 : std::max<std::int64_t>(0, high - t.relevant);
+  return detail::CostPerChar(t) * static_cast<double>(high) +
+         static_cast<double>(kRepairLimits.lost_char * lost);
+}
+
 // The line boundary in [from, to) of `text` where reading with `a` before it and `b` after
 // it costs least.
 std::size_t BestSplit(std::string_view text, std::size_t from, std::size_t to, const RepairSteps& a,
@@ -120,8 +134,7 @@ std::size_t BestSplit(std::string_view text, std::size_t from, std::size_t to, c
     std::size_t end = text.find('\n', start);
     end = end == std::string_view::npos || end >= to ? to : end + 1;
     const std::string_view line = text.substr(start, end - start);
-    running += detail::TotalCost(detail::TallyOfUtf8(Reading(line, a))) -
-               detail::TotalCost(detail::TallyOfUtf8(Reading(line, b)));
+    running += StretchCost(line, a) - StretchCost(line, b);
     if (running < best) {
       best = running;
       best_at = end;
@@ -156,11 +169,8 @@ std::vector<RepairStretch> FindStretches(std::string_view text, const Judgement&
     chains[i] = j.steps;
     // A chunk differs when its own chain reads it better than the whole text's chain by a
     // clear margin; else the whole text's chain serves it too.
-    const std::string own = Reading(part, j.steps);
-    const std::string common = Reading(part, whole.steps);
-    if (own == common) continue;
-    const double gain = detail::TotalCost(detail::TallyOfUtf8(common)) -
-                        detail::TotalCost(detail::TallyOfUtf8(own));
+    if (Reading(part, j.steps) == Reading(part, whole.steps)) continue;
+    const double gain = StretchCost(part, whole.steps) - StretchCost(part, j.steps);
     if (gain >= 100 * kRepairLimits.stretch_min_bits) {
       differs = true;
     } else {
@@ -196,8 +206,28 @@ std::vector<RepairStretch> FindStretches(std::string_view text, const Judgement&
     }
     stretches.push_back(std::move(s));
   }
-  // Splits may have emptied a stretch.
-  std::erase_if(stretches, [](const RepairStretch& s) { return s.end <= s.begin; });
+  // Splits may have emptied a stretch; a stretch its neighbour's chain reads about as well
+  // joins the neighbour.
+  for (bool changed = true; changed;) {
+    std::erase_if(stretches, [](const RepairStretch& s) { return s.end <= s.begin; });
+    changed = false;
+    for (std::size_t i = 0; i < stretches.size() && !changed; ++i) {
+      const std::string_view part =
+          text.substr(stretches[i].begin, stretches[i].end - stretches[i].begin);
+      const double own = StretchCost(part, stretches[i].steps);
+      for (const std::size_t n : {i - 1, i + 1}) {
+        if (n >= stretches.size()) continue;  // i - 1 wraps around at 0
+        if (StretchCost(part, stretches[n].steps) - own < 100 * kRepairLimits.stretch_min_bits) {
+          RepairStretch& into = stretches[n];
+          into.begin = std::min(into.begin, stretches[i].begin);
+          into.end = std::max(into.end, stretches[i].end);
+          stretches[i].end = stretches[i].begin;
+          changed = true;
+          break;
+        }
+      }
+    }
+  }
   if (stretches.size() < 2) return {};
   bool damaged = false;
   for (RepairStretch& s : stretches) {
