@@ -60,7 +60,7 @@ struct RepairLimits {
   // them, odds above 0 and letter bigrams this close to the model's mean (Bulgarian's
   // differ from Russian's more than Russian texts' do among themselves).
   double min_russian_odds = 1.0;
-  double max_letter_cost_without_odds = 15;
+  double max_letter_cost_without_odds = 10;
 
   // Two readings whose Russian letter counts and mean letter-bigram costs differ by at most
   // this share hold the same letters, perhaps in another case.

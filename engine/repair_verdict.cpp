@@ -63,11 +63,21 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output) {
     }
     if (AsItStands(c.steps, output) && c.cost < stand->cost) stand = &c;
   }
+  // Valid UTF-8 that reads as clean Cyrillic is repaired only by undoing UTF-8 damage (a chain
+  // that ends in reading UTF-8), never by mapping its letters into a page and on: that would
+  // take a Ukrainian і for a lost character.
+  const bool clean_utf8 = std::any_of(all.begin(), all.end(), [&](const Candidate& c) {
+    return c.steps == OutputReading(RepairOutput::kUtf8) && Clean(c.tally) &&
+           LooksCyrillic(c.tally);
+  });
+  const auto allowed = [&](const Candidate& c) {
+    return !clean_utf8 || !UsesUtf8(c.steps) || c.steps.back().kind == Kind::kReadUtf8;
+  };
   // A reading as Russian beats any other: a reading that turns the text into signs can cost
   // little per character, but explains nothing.
   const Candidate* as_russian = nullptr;
   for (const Candidate& c : all) {
-    if (ReadsAsRussian(c.tally) &&
+    if (ReadsAsRussian(c.tally) && allowed(c) &&
         (as_russian == nullptr || c.cost < as_russian->cost ||
          (c.cost == as_russian->cost && c.steps.size() < as_russian->steps.size()))) {
       as_russian = &c;
@@ -97,8 +107,11 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output) {
     const double need = UsesUtf8(best->steps) ? kRepairLimits.min_evidence_utf8_bits
                                               : kRepairLimits.min_evidence_8bit_bits;
     const double odds = detail::RussianOdds(b);
+    // Reading valid UTF-8 as it is would change a clean text of a neighbouring language:
+    // that takes clear signs of Russian. Other chains undo damage whatever the language.
+    const bool as_utf8 = best->steps == OutputReading(RepairOutput::kUtf8);
     const bool russian =
-        odds >= kRepairLimits.min_russian_odds ||
+        !as_utf8 || odds >= kRepairLimits.min_russian_odds ||
         (odds > 0 && detail::LetterCost(b) <= detail::kRussianLetterBigramCost +
                                                   kRepairLimits.max_letter_cost_without_odds);
     if (evidence >= need && russian) {
