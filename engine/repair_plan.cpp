@@ -115,6 +115,7 @@ struct RepairStream::Impl {
 RepairStream::RepairStream(const RepairSteps& steps, RepairOutput output)
     : m_impl(std::make_unique<Impl>()) {
   auto& stages = m_impl->stages;
+  if (steps.size() == 1 && steps.front().kind == RepairStep::Kind::kKeep) return;
   ByteTable table = detail::IdentityTable();
   bool table_open = false;
   bool read_utf8 = false;
@@ -140,6 +141,8 @@ RepairStream::RepairStream(const RepairSteps& steps, RepairOutput output)
       case RepairStep::Kind::kReadUtf8:
         flush();
         read_utf8 = true;
+        break;
+      case RepairStep::Kind::kKeep:
         break;
     }
     if (read_utf8) break;
@@ -249,6 +252,8 @@ std::string DescribeRepair(const RepairSteps& steps) {
       case RepairStep::Kind::kReadUtf8:
         parts.push_back("UTF-8 read as " + std::string(RepairPageName(page)));
         break;
+      case RepairStep::Kind::kKeep:
+        break;
     }
   }
   std::string text;
@@ -276,6 +281,9 @@ std::string RepairCodes(const RepairSteps& steps) {
         break;
       case RepairStep::Kind::kReadUtf8:
         codes += "U8";
+        break;
+      case RepairStep::Kind::kKeep:
+        codes += "=";
         break;
     }
   }

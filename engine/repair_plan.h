@@ -17,6 +17,7 @@ struct RepairStep {
     kFromUtf8,  // the bytes are UTF-8: decode them into page `arg` (a RepairPage; "?" where it
                 // has no character)
     kReadUtf8,  // last step only: the bytes are UTF-8 of the result
+    kKeep,      // only step: the bytes are written as they are, whatever the output
   };
   Kind kind = Kind::kConvert;
   int arg = 0;

@@ -91,6 +91,7 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output) {
   }
   Judgement j;
   const Tally& b = best->tally;
+  j.quality = Quality(b);
   if (ReadsAsRussian(b) && AsItStands(best->steps, output)) {
     double runner = 1e18;
     for (const Candidate& c : all) {

@@ -23,6 +23,7 @@ struct Judgement {
   double confidence = 0.0;
   std::string reason;
   bool decided = false;  // enough Russian to stand on its own
+  double quality = 0.0;  // how typical of Russian the chosen reading is, 0..1
 };
 
 // The verdict on `text` (`whole`: nothing follows it) for a result written as `output`.

@@ -288,17 +288,20 @@ RepairAnalysis AnalyzeForRepair(std::string_view text, const AnalysisOptions& op
   Judgement j = Judge(prefix, whole, output);
   // Valid UTF-8 with characters no Cyrillic page holds is text as it should be; reading it
   // into a page would put "?" over them.
-  if (j.verdict == RepairVerdict::kRepaired && j.steps == OutputReading(RepairOutput::kUtf8) &&
-      result.utf8_text && HoldsWhatPageLacks(prefix, output)) {
+  if (options.keep_characters && j.verdict == RepairVerdict::kRepaired &&
+      j.steps == OutputReading(RepairOutput::kUtf8) && result.utf8_text &&
+      HoldsWhatPageLacks(prefix, output)) {
     j.verdict = RepairVerdict::kNotDamaged;
-    j.steps = OutputReading(output);
+    j.steps = {{Kind::kKeep, 0}};
     j.reason =
         std::string("valid UTF-8 with characters ") +
         std::string(output == RepairOutput::kWindows ? "cp-1251"
                                                      : CodePageName(static_cast<int>(output))) +
         " lacks";
   }
-  if (whole && j.verdict != RepairVerdict::kEmpty) {
+  // A text that reads as typical Russian by one chain needs no stretches.
+  if (whole && (j.verdict == RepairVerdict::kCannotRepair ||
+                j.quality < kRepairLimits.stretch_below_quality)) {
     std::vector<RepairStretch> stretches = FindStretches(text, j, output);
     if (!stretches.empty()) {
       result.verdict = RepairVerdict::kRepaired;
@@ -320,19 +323,29 @@ RepairAnalysis AnalyzeForRepair(std::string_view text, const AnalysisOptions& op
 }
 
 UnicodeRepair RepairUnicodeText(std::string_view utf8) {
-  // The characters' UTF-8 form is what the byte analysis sees of a text stored as UTF-8.
-  UnicodeRepair result{AnalyzeForRepair(utf8), {}};
-  RepairAnalysis& analysis = result.analysis;
-  // Decoding the bytes as UTF-8, and nothing more, is what taking them as characters did.
-  if (analysis.verdict == RepairVerdict::kRepaired && analysis.steps.size() == 1 &&
-      analysis.steps.front().kind != RepairStep::Kind::kConvert) {
-    analysis.verdict = RepairVerdict::kNotDamaged;
-    analysis.steps.clear();
+  // The characters' UTF-8 form is what the analysis sees; read as UTF-8, they stand as given.
+  UnicodeRepair result{AnalyzeForRepair(utf8, {.output = RepairOutput::kUtf8}), {}};
+  const RepairAnalysis& analysis = result.analysis;
+  // Only a chain that starts from the characters (a UTF-8 step first) explains them: 8-bit
+  // conversions apply to bytes, not to UTF-8.
+  const auto from_characters = [](const RepairSteps& steps) {
+    return !steps.empty() && steps.front().kind != RepairStep::Kind::kConvert;
+  };
+  bool explained = analysis.verdict == RepairVerdict::kRepaired;
+  if (explained && analysis.plan.stretches.empty()) explained = from_characters(analysis.steps);
+  for (const RepairStretch& s : analysis.plan.stretches) {
+    explained = explained && (!s.damaged || from_characters(s.steps));
   }
-  if (analysis.verdict == RepairVerdict::kRepaired) {
-    result.text = ApplyRepair(utf8, result.analysis.steps, RepairOutput::kUtf8);
+  if (explained) {
+    result.text = ApplyPlan(utf8, analysis.plan, RepairOutput::kUtf8);
   } else {
     result.text = std::string(utf8);
+    if (analysis.verdict == RepairVerdict::kRepaired) {
+      result.analysis.verdict = RepairVerdict::kCannotRepair;
+      result.analysis.steps.clear();
+      result.analysis.plan = {{{RepairStep::Kind::kReadUtf8, 0}}, {}};
+      result.analysis.reason = "no chain from the characters gives Russian text";
+    }
   }
   return result;
 }

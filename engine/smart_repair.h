@@ -42,6 +42,10 @@ std::string_view VerdictName(const RepairAnalysis& analysis);
 struct AnalysisOptions {
   // The form the result is written in: a text that already reads right in it is not damaged.
   RepairOutput output = RepairOutput::kWindows;
+  // Leave alone valid UTF-8 holding characters the output's page lacks (rather than write "?"
+  // for them): for a result that replaces its source. A result shown beside its source may
+  // drop them.
+  bool keep_characters = true;
 };
 
 // Bytes from the start of a text that analysis looks at; a caller that streams reads this
