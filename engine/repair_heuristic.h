@@ -71,7 +71,7 @@ struct RepairLimits {
   std::int64_t stretch_min_high = 60;
   std::int64_t max_stretches = 16;
   double stretch_min_bits = 200;        // what a stretch's own chain must gain over the common one
-  double stretch_below_quality = 0.75;  // stretches are sought only below this quality
+  double stretch_below_quality = 0.85;  // stretches are sought only below this quality
 
   // Confidence.
   double quality_span = 200;      // letter cost over the model at which quality reaches 0
