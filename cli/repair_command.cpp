@@ -172,8 +172,15 @@ std::string JsonRecord(const std::string& file, const RepairAnalysis* analysis,
     const bool repaired = analysis->verdict == RepairVerdict::kRepaired;
     record += ",\"verdict\":" + JsonString(VerdictName(*analysis));
     record += ",\"steps\":" + JsonString(repaired ? PlanCodes(analysis->plan) : std::string());
-    record +=
-        ",\"explain\":" + JsonString(repaired ? DescribePlan(analysis->plan) : analysis->reason);
+    record += ",\"explain\":" + JsonString(repaired ? DescribePlan(analysis->plan) : "");
+    if (!repaired) record += ",\"reason\":" + JsonString(analysis->reason);
+    std::string stretches;
+    for (const RepairStretch& s : analysis->plan.stretches) {
+      stretches += std::string(stretches.empty() ? "" : ",") + "{\"lines\":[" +
+                   std::to_string(s.first_line) + "," + std::to_string(s.last_line) +
+                   "],\"steps\":" + JsonString(s.damaged ? RepairCodes(s.steps) : "") + "}";
+    }
+    if (!stretches.empty()) record += ",\"stretches\":[" + stretches + "]";
     record += ",\"confidence\":" + Confidence(analysis->confidence);
   }
   record += ",\"output\":" + (output.empty() ? std::string("null") : JsonString(output));

@@ -47,6 +47,12 @@ TEST(CliRepair, OneInputAnswersOnStandardOutputAndError) {
       {"repair", Sample("short-koi-cannot.txt"), 3, "=input", "cannot repair"},
       {"repair", "/dev/null", 4, "", "empty"},
       {"repair --dry-run", Sample("w2k-K2W.txt"), 0, "", "repaired: K2W"},
+      {"repair --explain", Sample("mail-half-partly.txt"), 0, ReadFile(Sample("mail-none.txt")),
+       "partly repaired: lines 1-11: not damaged; lines 12-19: KOI8-R read as cp-1251 (K2W)"},
+      {"repair --explain", Sample("short-koi-cannot.txt"), 3, "=input", "bits of evidence"},
+      // Clean Russian in the page asked for, and UTF-8 with characters no page holds.
+      {"repair --target koi", Sample("w2k-K2W.txt"), 0, "=input", "not damaged"},
+      {"repair --utf8", Sample("utf8-U8.txt"), 0, "=input", "not damaged"},
       {"repair /no/such/file", "/dev/null", 2, "", "cannot open"},
       {"repair /tmp", "/dev/null", 2, "", "cannot open"},
       {"repair --frobnicate", "/dev/null", 2, "", "takes no option"},
