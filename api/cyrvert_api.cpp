@@ -4,6 +4,7 @@
 #include <charconv>
 #include <string>
 
+#include "commands/settings.h"
 #include "engine/code_page.h"
 #include "engine/repair_writing.h"
 #include "engine/scoring.h"
@@ -12,6 +13,7 @@
 #include "engine/variant_search.h"
 #include "resources/strings.h"
 #include "transport/transport_commands.h"
+#include "transport/transport_format.h"
 #include "transport/uucode.h"
 
 namespace cyrvert::api {
@@ -20,32 +22,9 @@ namespace {
 // The title the editor and cyrvert-cli give a text read from standard input.
 constexpr std::string_view kDefaultTitle = "Cyrvert1";
 
-// One encoding of import and export: its name, and the message when it cannot decode.
-struct Codec {
-  std::string_view name;
-  TransportFormat format;
-  std::string_view failure;
-};
-constexpr std::array<Codec, 6> kCodecs = {{
-    {"utf7", TransportFormat::kUtf7, strings::kUtf7DecodeError},
-    {"utf8", TransportFormat::kUtf8, strings::kUtf8DecodeError},
-    {"qp", TransportFormat::kQuotedPrintable, strings::kQpDecodeError},
-    {"base64", TransportFormat::kBase64, strings::kBase64DecodeError},
-    {"uu", TransportFormat::kUu, strings::kUuDecodeError},
-    {"unix", TransportFormat::kUnix, {}},
-}};
-
-const Codec* FindCodec(std::string_view name) {
-  for (const Codec& codec : kCodecs) {
-    if (codec.name == name) return &codec;
-  }
-  return nullptr;
-}
-
 CodecResult UnknownCodec(std::string_view name) {
   CodecResult result;
-  result.error =
-      "unknown encoding '" + std::string(name) + "'; use utf7, utf8, qp, base64, uu or unix";
+  result.error = "unknown encoding '" + std::string(name) + "'; use " + TransportFormatNames();
   return result;
 }
 
@@ -101,11 +80,8 @@ std::optional<OutputPage> PageByName(std::string_view name) {
     std::string_view name;
     OutputPage page;
   };
-  static constexpr std::array<Name, 13> kNames = {{
-      {"win", OutputPage::kWindows},
-      {"dos", OutputPage::kDos},
-      {"koi", OutputPage::kKoi8r},
-      {"iso", OutputPage::kIso},
+  // Besides the command line's names: the usual spellings of the pages and of UTF-8.
+  static constexpr std::array<Name, 9> kNames = {{
       {"cp1251", OutputPage::kWindows},
       {"cp866", OutputPage::kDos},
       {"koi8r", OutputPage::kKoi8r},
@@ -116,6 +92,7 @@ std::optional<OutputPage> PageByName(std::string_view name) {
       {"utf-8", OutputPage::kUtf8},
       {"cp-1251", OutputPage::kWindows},
   }};
+  if (const int page = CodePageByOption(name); page >= 0) return static_cast<OutputPage>(page);
   for (const Name& entry : kNames) {
     if (entry.name == name) return entry.page;
   }
@@ -146,21 +123,26 @@ RepairReport RepairText(std::string_view utf8, OutputPage output) {
 DecodeReport Decode(std::string_view bytes, const DecodeOptions& options) {
   DecodeReport report;
   struct Range {
-    int value, low, high;
-    std::string_view message;
+    int value, high;
+    std::string_view name, zero;
   };
-  const std::array<Range, 4> ranges = {{
-      {options.depth, 0, kMaxSearchDepth, "--depth must be 0 (automatic) to 5"},
-      {options.sense, 0, 6, "--sense must be 0 (automatic) to 6"},
-      {options.n_best, 0, 500, "--best must be 0 (all) to 500"},
-      {options.target, 0, kCodePageCount - 1, "--target must be win, dos, koi or iso"},
+  const std::array<Range, 3> ranges = {{
+      {options.depth, kMaxDepth, "--depth", "0 (automatic)"},
+      {options.sense, 6, "--sense", "0 (automatic)"},
+      {options.n_best, kMaxBest, "--best", "0 (all)"},
   }};
   for (const Range& range : ranges) {
-    if (range.value < range.low || range.value > range.high) {
+    if (range.value < 0 || range.value > range.high) {
       report.status = 2;
-      report.message = std::string(range.message);
+      report.message = std::string(range.name) + " must be " + std::string(range.zero) + " to " +
+                       std::to_string(range.high);
       return report;
     }
+  }
+  if (PageNames(options.target) == nullptr) {
+    report.status = 2;
+    report.message = "--target must be " + CodePageOptions();
+    return report;
   }
   HighByteHistogram histogram;
   if (BuildHighByteHistogram(histogram, bytes) < kMinCountedBytes) {
@@ -201,13 +183,11 @@ DecodeReport Decode(std::string_view bytes, const DecodeOptions& options) {
 }
 
 std::optional<std::string> Translate(std::string_view bytes, std::string_view code) {
-  for (int k = 0; k < kConversionCount; ++k) {
-    if (code != ConversionCode(k)) continue;
-    std::string text(bytes);
-    ConvertHighHalf(text.data(), text.size(), k);
-    return text;
-  }
-  return std::nullopt;
+  const int conversion = ConversionByCode(code);
+  if (conversion < 0) return std::nullopt;
+  std::string text(bytes);
+  ConvertHighHalf(text.data(), text.size(), conversion);
+  return text;
 }
 
 std::string SetEighthBit(std::string_view bytes) {
@@ -218,12 +198,12 @@ std::string SetEighthBit(std::string_view bytes) {
 
 std::vector<std::string_view> CodecNames() {
   std::vector<std::string_view> names;
-  for (const Codec& codec : kCodecs) names.push_back(codec.name);
+  for (const TransportFormatInfo& format : TransportFormats()) names.push_back(format.name);
   return names;
 }
 
 CodecResult Import(std::string_view name, std::string_view bytes) {
-  const Codec* codec = FindCodec(name);
+  const TransportFormatInfo* codec = FindTransportFormat(name);
   if (codec == nullptr) return UnknownCodec(name);
   CodecResult result;
   if (bytes.empty()) {
@@ -233,7 +213,7 @@ CodecResult Import(std::string_view name, std::string_view bytes) {
   ImportStream stream(codec->format, ImportStart::kAfterOwnHeader);
   stream.PutAll(bytes, result.output);
   if (!stream.ok()) {
-    result.error = std::string(codec->failure) + " (" +
+    result.error = std::string(codec->decode_error) + " (" +
                    std::string(DecodeErrorName(stream.error())) + " at byte " +
                    std::to_string(stream.error_position()) + ")";
     return result;
@@ -244,7 +224,7 @@ CodecResult Import(std::string_view name, std::string_view bytes) {
 }
 
 CodecResult Export(std::string_view name, std::string_view bytes, std::string_view title) {
-  const Codec* codec = FindCodec(name);
+  const TransportFormatInfo* codec = FindTransportFormat(name);
   if (codec == nullptr) return UnknownCodec(name);
   CodecResult result;
   if (title.empty()) title = kDefaultTitle;

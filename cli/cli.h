@@ -120,6 +120,10 @@ std::span<const Command> Commands();
 bool ParseArguments(const Command& command, std::span<const std::string> args, Invocation& call,
                     std::ostream& err);
 
+// The code page --target names (win, dos, koi or iso); `page` is left as it is when the
+// option is absent. False after one message on `err` for any other name.
+bool ReadTarget(const Invocation& call, int& page, std::ostream& err);
+
 // The whole usage text of --help.
 void PrintUsage(std::ostream& out);
 

@@ -40,15 +40,9 @@ struct RepairOptions {
 };
 
 bool ParseRepairArgs(const Invocation& call, RepairOptions& options, std::ostream& err) {
-  if (const std::string* name = call.Value("--target")) {
-    static constexpr std::string_view kNames[] = {"win", "dos", "koi", "iso"};
-    const auto* found = std::find(std::begin(kNames), std::end(kNames), *name);
-    if (found == std::end(kNames)) {
-      err << "cyrvert-cli repair: --target takes win, dos, koi or iso\n";
-      return false;
-    }
-    options.target = static_cast<RepairOutput>(found - std::begin(kNames));
-  }
+  int page = static_cast<int>(options.target);
+  if (!ReadTarget(call, page, err)) return false;
+  options.target = static_cast<RepairOutput>(page);
   options.utf8 = call.Has("--utf8");
   options.explain = call.Has("--explain");
   options.json = call.Has("--json");

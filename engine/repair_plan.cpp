@@ -211,13 +211,6 @@ std::string_view RepairPageName(int page) {
 
 }  // namespace
 
-std::string_view CodePageName(int page) {
-  static constexpr std::array<std::string_view, kCodePageCount> kNames = {"cp-1251", "cp-866",
-                                                                          "KOI8-R", "ISO-8859-5"};
-  if (page < 0 || page >= kCodePageCount) return {};
-  return kNames[static_cast<std::size_t>(page)];
-}
-
 std::string DescribeRepair(const RepairSteps& steps) {
   // The page the bytes are in after each step; the first reading was as cp-1251.
   std::vector<std::string> parts;
@@ -225,22 +218,9 @@ std::string DescribeRepair(const RepairSteps& steps) {
   for (const RepairStep& step : steps) {
     switch (step.kind) {
       case RepairStep::Kind::kConvert: {
-        const std::string_view code = ConversionCode(step.arg);
-        if (code.size() != 3) break;
-        const auto page_of = [](char letter) {
-          switch (letter) {
-            case 'D':
-              return kDos;
-            case 'K':
-              return kKoi8r;
-            case 'I':
-              return kIso;
-            default:
-              return kWindows;
-          }
-        };
-        const int from = page_of(code[0]);
-        page = page_of(code[2]);
+        const int from = ConversionSource(step.arg);
+        if (from < 0) break;
+        page = ConversionTarget(step.arg);
         parts.push_back(std::string(CodePageName(from)) + " read as " +
                         std::string(CodePageName(page)));
         break;
@@ -265,7 +245,8 @@ std::string DescribeRepair(const RepairSteps& steps) {
 }
 
 std::string RepairCodes(const RepairSteps& steps) {
-  static constexpr std::array<char, kRepairPageCount> kLetters = {'W', 'D', 'K', 'I', 'C', 'L'};
+  // The Western pages' letters after the Cyrillic pages' own.
+  static constexpr std::array<char, kRepairPageCount - kCodePageCount> kWesternLetters = {'C', 'L'};
   std::string codes;
   for (const RepairStep& step : steps) {
     if (!codes.empty()) codes += ',';
@@ -275,8 +256,10 @@ std::string RepairCodes(const RepairSteps& steps) {
         break;
       case RepairStep::Kind::kFromUtf8:
         codes += "U2";
-        if (step.arg >= 0 && step.arg < kRepairPageCount) {
-          codes += kLetters[static_cast<std::size_t>(step.arg)];
+        if (const CodePageNames* names = PageNames(step.arg)) {
+          codes += names->letter;
+        } else if (step.arg >= kCodePageCount && step.arg < kRepairPageCount) {
+          codes += kWesternLetters[static_cast<std::size_t>(step.arg - kCodePageCount)];
         }
         break;
       case RepairStep::Kind::kReadUtf8:

@@ -93,7 +93,4 @@ std::string DescribeRepair(const RepairSteps& steps);
 // UTF-8).
 std::string RepairCodes(const RepairSteps& steps);
 
-// Name of a code page as messages give it: "cp-1251", "cp-866", "KOI8-R", "ISO-8859-5".
-std::string_view CodePageName(int page);
-
 }  // namespace cyrvert

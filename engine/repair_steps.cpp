@@ -45,14 +45,7 @@ const std::vector<ByteChain>& ByteChains() {
   return chains;
 }
 
-const ByteCodec& RepairCodec(int page) {
-  static constexpr std::array<const ByteCodec*, kCodePageCount> kCodecs = {
-      &kByteCodec<kWindows, UnassignedByte::kSameValue>,
-      &kByteCodec<kDos, UnassignedByte::kSameValue>,
-      &kByteCodec<kKoi8r, UnassignedByte::kSameValue>,
-      &kByteCodec<kIso, UnassignedByte::kSameValue>};
-  return *kCodecs[static_cast<std::size_t>(page)];
-}
+const ByteCodec& RepairCodec(int page) { return *PageCodec(page, UnassignedByte::kSameValue); }
 
 namespace {
 

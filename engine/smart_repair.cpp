@@ -246,7 +246,7 @@ bool HoldsWhatPageLacks(std::string_view text, RepairOutput output) {
   const ByteCodec& codec = detail::RepairCodec(static_cast<int>(output));
   bool lacks = false;
   WalkUtf8(text, true, [&](std::uint32_t cp) {
-    lacks = lacks || cp > 0xFFFF || (cp != kReplacementChar && codec.FromUnicode(cp) < 0);
+    lacks = lacks || cp > 0xFFFF || (cp != kReplacementCharacter && codec.FromUnicode(cp) < 0);
   });
   return lacks;
 }

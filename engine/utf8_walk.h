@@ -1,6 +1,6 @@
-// A lenient walk over UTF-8 bytes, a character at a time, and the writing of one character
-// as UTF-8. Lenient: every malformed sequence reads as one U+FFFD and the walk goes on, so
-// any bytes give characters (the strict import that stops at bad input is in transport/).
+// The program's one lenient UTF-8 decoder: every byte string reads as code points, each
+// ill-formed part as one U+FFFD. (The strict import, which stops at the first ill-formed
+// sequence, is DecodeUtf8 in transport/utf8.h.)
 #pragma once
 
 #include <cstddef>
@@ -10,19 +10,19 @@
 
 namespace cyrvert {
 
-// The character that stands for a malformed sequence.
-inline constexpr std::uint32_t kReplacementChar = 0xFFFD;
+// What an ill-formed part of the text reads as.
+inline constexpr std::uint32_t kReplacementCharacter = 0xFFFD;
 
-// Calls emit(code point) for each character of `bytes` and emit(U+FFFD) for each malformed
-// sequence (a bad lead byte, a lead without its continuation bytes: one U+FFFD for the lead
-// and the continuations it had; an overlong form, a surrogate or a value above U+10FFFF: one
-// U+FFFD for the sequence). Unless `final`, stops before a sequence cut by the end of
-// `bytes`, so the caller can give it again with what follows. Returns the bytes used.
+// Calls emit(code point) for each character of the UTF-8 in [p, end). Ill-formed input gives
+// one U+FFFD per maximal part that could begin a well-formed sequence (a lead byte and the
+// continuation bytes it may take) and one per other byte, as Unicode's recommended practice
+// and the web's decoders have it: so overlong forms, surrogates and values past U+10FFFF,
+// whose second byte is already out of range, give one U+FFFD per byte, and a sequence cut
+// by the end of the text gives one. Unless `final`, stops before a sequence cut by `end`,
+// for the next slice to complete. Returns the bytes consumed.
 template <class Emit>
-std::size_t WalkUtf8(std::string_view bytes, bool final, Emit&& emit) {
-  const auto* const start = reinterpret_cast<const unsigned char*>(bytes.data());
-  const auto* const end = start + bytes.size();
-  const unsigned char* p = start;
+std::size_t WalkUtf8(const unsigned char* p, const unsigned char* end, bool final, Emit&& emit) {
+  const unsigned char* const start = p;
   while (p < end) {
     const unsigned b = *p;
     if (b < 0x80) {
@@ -32,42 +32,54 @@ std::size_t WalkUtf8(std::string_view bytes, bool final, Emit&& emit) {
     }
     int need = 0;
     std::uint32_t cp = 0;
-    std::uint32_t min = 0;
+    unsigned low = 0x80;   // bounds of the next continuation byte
+    unsigned high = 0xBF;  // (narrower after E0, ED, F0 and F4)
     if (b >= 0xC2 && b <= 0xDF) {
-      need = 1, cp = b & 0x1F, min = 0x80;
+      need = 1, cp = b & 0x1F;
     } else if (b >= 0xE0 && b <= 0xEF) {
-      need = 2, cp = b & 0x0F, min = 0x800;
+      need = 2, cp = b & 0x0F;
+      if (b == 0xE0) low = 0xA0;
+      if (b == 0xED) high = 0x9F;
     } else if (b >= 0xF0 && b <= 0xF4) {
-      need = 3, cp = b & 0x07, min = 0x10000;
+      need = 3, cp = b & 0x07;
+      if (b == 0xF0) low = 0x90;
+      if (b == 0xF4) high = 0x8F;
     } else {
-      emit(kReplacementChar);
+      emit(kReplacementCharacter);
       ++p;
       continue;
     }
     int i = 1;
     for (; i <= need && p + i < end; ++i) {
       const unsigned c = p[i];
-      if ((c & 0xC0) != 0x80) break;
+      if (c < low || c > high) break;
+      low = 0x80, high = 0xBF;
       cp = (cp << 6) | (c & 0x3F);
     }
     if (i <= need) {
-      if (p + i >= end && !final) break;  // cut by the end of the bytes: wait for more
-      emit(kReplacementChar);
+      if (p + i >= end && !final) break;  // cut by the end of the slice: wait for more
+      emit(kReplacementCharacter);
       p += i;
       continue;
     }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kReplacementChar;
     emit(cp);
     p += need + 1;
   }
   return static_cast<std::size_t>(p - start);
 }
 
-// Whether `bytes` is UTF-8 without a malformed sequence; a sequence cut by the end counts as
-// malformed only when `final`.
-inline bool IsValidUtf8(std::string_view bytes, bool final = true) {
+// WalkUtf8 over the bytes of `text`.
+template <class Emit>
+std::size_t WalkUtf8(std::string_view text, bool final, Emit&& emit) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  return WalkUtf8(p, p + text.size(), final, emit);
+}
+
+// Whether `text` is UTF-8 without an ill-formed part; a sequence cut by the end counts as
+// ill-formed only when `final`.
+inline bool IsValidUtf8(std::string_view text, bool final = true) {
   bool valid = true;
-  WalkUtf8(bytes, final, [&](std::uint32_t cp) { valid = valid && cp != kReplacementChar; });
+  WalkUtf8(text, final, [&](std::uint32_t cp) { valid = valid && cp != kReplacementCharacter; });
   return valid;
 }
 
@@ -90,12 +102,6 @@ inline char* PutUtf8(char* at, std::uint32_t cp) {
     *at++ = c(0x80 | (cp & 0x3F));
   }
   return at;
-}
-
-// Appends `cp` as UTF-8 to `out`.
-inline void AppendUtf8Char(std::uint32_t cp, std::string& out) {
-  char buffer[4];
-  out.append(buffer, static_cast<std::size_t>(PutUtf8(buffer, cp) - buffer));
 }
 
 }  // namespace cyrvert
