@@ -56,11 +56,10 @@ struct RepairLimits {
   // stands. A UTF-8 trace is strong even in a few letters; an 8-bit re-reading is not.
   double min_evidence_utf8_bits = 20;
   double min_evidence_8bit_bits = 60;
-  // Log odds of Russian over Bulgarian and over Ukrainian a repair needs; or, short of
-  // them, odds above 0 and letter bigrams this close to the model's mean (Bulgarian's
-  // differ from Russian's more than Russian texts' do among themselves).
+  // Log odds of Russian over Bulgarian and over Ukrainian that reading valid UTF-8 as it is
+  // needs: short Bulgarian without ъ has letter bigrams as Russian as Russian's own, so only
+  // ы or э tell them apart.
   double min_russian_odds = 1.0;
-  double max_letter_cost_without_odds = 10;
 
   // Two readings whose Russian letter counts and mean letter-bigram costs differ by at most
   // this share hold the same letters, perhaps in another case.

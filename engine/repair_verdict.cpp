@@ -111,10 +111,7 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output) {
     // Reading valid UTF-8 as it is would change a clean text of a neighbouring language:
     // that takes clear signs of Russian. Other chains undo damage whatever the language.
     const bool as_utf8 = best->steps == OutputReading(RepairOutput::kUtf8);
-    const bool russian =
-        !as_utf8 || odds >= kRepairLimits.min_russian_odds ||
-        (odds > 0 && detail::LetterCost(b) <= detail::kRussianLetterBigramCost +
-                                                  kRepairLimits.max_letter_cost_without_odds);
+    const bool russian = !as_utf8 || odds >= kRepairLimits.min_russian_odds;
     if (evidence >= need && russian) {
       j.verdict = RepairVerdict::kRepaired;
       j.steps = best->steps;
