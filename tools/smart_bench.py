@@ -6,7 +6,14 @@ class, with `cyrvert-cli decode --depth 3 --sense 3` beside it for the 8-bit cha
 
     apt-get install aptitude-doc-ru doublecmd-help-ru doublecmd-help-uk \
         developers-reference-de developers-reference-fr
-    python3 tools/smart_bench.py build/dev/cli/cyrvert-cli [--per-class N] [--seed S]
+    python3 tools/smart_bench.py build/dev/cli/cyrvert-cli [--per-class N] [--seed S] [--keep DIR]
+    python3 tools/smart_bench.py build/dev/cli/cyrvert-cli --reuse DIR   # score kept samples again
+
+Classes: undamaged and UTF-8-damaged text; capitals (undamaged, 8-bit and UTF-8 damage);
+single-line snippets of 20-60 and 60-150 characters; UTF-8 read as cp-1252 or latin-1 (alone
+and after W2K); Russian words in HTML, mail headers, logs, CSV and man pages (ASCII must stay
+byte for byte); a second half damaged; short Bulgarian and Ukrainian UTF-8; 8-bit chains of
+depth 1-3; other languages.
 """
 import argparse
 import glob
