@@ -47,6 +47,21 @@ std::string_view ScoredPrefix(std::string_view text) {
   return window.substr(0, end);
 }
 
+// The end of `text` past `prefix`, from a line start, with as many upper-half bytes as a
+// scored prefix holds at most.
+std::string_view ScoredEnd(std::string_view text, std::string_view prefix) {
+  const auto high = static_cast<std::int64_t>(std::count_if(
+      prefix.begin(), prefix.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }));
+  std::size_t begin = text.size();
+  std::int64_t seen = 0;
+  while (begin > prefix.size() && seen < high) {
+    if (static_cast<unsigned char>(text[begin - 1]) >= 0x80) ++seen;
+    --begin;
+  }
+  while (begin > prefix.size() && text[begin - 1] != '\n') --begin;
+  return text.substr(begin);
+}
+
 }  // namespace
 
 std::string_view RepairVerdictName(RepairVerdict verdict) {
@@ -147,6 +162,18 @@ std::size_t BestSplit(std::string_view text, std::size_t from, std::size_t to, c
 std::size_t LineOf(std::string_view text, std::size_t offset) {
   return 1 + static_cast<std::size_t>(std::count(
                  text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
+}
+
+// Whether the end of a text longer than its scored prefix reads clearly better by another
+// chain than the one found for the prefix.
+bool EndReadsOtherwise(std::string_view text, std::string_view prefix, const Judgement& start,
+                       RepairOutput output) {
+  if (prefix.size() == text.size()) return false;
+  const std::string_view end = ScoredEnd(text, prefix);
+  const Judgement j = Judge(end, true, output);
+  return j.decided && Reading(end, j.steps) != Reading(end, start.steps) &&
+         StretchCost(end, start.steps) - StretchCost(end, j.steps) >=
+             100 * kRepairLimits.stretch_min_bits;
 }
 
 // The stretches of a text whose parts read best with different chains, or none when one
@@ -299,9 +326,12 @@ RepairAnalysis AnalyzeForRepair(std::string_view text, const AnalysisOptions& op
                                                      : CodePageName(static_cast<int>(output))) +
         " lacks";
   }
-  // A text that reads as typical Russian by one chain needs no stretches.
-  if (whole && (j.verdict == RepairVerdict::kCannotRepair ||
-                j.quality < kRepairLimits.stretch_below_quality)) {
+  // Stretches are sought in a text the window holds whole, unless its start reads as typical
+  // Russian by one chain and its end reads alike.
+  if (text.size() <= kSmartRepairWindow &&
+      (j.verdict == RepairVerdict::kCannotRepair || !j.decided ||
+       j.quality < kRepairLimits.stretch_below_quality ||
+       EndReadsOtherwise(text, prefix, j, output))) {
     std::vector<RepairStretch> stretches = FindStretches(text, j, output);
     if (!stretches.empty()) {
       result.verdict = RepairVerdict::kRepaired;

@@ -169,6 +169,21 @@ TEST(SmartRepairTest, AShortTextNeedsTheEvidenceOfItsKindOfDamage) {
   EXPECT_EQ(twice.text, hello);
 }
 
+TEST(SmartRepairTest, DamageOnlyPastTheScoredStartIsFoundByStretches) {
+  // Two files glued: the first right, the second read as KOI8-R, each longer than analysis
+  // scores at the start.
+  const std::string good = ReadFile(kSamples / "win-none.txt");
+  const std::string bad = ReadFile(kSamples / "w2k-K2W.txt");
+  std::string text;
+  std::string expected;
+  for (int i = 0; i < 3; ++i) text += good, expected += good;
+  for (int i = 0; i < 3; ++i) text += bad, expected += good;
+  ASSERT_LE(text.size(), kSmartRepairWindow);
+  const RepairAnalysis analysis = AnalyzeForRepair(text);
+  EXPECT_EQ(VerdictName(analysis), "partly repaired");
+  EXPECT_EQ(ApplyPlan(text, analysis.plan, RepairOutput::kWindows), expected);
+}
+
 TEST(SmartRepairTest, PlansByStretchesReplayAndExplainThemselves) {
   using K = RepairStep::Kind;
   const std::string good = "\xCF\xF0\xE8\xE2\xE5\xF2\n";  // "Привет" in cp-1251
