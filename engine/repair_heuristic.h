@@ -68,9 +68,9 @@ struct RepairLimits {
   // Stretches of a partly damaged text: each at least this many upper-half bytes, and at
   // most this many judged on their own.
   std::int64_t stretch_min_high = 60;
-  std::int64_t max_stretches = 16;
+  std::int64_t max_stretches = 8;
   double stretch_min_bits = 200;        // what a stretch's own chain must gain over the common one
-  double stretch_below_quality = 0.85;  // stretches are sought only below this quality
+  double stretch_below_quality = 0.75;  // stretches are sought only below this quality
 
   // Confidence.
   double quality_span = 200;      // letter cost over the model at which quality reaches 0

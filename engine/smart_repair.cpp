@@ -164,16 +164,29 @@ std::size_t LineOf(std::string_view text, std::size_t offset) {
                  text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
 }
 
-// Whether the end of a text longer than its scored prefix reads clearly better by another
-// chain than the one found for the prefix.
+// Whether `part` reads clearly better by a chain of its own than by the one judged for the
+// text it belongs to.
+bool ReadsOtherwise(std::string_view part, const Judgement& start, RepairOutput output) {
+  const Judgement j = Judge(part, true, output);
+  return j.decided && Reading(part, j.steps) != Reading(part, start.steps) &&
+         StretchCost(part, start.steps) - StretchCost(part, j.steps) >=
+             100 * kRepairLimits.stretch_min_bits;
+}
+
+// Whether the end of a text longer than its scored prefix reads otherwise than the prefix.
 bool EndReadsOtherwise(std::string_view text, std::string_view prefix, const Judgement& start,
                        RepairOutput output) {
-  if (prefix.size() == text.size()) return false;
-  const std::string_view end = ScoredEnd(text, prefix);
-  const Judgement j = Judge(end, true, output);
-  return j.decided && Reading(end, j.steps) != Reading(end, start.steps) &&
-         StretchCost(end, start.steps) - StretchCost(end, j.steps) >=
-             100 * kRepairLimits.stretch_min_bits;
+  return prefix.size() != text.size() && ReadsOtherwise(ScoredEnd(text, prefix), start, output);
+}
+
+// Whether either half of a text (split at a line end) reads clearly better by a chain of its
+// own than by the one found for the whole.
+bool HalvesReadOtherwise(std::string_view text, const Judgement& whole, RepairOutput output) {
+  std::size_t middle = text.find('\n', text.size() / 2);
+  if (middle == std::string_view::npos || middle + 1 >= text.size()) return false;
+  ++middle;
+  return ReadsOtherwise(text.substr(0, middle), whole, output) ||
+         ReadsOtherwise(text.substr(middle), whole, output);
 }
 
 // The stretches of a text whose parts read best with different chains, or none when one
@@ -326,12 +339,13 @@ RepairAnalysis AnalyzeForRepair(std::string_view text, const AnalysisOptions& op
                                                      : CodePageName(static_cast<int>(output))) +
         " lacks";
   }
-  // Stretches are sought in a text the window holds whole, unless its start reads as typical
-  // Russian by one chain and its end reads alike.
+  // Stretches are sought in a text the window holds whole when no chain repairs its start, or
+  // its start reads as untypical Russian, or its end reads by another chain.
   if (text.size() <= kSmartRepairWindow &&
-      (j.verdict == RepairVerdict::kCannotRepair || !j.decided ||
-       j.quality < kRepairLimits.stretch_below_quality ||
-       EndReadsOtherwise(text, prefix, j, output))) {
+      (j.verdict == RepairVerdict::kCannotRepair ||
+       (j.decided && j.quality < kRepairLimits.stretch_below_quality) ||
+       EndReadsOtherwise(text, prefix, j, output) ||
+       (!j.decided && HalvesReadOtherwise(text, j, output)))) {
     std::vector<RepairStretch> stretches = FindStretches(text, j, output);
     if (!stretches.empty()) {
       result.verdict = RepairVerdict::kRepaired;
