@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/code_page.h"
+#include "engine/repair_plan.h"
 #include "engine/repair_writing.h"
 #include "engine/scoring.h"
 #include "engine/smart_repair.h"
@@ -43,10 +44,12 @@ int StatusOf(RepairVerdict verdict) {
 // The report fields every repair shares.
 RepairReport ReportOf(const RepairAnalysis& analysis) {
   RepairReport report;
-  report.verdict = std::string(RepairVerdictName(analysis.verdict));
+  report.verdict = std::string(VerdictName(analysis));
   if (analysis.verdict == RepairVerdict::kRepaired) {
-    report.steps = RepairCodes(analysis.steps);
-    report.explain = DescribeRepair(analysis.steps);
+    report.steps = PlanCodes(analysis.plan);
+    report.explain = DescribePlan(analysis.plan);
+  } else {
+    report.reason = analysis.reason;
   }
   report.confidence = analysis.confidence;
   report.exit_status = StatusOf(analysis.verdict);
@@ -100,10 +103,11 @@ std::optional<OutputPage> PageByName(std::string_view name) {
 
 RepairReport Repair(std::string_view bytes, OutputPage output) {
   const auto form = static_cast<RepairOutput>(output);
-  const RepairAnalysis analysis = AnalyzeForRepair(bytes.substr(0, kSmartRepairWindow));
+  const RepairAnalysis analysis =
+      AnalyzeForRepair(bytes.substr(0, kSmartRepairWindow), {.output = form});
   RepairReport report = ReportOf(analysis);
   if (analysis.verdict != RepairVerdict::kEmpty) {
-    report.output = ApplyRepair(bytes, WritingSteps(analysis, form), form);
+    report.output = ApplyPlan(bytes, WritingPlan(analysis, form), form);
   }
   return report;
 }

@@ -26,6 +26,7 @@ struct RepairReport {
   std::string verdict;      // "repaired", "not damaged", "cannot repair", "empty", ...
   std::string steps;        // step codes in repair order ("K2W,U8"); empty when nothing done
   std::string explain;      // the damage in words; empty when nothing was done
+  std::string reason;       // why nothing was done ("too little evidence ..."), when known
   double confidence = 0.0;  // 0..1
   std::string output;       // the bytes cyrvert-cli repair writes to standard output
   int exit_status = 0;      // its exit status: 0 repaired or not damaged, 3 cannot, 4 empty

@@ -70,7 +70,7 @@ int RepairOne(const RepairOptions& options, Output& out, std::ostream& err) {
       Input input(path);
       std::string window;
       ReadWindow(input, window, kSmartRepairWindow);
-      analysis = AnalyzeForRepair(window);
+      analysis = AnalyzeForRepair(window, {OutputOf(options)});
       record.analysis = &analysis;
     } catch (const InputFailure& failure) {
       record.error = failure.brief;
@@ -82,12 +82,12 @@ int RepairOne(const RepairOptions& options, Output& out, std::ostream& err) {
   Input input(path);
   std::string window;
   ReadWindow(input, window, kSmartRepairWindow);
-  const RepairAnalysis analysis = AnalyzeForRepair(window);
+  const RepairAnalysis analysis = AnalyzeForRepair(window, {OutputOf(options)});
   err << "cyrvert-cli repair: " << VerdictLine(analysis, options.explain) << '\n';
   if (analysis.verdict == RepairVerdict::kEmpty || options.dry_run) {
     return StatusOf(analysis.verdict);
   }
-  StreamOut(input, window, WritingSteps(analysis, OutputOf(options)), OutputOf(options),
+  StreamOut(input, window, WritingPlan(analysis, OutputOf(options)), OutputOf(options),
             [&](const std::string& bytes) {
               out.Write(bytes);
               return true;

@@ -211,7 +211,7 @@ void RepairFile(const RepairOptions& options, const std::string& file, const Pla
     record.error = source.Error();
     return;
   }
-  analysis = AnalyzeForRepair(window);
+  analysis = AnalyzeForRepair(window, {OutputOf(options)});
   record.analysis = &analysis;
   if (hook) hook(RepairEvent::kAnalysed, file);
   if (plan.target.empty() || (in_place && analysis.verdict != RepairVerdict::kRepaired)) return;
@@ -233,7 +233,7 @@ void RepairFile(const RepairOptions& options, const std::string& file, const Pla
   std::size_t written_marks = 0;
   const RepairOutput output = OutputOf(options);
   const bool wrote = StreamOut(
-      source, window, WritingSteps(analysis, output), output, [&](const std::string& bytes) {
+      source, window, WritingPlan(analysis, output), output, [&](const std::string& bytes) {
         written_marks += static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '?'));
         return result.Write(bytes);
       });

@@ -19,11 +19,15 @@ RepairOutput OutputOf(const RepairOptions& options) {
 }
 
 std::string VerdictLine(const RepairAnalysis& analysis, bool explain) {
-  std::string line(RepairVerdictName(analysis.verdict));
+  std::string line(VerdictName(analysis));
   if (analysis.verdict == RepairVerdict::kRepaired) {
     line += ": ";
-    line += explain ? DescribeRepair(analysis.steps) + " (" + RepairCodes(analysis.steps) + ")"
-                    : RepairCodes(analysis.steps);
+    line += !explain ? PlanCodes(analysis.plan)
+            : analysis.plan.stretches.empty()
+                ? DescribePlan(analysis.plan) + " (" + PlanCodes(analysis.plan) + ")"
+                : DescribePlan(analysis.plan);
+  } else if (explain && !analysis.reason.empty()) {
+    line += " (" + analysis.reason + ")";
   }
   if (analysis.verdict != RepairVerdict::kEmpty) {
     line += ", confidence " + Confidence(analysis.confidence);
@@ -34,9 +38,18 @@ std::string VerdictLine(const RepairAnalysis& analysis, bool explain) {
 std::string JsonRecord(const FileRecord& record) {
   std::string line = "{\"file\":" + JsonString(record.file);
   if (const RepairAnalysis* analysis = record.analysis) {
-    line += ",\"verdict\":" + JsonString(RepairVerdictName(analysis->verdict));
-    line += ",\"steps\":" + JsonString(RepairCodes(analysis->steps));
-    line += ",\"explain\":" + JsonString(DescribeRepair(analysis->steps));
+    const bool repaired = analysis->verdict == RepairVerdict::kRepaired;
+    line += ",\"verdict\":" + JsonString(VerdictName(*analysis));
+    line += ",\"steps\":" + JsonString(repaired ? PlanCodes(analysis->plan) : std::string());
+    line += ",\"explain\":" + JsonString(repaired ? DescribePlan(analysis->plan) : "");
+    if (!repaired) line += ",\"reason\":" + JsonString(analysis->reason);
+    std::string stretches;
+    for (const RepairStretch& s : analysis->plan.stretches) {
+      stretches += std::string(stretches.empty() ? "" : ",") + "{\"lines\":[" +
+                   std::to_string(s.first_line) + "," + std::to_string(s.last_line) +
+                   "],\"steps\":" + JsonString(s.damaged ? RepairCodes(s.steps) : "") + "}";
+    }
+    if (!stretches.empty()) line += ",\"stretches\":[" + stretches + "]";
     line += ",\"confidence\":" + Confidence(analysis->confidence);
   }
   line +=

@@ -21,12 +21,14 @@ void ReadWindow(Source& source, std::string& window, std::size_t limit) {
   while (window.size() < limit && source.Read(slice, limit - window.size())) window += slice;
 }
 
-// Streams `source` through the steps into `write`: the window already read, then the rest
+// Streams `source` through the plan into `write`: the window already read, then the rest
 // slice by slice. False when `write` fails.
 template <class Source, class Write>
-bool StreamOut(Source& source, const std::string& window, const RepairSteps& steps,
+bool StreamOut(Source& source, const std::string& window, const RepairPlan& plan,
                RepairOutput output, Write&& write) {
-  RepairStream stream(steps, output);
+  // A plan by stretches is made only for a text the window holds whole.
+  if (!plan.stretches.empty()) return write(ApplyPlan(window, plan, output));
+  RepairStream stream(plan.steps, output);
   std::string out;
   stream.Feed(window, out);
   if (!write(out)) return false;

@@ -9,7 +9,9 @@ namespace cyrvert {
 
 EngineStatus SmartRepairText(DocumentHost& view, CommandHost& host) {
   const std::string text = view.GetViewText();
-  const RepairAnalysis analysis = AnalyzeForRepair(text);
+  // The repair opens beside the text, so a character cp-1251 lacks may become "?".
+  const RepairAnalysis analysis =
+      AnalyzeForRepair(text, {.output = RepairOutput::kWindows, .keep_characters = false});
   switch (analysis.verdict) {
     case RepairVerdict::kEmpty:
       host.ShowMessage(strings::kNoText, strings::kSmartRepairCaption, MessageIcon::kStop);
@@ -32,17 +34,21 @@ EngineStatus SmartRepairText(DocumentHost& view, CommandHost& host) {
     return EngineStatus::kNoMemory;
   }
   block.clear();
-  RepairStream stream(analysis.steps, RepairOutput::kWindows);
-  stream.Feed(text, block);
-  stream.Finish(block);
+  if (analysis.plan.stretches.empty()) {
+    RepairStream stream(analysis.steps, RepairOutput::kWindows);
+    stream.Feed(text, block);
+    stream.Finish(block);
+  } else {
+    block = ApplyPlan(text, analysis.plan, RepairOutput::kWindows);
+  }
   DocumentHost* window = host.OpenNewDocumentWindow();
   if (window == nullptr) {
     host.ShowMessage(strings::kNotEnoughMemory, strings::kAppTitle, MessageIcon::kStop);
     return EngineStatus::kNoMemory;
   }
   window->PutViewText(block);
-  window->SetTitle(window->Title() + " (" + RepairCodes(analysis.steps) + ": " +
-                   DescribeRepair(analysis.steps) + ")");
+  window->SetTitle(window->Title() + " (" + PlanCodes(analysis.plan) + ": " +
+                   DescribePlan(analysis.plan) + ")");
   window->SetModified(false);
   window->Redraw();
   return EngineStatus::kDone;

@@ -7,7 +7,11 @@ namespace cyrvert {
 
 // The steps that write a text in `output`: the repair; or, for a text left alone, none (the
 // input as it is), or reading it as the UTF-8 it is when another form than cp-1251 is asked
-// for.
+// for. For a text repaired by stretches, the chain of the bytes past them; use WritingPlan.
 RepairSteps WritingSteps(const RepairAnalysis& analysis, RepairOutput output);
+
+// The plan that writes a text in `output` (for ApplyPlan): WritingSteps, or a chain per
+// stretch when the text was partly repaired.
+RepairPlan WritingPlan(const RepairAnalysis& analysis, RepairOutput output);
 
 }  // namespace cyrvert

@@ -4,10 +4,10 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "engine/repair_plan.h"
 
 namespace cyrvert {
 
@@ -21,38 +21,45 @@ enum class RepairVerdict {
 // "repaired", "not damaged", "cannot repair", "empty".
 std::string_view RepairVerdictName(RepairVerdict verdict);
 
-// One step of a repair, in the order the repair applies it to the bytes.
-struct RepairStep {
-  enum class Kind : unsigned char {
-    kConvert,   // one of the twelve byte conversions (`arg` is its index)
-    kFromUtf8,  // the bytes are UTF-8: decode them into page `arg` ("?" where it has no character)
-    kReadUtf8,  // last step only: the bytes are UTF-8 of the result
-  };
-  Kind kind = Kind::kConvert;
-  int arg = 0;
-  friend bool operator==(const RepairStep&, const RepairStep&) = default;
-};
-using RepairSteps = std::vector<RepairStep>;
-
 // What analysis concluded.
 struct RepairAnalysis {
   RepairVerdict verdict = RepairVerdict::kEmpty;
   RepairSteps steps;        // empty unless repaired
   double confidence = 0.0;  // 0..1
   bool utf8_text = false;   // the start of the text is valid UTF-8 as it stands
+  // What writes the text in the output form: for a repair its steps, or a chain per stretch
+  // when parts of the text were damaged differently ("partly repaired": the verdict is then
+  // kRepaired and `steps` is empty); for a text left alone, the steps that write it as it is.
+  RepairPlan plan;
+  std::string reason;  // why the text is left alone or cannot be repaired, for --explain
 };
 
-// How the repaired text is written: as bytes of one of the four code pages (numbered as
-// CodePage; characters the page lacks become "?"), or as UTF-8.
-enum class RepairOutput { kWindows = 0, kDos = 1, kKoi8r = 2, kIso = 3, kUtf8 = 4 };
+// The verdict as messages give it: RepairVerdictName, or "partly repaired" for a repair by
+// stretches.
+std::string_view VerdictName(const RepairAnalysis& analysis);
+
+// What analysis needs to know besides the text.
+struct AnalysisOptions {
+  // The form the result is written in: a text that already reads right in it is not damaged.
+  RepairOutput output = RepairOutput::kWindows;
+  // Leave alone valid UTF-8 holding characters the output's page lacks (rather than write "?"
+  // for them): for a result that replaces its source. A result shown beside its source may
+  // drop them.
+  bool keep_characters = true;
+};
 
 // Bytes from the start of a text that analysis looks at; a caller that streams reads this
 // much (or the whole input, if shorter) before analysing.
 inline constexpr std::size_t kSmartRepairWindow = 64 * 1024;
 
-// Decides the verdict and steps from the start of `text` (at most kSmartRepairWindow bytes
-// are read). Linear in that window; allocates little.
+// Decides the verdict and plan from the start of `text` (at most kSmartRepairWindow bytes
+// are read), for a result written in cp-1251. Linear in that window.
 RepairAnalysis AnalyzeForRepair(std::string_view text);
+// The same, for a result written as `options` say: a text that reads right in the output's
+// page (or is clean UTF-8, for UTF-8 output) is not damaged, and valid UTF-8 holding
+// characters no Cyrillic page has is not damaged unless the output is UTF-8. Stretches of a
+// partly damaged text are found only when the whole text fits the window.
+RepairAnalysis AnalyzeForRepair(std::string_view text, const AnalysisOptions& options);
 
 // The repair of a text that arrived as characters rather than bytes (the clipboard, a
 // browser's text box, a str in Python), given and returned as UTF-8.
@@ -64,34 +71,5 @@ struct UnicodeRepair {
 // Repairs Unicode text: mojibake such as "РџСЂРёРІРµС‚" or "Ð¿Ñ€Ð¸Ð²ÐµÑ‚" comes back as
 // Russian; clean text, and text that is no Russian, comes back unchanged.
 UnicodeRepair RepairUnicodeText(std::string_view utf8);
-
-// Applies `steps` to a text given in slices, carrying UTF-8 sequences across slice ends.
-class RepairStream {
- public:
-  RepairStream(const RepairSteps& steps, RepairOutput output);
-  ~RepairStream();
-  RepairStream(const RepairStream&) = delete;
-  RepairStream& operator=(const RepairStream&) = delete;
-
-  // Appends the repaired form of the next slice to `out`.
-  void Feed(std::string_view slice, std::string& out);
-  // Appends what the last slice left incomplete (a cut UTF-8 sequence) to `out`.
-  void Finish(std::string& out);
-
- private:
-  struct Impl;
-  std::unique_ptr<Impl> m_impl;
-};
-
-// The whole text through `steps`; with no steps, the text as it is (or as UTF-8).
-std::string ApplyRepair(std::string_view text, const RepairSteps& steps, RepairOutput output);
-
-// The damage the steps undo, in the order it happened: "UTF-8 read as cp-1251, then KOI8-R
-// read as cp-1251". Empty for no steps.
-std::string DescribeRepair(const RepairSteps& steps);
-
-// Short codes in repair order, as in "K2W,U8": conversion codes, "U2W" (UTF-8 decoded into
-// cp-1251; "U2D", "U2K", "U2I" alike), "U8" (read as UTF-8).
-std::string RepairCodes(const RepairSteps& steps);
 
 }  // namespace cyrvert

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace cyrvert {
 
@@ -64,6 +66,42 @@ std::size_t WalkUtf8(const unsigned char* p, const unsigned char* end, bool fina
     p += need + 1;
   }
   return static_cast<std::size_t>(p - start);
+}
+
+// WalkUtf8 over the bytes of `text`.
+template <class Emit>
+std::size_t WalkUtf8(std::string_view text, bool final, Emit&& emit) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  return WalkUtf8(p, p + text.size(), final, emit);
+}
+
+// Whether `text` is UTF-8 without an ill-formed part; a sequence cut by the end counts as
+// ill-formed only when `final`.
+inline bool IsValidUtf8(std::string_view text, bool final = true) {
+  bool valid = true;
+  WalkUtf8(text, final, [&](std::uint32_t cp) { valid = valid && cp != kReplacementCharacter; });
+  return valid;
+}
+
+// Writes `cp` (at most U+10FFFF) as UTF-8 at `at`; returns the end of what it wrote.
+inline char* PutUtf8(char* at, std::uint32_t cp) {
+  const auto c = [](std::uint32_t byte) { return static_cast<char>(byte); };
+  if (cp < 0x80) {
+    *at++ = c(cp);
+  } else if (cp < 0x800) {
+    *at++ = c(0xC0 | (cp >> 6));
+    *at++ = c(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    *at++ = c(0xE0 | (cp >> 12));
+    *at++ = c(0x80 | ((cp >> 6) & 0x3F));
+    *at++ = c(0x80 | (cp & 0x3F));
+  } else {
+    *at++ = c(0xF0 | (cp >> 18));
+    *at++ = c(0x80 | ((cp >> 12) & 0x3F));
+    *at++ = c(0x80 | ((cp >> 6) & 0x3F));
+    *at++ = c(0x80 | (cp & 0x3F));
+  }
+  return at;
 }
 
 }  // namespace cyrvert

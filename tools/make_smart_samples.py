@@ -2,9 +2,10 @@
 """Writes the smart-repair samples of tests/data/smart/ from tools/sample-ru.txt and a few
 short texts in other languages, with Python's own codecs.
 
-File names: <what was done>-<answer>.txt, the answer being the repair's step codes joined
-by "_", "none" for a text that is not damaged, or "cannot" for one that cannot be repaired.
-Every repaired sample gives back win-none.txt (the cp-1251 original) exactly.
+File names: <group>-<what was done>-<answer>.txt, the answer being the repair's step codes
+joined by "_", "partly" for a text repaired by stretches, "none" for a text that is not
+damaged, or "cannot" for one that cannot be repaired. Every repaired sample gives back
+<group>-none.txt exactly where there is one, else win-none.txt (the cp-1251 original).
 
     python3 tools/make_smart_samples.py
 """
@@ -49,6 +50,12 @@ def read_win(data):
     return "".join("\u0098" if b == 0x98 else bytes([b]).decode("cp1251") for b in data)
 
 
+def read_cp1252(data):
+    """cp-1252 as web browsers read it: its unused bytes as the C1 controls of their value."""
+    return "".join(chr(b) if b in (0x81, 0x8D, 0x8F, 0x90, 0x9D) else bytes([b]).decode("cp1252")
+                   for b in data)
+
+
 def convert(data, code):
     return data.decode(CODEC[code[0]]).encode(CODEC[code[2]])
 
@@ -79,7 +86,40 @@ def main():
         write(f"{language}-utf8-none.txt", sample.encode("utf-8"))
         page = "cp1251" if language in ("ukrainian", "bulgarian") else "cp1252"
         write(f"{language}-{page}-none.txt", sample.encode(page))
-    write("short-utf8-cannot.txt", "Привет, мир".encode("utf-8"))
+    write("short-utf8-none.txt", "Привет, мир".encode("utf-8"))
+    write("short-koi-cannot.txt", convert("Привет, мир".encode("cp1251"), "W2K"))
+    # UTF-8 read as cp-1252 or latin-1 and saved as UTF-8 again: the web's mojibake.
+    write("web-cp1252-U2C_U8.txt", read_cp1252(utf8).encode("utf-8"))
+    write("web-latin1-U2L_U8.txt", utf8.decode("latin-1").encode("utf-8"))
+    # Capitals: left alone, and repaired with their case.
+    caps = "\n".join(text.upper().splitlines()[:3]) + "\n"
+    caps_win = caps.encode("cp1251")
+    write("capitals-none.txt", caps_win)
+    write("capitals-w2k-K2W.txt", convert(caps_win, "W2K"))
+    write("capitals-w2i-I2W.txt", convert(caps_win, "W2I"))
+    write("capitals-utf8-U8.txt", caps.encode("utf-8"))
+    # A 25-character subject line.
+    subject = "Счета за услуги в октябре"
+    write("subject-none.txt", subject.encode("cp1251"))
+    write("subject-koi-K2W.txt", convert(subject.encode("cp1251"), "W2K"))
+    write("subject-twice-U2W_U8.txt", read_win(subject.encode("utf-8")).encode("utf-8"))
+    # A few Russian words in HTML.
+    html = ('<div class="news"><h2><a href="/news/2026/12/07/item.html?id=1542&amp;ref=main">'
+            'Новости</a></h2>\n<p class="lead">Открыт новый мост через реку</p>\n'
+            '<span class="date">2026-12-07</span> <a href="/tags/city">город</a>\n</div>\n')
+    write("html-none.txt", html.encode("cp1251"))
+    write("html-koi-K2W.txt", convert(html.encode("cp1251"), "W2K"))
+    write("html-cp1252-U2C_U8.txt", read_cp1252(html.encode("utf-8")).encode("utf-8"))
+    # A mail whose quoted reply went through KOI8-R: only that part is repaired.
+    head = ("From: ivan@example.org\nTo: olga@example.org\nSubject: Re: plan\n"
+            "Content-Type: text/plain; charset=windows-1251\n\n")
+    lines = text.splitlines(keepends=True)
+    own, quoted = "".join(lines[:6]), "".join("> " + l for l in lines[6:14])
+    write("mail-none.txt", (head + own + quoted).encode("cp1251"))
+    write("mail-half-partly.txt", (head + own).encode("cp1251") +
+          convert(quoted.encode("cp1251"), "W2K"))
+    # Short Bulgarian UTF-8: not Russian, so never converted.
+    write("bulgarian-short-utf8-none.txt", OTHERS["bulgarian"][:70].encode("utf-8"))
 
 
 if __name__ == "__main__":

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/stream_coder.h"
 #include "transport/mime.h"
-#include "transport/stream_coder.h"
 
 namespace cyrvert {
 

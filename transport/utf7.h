@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
+#include "engine/decode_result.h"
+#include "engine/stream_coder.h"
 #include "transport/base64.h"
-#include "transport/decode_result.h"
-#include "transport/stream_coder.h"
 
 namespace cyrvert {
 

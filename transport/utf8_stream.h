@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "transport/stream_coder.h"
+#include "engine/stream_coder.h"
 
 namespace cyrvert {
 

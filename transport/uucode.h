@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "transport/decode_result.h"
-#include "transport/stream_coder.h"
+#include "engine/decode_result.h"
+#include "engine/stream_coder.h"
 
 namespace cyrvert {
 

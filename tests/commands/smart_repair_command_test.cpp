@@ -70,7 +70,7 @@ TEST(SmartRepairText, TellsWhatItDidNotRepairAndOpensNothing) {
        MessageIcon::kInformation},
       {Sample("english-cp1252-none.txt"), EngineStatus::kDone, strings::kNotDamaged,
        MessageIcon::kInformation},
-      {Sample("short-utf8-cannot.txt"), EngineStatus::kNothingFound, strings::kCannotRepair,
+      {Sample("short-koi-cannot.txt"), EngineStatus::kNothingFound, strings::kCannotRepair,
        MessageIcon::kExclamation},
       {"", EngineStatus::kNoText, strings::kNoText, MessageIcon::kStop},
   };

@@ -18,9 +18,10 @@ CONVERSIONS = [a + "2" + b for a in "DKWI" for b in "DKWI" if a != b]
 @pytest.mark.parametrize("sample", SAMPLES, ids=sample_id)
 def test_repair_matches_cli(cli, sample):
     data = sample.read_bytes()
-    report = json.loads(cli("repair", "--json", str(sample)).stdout)
     for target in TARGETS:
         option = ["--utf8"] if target == "utf8" else ["--target", target]
+        # The verdict depends on the form written: a text already right in it is not damaged.
+        report = json.loads(cli("repair", "--json", *option, str(sample)).stdout)
         want = cli("repair", *option, data=data)
         got = cyrvert.repair(data, target=target)
         assert got.data == want.stdout, target
@@ -28,7 +29,7 @@ def test_repair_matches_cli(cli, sample):
         assert (got.verdict, got.steps, got.explain) == (
             report["verdict"],
             report["steps"],
-            report["explain"] if report["verdict"] == "repaired" else "",
+            report["explain"],
         )
         assert round(got.confidence, 2) == report["confidence"]
     # The text is the data read in its page; utf8=True is target="utf8".

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "transport/decode_result.h"
+#include "engine/decode_result.h"
 
 namespace cyrvert {
 

@@ -1,4 +1,4 @@
-#include "transport/stream_coder.h"
+#include "engine/stream_coder.h"
 
 #include <algorithm>
 #include <utility>

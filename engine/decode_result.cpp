@@ -1,4 +1,4 @@
-#include "transport/decode_result.h"
+#include "engine/decode_result.h"
 
 namespace cyrvert {
 

@@ -1,0 +1,123 @@
+#include "engine/repair_heuristic.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+
+namespace cyrvert::detail {
+namespace {
+
+constexpr const RepairLimits& kL = kRepairLimits;
+
+// The case cost of each pair of kinds, so that scoring a bigram takes no branches on case.
+constexpr std::array<std::array<std::int64_t, kCaseKindCount>, kCaseKindCount> kCaseCost = [] {
+  std::array<std::array<std::int64_t, kCaseKindCount>, kCaseKindCount> table{};
+  for (int a = 0; a < kCaseKindCount; ++a) {
+    for (int b = 0; b < kCaseKindCount; ++b) {
+      const bool a_lower = a == kLowerOther || a == kLowerRussian;
+      const bool b_upper = b == kUpperOther || b == kUpperRussian;
+      const bool breaks = (a_lower && b == kUpperRussian) || (a == kLowerRussian && b_upper);
+      const bool caps = (a == kUpperOther || a == kUpperRussian) && b_upper &&
+                        (a == kUpperRussian || b == kUpperRussian);
+      table[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)] =
+          (breaks ? kL.case_break : 0) + (caps ? kL.caps_run : 0);
+    }
+  }
+  return table;
+}();
+
+}  // namespace
+
+void Tally::AddChar(const CharInfo& c, std::int64_t n) {
+  if (c.flags & kBad) bad += n;
+  if (c.flags & kForeign) foreign += n;
+  if (c.flags & kRussian) russian += n;
+  if (c.flags & kLatin) latin += n;
+  if (c.flags & kYeryE) yery_e += n;
+  if (c.flags & kHardSign) hard_sign += n;
+}
+
+void Tally::AddBigram(const CharInfo& a, const CharInfo& b, std::int64_t n) {
+  const std::int64_t c = kRussianBigramCost[a.cls][b.cls];
+  cost += c * n;
+  if (a.kind >= kLowerRussian || b.kind >= kLowerRussian) {
+    letter_cost += c * n;
+    letter_bigrams += n;
+  }
+  case_cost += kCaseCost[a.kind][b.kind] * n;
+}
+
+void Tally::Add(const Tally& o) {
+  cost += o.cost, letter_cost += o.letter_cost, letter_bigrams += o.letter_bigrams;
+  relevant += o.relevant, bad += o.bad, foreign += o.foreign, lost += o.lost;
+  case_cost += o.case_cost, russian += o.russian, latin += o.latin;
+  ascii_latin += o.ascii_latin;
+  yery_e += o.yery_e, hard_sign += o.hard_sign;
+}
+
+double CostPerChar(const Tally& t) {
+  const std::int64_t total = t.cost + kL.bad_char * t.bad + kL.foreign_letter * t.foreign +
+                             kL.lost_char * t.lost + t.case_cost;
+  return static_cast<double>(total) / static_cast<double>(std::max<std::int64_t>(1, t.relevant));
+}
+
+double LetterCost(const Tally& t) {
+  if (t.letter_bigrams == 0) return 1e9;
+  return static_cast<double>(t.letter_cost) / static_cast<double>(t.letter_bigrams);
+}
+
+// ы and э (2.2% of Russian letters, next to none in the others), ъ (0.04% in Russian, 2.6% in
+// Bulgarian) and і, ї, є, ґ and the like (none in Russian, 6% in Ukrainian), as the log odds
+// of their counts.
+double RussianOdds(const Tally& t) {
+  const auto n = static_cast<double>(t.russian + t.foreign);
+  const auto y = static_cast<double>(t.yery_e);
+  const auto h = static_cast<double>(t.hard_sign);
+  const auto f = static_cast<double>(t.foreign);
+  const auto odds = [&](double y_rest, double h_rest, double f_rest) {
+    const double ky = kL.russian_yery_e_rate, kh = kL.russian_hard_sign_rate,
+                 kf = kL.russian_foreign_rate;
+    return y * std::log(ky / y_rest) + h * std::log(kh / h_rest) + f * std::log(kf / f_rest) -
+           n * ((ky - y_rest) + (kh - h_rest) + (kf - f_rest));
+  };
+  // A long text with next to no ы or э is a neighbour's (a list of words, say), ъ or not.
+  if (t.russian >= kL.long_text_letters && t.yery_e * kL.long_text_yery_e_share < t.russian) {
+    return -1e9;
+  }
+  return std::min(
+      odds(kL.bulgarian_yery_e_rate, kL.bulgarian_hard_sign_rate, kL.bulgarian_foreign_rate),
+      odds(kL.ukrainian_yery_e_rate, kL.ukrainian_hard_sign_rate, kL.ukrainian_foreign_rate));
+}
+
+bool MoreRussianThanNeighbour(const Tally& t) { return RussianOdds(t) > 0; }
+
+bool ReadsAsRussian(const Tally& t) {
+  if (t.russian < kL.min_russian_letters) return false;
+  if (t.russian * (kL.max_latin_per_russian + 1) < t.russian + t.latin) return false;
+  if (t.russian * (kL.max_ascii_per_russian + 1) < t.russian + t.ascii_latin) return false;
+  if (LetterCost(t) > kRussianLetterBigramCost + kL.max_letter_cost_above_model) return false;
+  if (!MoreRussianThanNeighbour(t)) return false;
+  return t.bad * kL.max_bad_share <= t.relevant && t.lost * kL.max_lost_share <= t.relevant;
+}
+
+bool LooksCyrillic(const Tally& t) {
+  const std::int64_t cyr = t.russian + t.foreign;
+  return cyr >= kL.min_cyrillic_letters &&
+         cyr * (kL.max_other_per_cyrillic + 1) >= cyr + t.latin + t.ascii_latin;
+}
+
+bool Clean(const Tally& t) {
+  return t.bad * kL.max_bad_share <= t.relevant && t.lost * kL.clean_max_lost_share <= t.relevant &&
+         (LooksCyrillic(t)
+              ? LetterCost(t) <= kRussianLetterBigramCost + kL.clean_max_letter_cost_above_model
+              : true);
+}
+
+double Clamp01(double v) { return std::min(1.0, std::max(0.0, v)); }
+
+double Quality(const Tally& t) {
+  return Clamp01(1.0 - (LetterCost(t) - kRussianLetterBigramCost) / kL.quality_span);
+}
+
+}  // namespace cyrvert::detail

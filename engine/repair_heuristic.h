@@ -1,0 +1,127 @@
+// The one heuristic of smart repair: what a reading of a text costs (how un-Russian it
+// looks) and the tests that turn tallies into verdicts. Every threshold stands in
+// kRepairLimits, so the heuristic changes in one place.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/repair_chars.h"
+
+namespace cyrvert::detail {
+
+// Every weight and threshold of the heuristic. Costs are in centibits (hundredths of a bit),
+// as the bigram model gives them.
+struct RepairLimits {
+  // Costs added to a reading.
+  std::int64_t case_break = 600;      // a capital right after a small letter
+  std::int64_t caps_run = 100;        // a capital after a capital: Russian is mostly small
+  std::int64_t bad_char = 1000;       // a character no Russian text holds
+  std::int64_t foreign_letter = 400;  // a Cyrillic letter Russian does not use
+  std::int64_t lost_char = 800;       // a character a step turned into "?"
+  double step = 30.0;                 // per character, per step of a chain
+
+  // Reads as Russian.
+  std::int64_t min_russian_letters = 8;
+  std::int64_t max_latin_per_russian = 9;  // non-ASCII Latin letters per Russian letter
+  // ASCII letters per Russian letter: markup, mail headers and logs around a few Russian
+  // words are ASCII, which no step changes.
+  std::int64_t max_ascii_per_russian = 30;
+  double max_letter_cost_above_model = 150;  // mean cost of letter bigrams over the model's
+  std::int64_t max_bad_share = 50;           // at most one bad character in this many
+  std::int64_t max_lost_share = 20;          // at most one lost character in this many
+
+  // Russian rather than Bulgarian or Ukrainian: rates of the telling letters in Russian.
+  double russian_yery_e_rate = 0.022;
+  double russian_hard_sign_rate = 0.0004;
+  double russian_foreign_rate = 0.0002;
+  // ... and in Bulgarian, and in Ukrainian.
+  double bulgarian_yery_e_rate = 0.0005, bulgarian_hard_sign_rate = 0.026,
+         bulgarian_foreign_rate = 0.002;
+  double ukrainian_yery_e_rate = 0.0005, ukrainian_hard_sign_rate = 0.0004,
+         ukrainian_foreign_rate = 0.06;
+  std::int64_t long_text_letters = 250;  // a text this long with next to no ы or э is not Russian
+  std::int64_t long_text_yery_e_share = 250;
+
+  // Looks Cyrillic at all, and clean.
+  std::int64_t min_cyrillic_letters = 20;
+  std::int64_t max_other_per_cyrillic = 3;
+  std::int64_t clean_max_lost_share = 50;
+  double clean_max_letter_cost_above_model = 250;
+
+  // A repair that yields only a few Russian words is too little to trust.
+  std::int64_t few_words_min = 5;
+  std::int64_t few_words_max = 20;
+
+  // Evidence a repair needs, in bits: what the repaired reading gains over the text as it
+  // stands. A UTF-8 trace is strong even in a few letters; an 8-bit re-reading is not.
+  double min_evidence_utf8_bits = 20;
+  double min_evidence_8bit_bits = 60;
+  // Log odds of Russian over Bulgarian and over Ukrainian that reading valid UTF-8 as it is
+  // needs: short Bulgarian without ъ has letter bigrams as Russian as Russian's own, so only
+  // ы or э tell them apart.
+  double min_russian_odds = 1.0;
+
+  // Two readings whose Russian letter counts and mean letter-bigram costs differ by at most
+  // this share hold the same letters, perhaps in another case.
+  double same_letters_share = 0.03;
+
+  // Stretches of a partly damaged text: each at least this many upper-half bytes, and at
+  // most this many judged on their own.
+  std::int64_t stretch_min_high = 60;
+  std::int64_t max_stretches = 8;
+  double stretch_min_bits = 200;        // what a stretch's own chain must gain over the common one
+  double stretch_below_quality = 0.75;  // stretches are sought only below this quality
+
+  // Confidence.
+  double quality_span = 200;      // letter cost over the model at which quality reaches 0
+  double repair_margin = 150;     // cost gained over the text as it stands for full confidence
+  double undamaged_margin = 100;  // cost between the text and the best repair for full confidence
+};
+
+inline constexpr RepairLimits kRepairLimits{};
+
+// What a reading of a text adds up to.
+struct Tally {
+  std::int64_t cost = 0;  // centibits over the bigrams that touch a non-ASCII character
+  std::int64_t letter_cost = 0;
+  std::int64_t letter_bigrams = 0;  // bigrams that touch a Russian letter
+  std::int64_t relevant = 0;        // characters from upper-half bytes
+  std::int64_t bad = 0;
+  std::int64_t foreign = 0;
+  std::int64_t lost = 0;       // characters turned into "?" or another ASCII stand-in
+  std::int64_t case_cost = 0;  // capitals where Russian has none
+  std::int64_t russian = 0;
+  std::int64_t latin = 0;        // Latin letters outside ASCII
+  std::int64_t ascii_latin = 0;  // ASCII letters
+  std::int64_t yery_e = 0;
+  std::int64_t hard_sign = 0;
+
+  // Counts `n` characters like `c`.
+  void AddChar(const CharInfo& c, std::int64_t n);
+  // Counts `n` bigrams a, b.
+  void AddBigram(const CharInfo& a, const CharInfo& b, std::int64_t n);
+  // Adds another tally's counts.
+  void Add(const Tally& o);
+};
+
+// The cost per relevant character of a reading (lower is more Russian).
+double CostPerChar(const Tally& t);
+// Mean cost of the bigrams that touch a Russian letter; huge when there are none.
+double LetterCost(const Tally& t);
+// Log odds of Russian over the likelier of Bulgarian and Ukrainian, from the letters that
+// tell them apart; very negative for a long text with next to no ы or э.
+double RussianOdds(const Tally& t);
+// Whether the letters that tell Russian from Bulgarian and Ukrainian make Russian the likelier.
+bool MoreRussianThanNeighbour(const Tally& t);
+// Enough Cyrillic, in Russian's letter pattern, without Ukrainian or Bulgarian signs.
+bool ReadsAsRussian(const Tally& t);
+// Enough Cyrillic letters (any alphabet) among the letters.
+bool LooksCyrillic(const Tally& t);
+// Little lost or bad, and (if Cyrillic) a plausible letter pattern.
+bool Clean(const Tally& t);
+// How close the reading is to typical Russian: 1 at typical, 0 well off it.
+double Quality(const Tally& t);
+// `v` limited to 0..1.
+double Clamp01(double v);
+
+}  // namespace cyrvert::detail

@@ -1,0 +1,158 @@
+#include "engine/repair_verdict.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "engine/code_page.h"
+#include "engine/repair_heuristic.h"
+#include "engine/repair_search.h"
+
+namespace cyrvert::detail {
+namespace {
+
+using Kind = RepairStep::Kind;
+
+bool UsesUtf8(const RepairSteps& steps) {
+  return std::any_of(steps.begin(), steps.end(),
+                     [](const RepairStep& s) { return s.kind != Kind::kConvert; });
+}
+
+// Whether two readings hold, by their tallies, the same Russian letters (case apart).
+bool SameLetters(const Tally& a, const Tally& b) {
+  const double limit = kRepairLimits.same_letters_share;
+  const auto ra = static_cast<double>(a.russian), rb = static_cast<double>(b.russian);
+  return a.russian > 0 && std::abs(ra - rb) <= limit * std::max(ra, rb) &&
+         std::abs(LetterCost(a) - LetterCost(b)) <= limit * LetterCost(b);
+}
+
+std::string Bits(double bits) { return std::to_string(static_cast<long long>(bits)); }
+
+}  // namespace
+
+RepairSteps OutputReading(RepairOutput output) {
+  switch (output) {
+    case RepairOutput::kDos:
+      return {{Kind::kConvert, kD2W}};
+    case RepairOutput::kKoi8r:
+      return {{Kind::kConvert, kK2W}};
+    case RepairOutput::kIso:
+      return {{Kind::kConvert, kI2W}};
+    case RepairOutput::kUtf8:
+      return {{Kind::kReadUtf8, 0}};
+    case RepairOutput::kWindows:
+      break;
+  }
+  return {};
+}
+
+bool AsItStands(const RepairSteps& steps, RepairOutput output) {
+  return steps.empty() || steps == OutputReading(output);
+}
+
+Judgement Judge(std::string_view prefix, bool whole, RepairOutput output) {
+  const std::vector<Candidate> all = SearchReadings(prefix, whole);
+  // The cheapest; on a tie, the fewest steps, then the first found.
+  const Candidate& identity =
+      *std::find_if(all.begin(), all.end(), [](const Candidate& c) { return c.steps.empty(); });
+  const Candidate* best = &identity;
+  const Candidate* stand = &identity;
+  for (const Candidate& c : all) {
+    if (c.cost < best->cost || (c.cost == best->cost && c.steps.size() < best->steps.size())) {
+      best = &c;
+    }
+    if (AsItStands(c.steps, output) && c.cost < stand->cost) stand = &c;
+  }
+  // Valid UTF-8 that reads as clean Cyrillic is repaired only by undoing UTF-8 damage (a chain
+  // that ends in reading UTF-8), never by mapping its letters into a page and on: that would
+  // take a Ukrainian і for a lost character.
+  const bool clean_utf8 = std::any_of(all.begin(), all.end(), [&](const Candidate& c) {
+    return c.steps == OutputReading(RepairOutput::kUtf8) && Clean(c.tally) &&
+           LooksCyrillic(c.tally);
+  });
+  const auto allowed = [&](const Candidate& c) {
+    return !clean_utf8 || !UsesUtf8(c.steps) || c.steps.back().kind == Kind::kReadUtf8;
+  };
+  // A reading as Russian beats any other: a reading that turns the text into signs can cost
+  // little per character, but explains nothing.
+  const Candidate* as_russian = nullptr;
+  for (const Candidate& c : all) {
+    if (ReadsAsRussian(c.tally) && allowed(c) &&
+        (as_russian == nullptr || c.cost < as_russian->cost ||
+         (c.cost == as_russian->cost && c.steps.size() < as_russian->steps.size()))) {
+      as_russian = &c;
+    }
+  }
+  if (as_russian != nullptr) best = as_russian;
+  // A reading with the same letters in another case by fewer steps is the better: the text
+  // keeps its case unless a chain explains it.
+  for (const Candidate& c : all) {
+    if (c.steps.size() < best->steps.size() && SameLetters(c.tally, best->tally)) best = &c;
+  }
+  Judgement j;
+  const Tally& b = best->tally;
+  j.quality = Quality(b);
+  if (ReadsAsRussian(b) && AsItStands(best->steps, output)) {
+    double runner = 1e18;
+    for (const Candidate& c : all) {
+      if (!AsItStands(c.steps, output)) runner = std::min(runner, c.cost);
+    }
+    j.steps = best->steps;
+    j.confidence = Quality(b) * Clamp01((runner - best->cost) / kRepairLimits.undamaged_margin);
+    j.reason = "the text reads as Russian as it stands";
+    j.decided = true;
+    return j;
+  }
+  if (ReadsAsRussian(b)) {
+    const double evidence = (stand->cost - best->cost) * static_cast<double>(b.relevant) / 100.0;
+    const double need = UsesUtf8(best->steps) ? kRepairLimits.min_evidence_utf8_bits
+                                              : kRepairLimits.min_evidence_8bit_bits;
+    const double odds = detail::RussianOdds(b);
+    // Reading valid UTF-8 as it is would change a clean text of a neighbouring language:
+    // that takes clear signs of Russian. Other chains undo damage whatever the language.
+    const bool as_utf8 = best->steps == OutputReading(RepairOutput::kUtf8);
+    const bool russian = !as_utf8 || odds >= kRepairLimits.min_russian_odds;
+    if (evidence >= need && russian) {
+      j.verdict = RepairVerdict::kRepaired;
+      j.steps = best->steps;
+      j.confidence = Quality(b) * Clamp01((stand->cost - best->cost) / kRepairLimits.repair_margin);
+      j.decided = true;
+      return j;
+    }
+    j.reason = evidence < need
+                   ? "too little text to be sure: the repair " + RepairCodes(best->steps) +
+                         " gives " + Bits(evidence) + " bits of evidence, " + Bits(need) + " needed"
+                   : "the repair " + RepairCodes(best->steps) +
+                         " gives text that may be Bulgarian or Ukrainian";
+    const Tally& as_is = stand->tally;
+    // Valid UTF-8 that reads as clean Cyrillic is text as it should be, whatever its language.
+    const bool utf8 = best->steps == OutputReading(RepairOutput::kUtf8);
+    j.verdict = utf8 || (Clean(as_is) && (LooksCyrillic(as_is) || as_is.russian == 0))
+                    ? RepairVerdict::kNotDamaged
+                    : RepairVerdict::kCannotRepair;
+    if (j.verdict == RepairVerdict::kNotDamaged) j.steps = stand->steps;
+    return j;
+  }
+  // The best reading is not Russian: leave the text alone, saying whether it seems to be
+  // some other clean text or damage this cannot undo.
+  if (!best->steps.empty() && b.russian >= kRepairLimits.few_words_min &&
+      b.russian < kRepairLimits.few_words_max &&
+      b.russian * 2 >= b.russian + b.latin + b.ascii_latin) {
+    j.verdict = RepairVerdict::kCannotRepair;
+    j.reason = "a few Russian words come out of " + RepairCodes(best->steps) +
+               ": too little text to be sure";
+  } else if (!LooksCyrillic(b) && !LooksCyrillic(identity.tally)) {
+    j.confidence = 0.5;
+    j.reason = "no Russian text in any reading";
+  } else if (Clean(b) && LooksCyrillic(b) && b.russian >= kRepairLimits.few_words_max) {
+    j.confidence = 0.5;
+    j.reason = "clean Cyrillic text that does not read as Russian";
+    if (AsItStands(best->steps, output)) j.steps = best->steps;
+  } else {
+    j.verdict = RepairVerdict::kCannotRepair;
+    j.reason = "no chain of steps gives Russian text";
+  }
+  return j;
+}
+
+}  // namespace cyrvert::detail
