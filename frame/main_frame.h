@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <map>
 #include <optional>
@@ -52,6 +53,26 @@ class CMainFrame : public QMainWindow {
                          std::function<bool()> enabled = {});
   // Recomputes every command's enabled and checked state.
   void UpdateActions();
+
+  // Whether nothing is under way that holds on to windows: no command, dialog, menu or nested
+  // event loop on the stack. Only then may windows be closed or opened without being asked
+  // (the clipboard monitor, the end of the program).
+  bool IsBetweenCommands() const;
+  // The window message boxes belong to: the view (or frame) the running command is for.
+  QWidget* MessageOwner() const;
+  // Makes `window` the one the running command is for, until the scope ends; null keeps the
+  // current one.
+  class CommandWindowScope {
+   public:
+    CommandWindowScope(CMainFrame& frame, QWidget* window);
+    ~CommandWindowScope();
+    CommandWindowScope(const CommandWindowScope&) = delete;
+    CommandWindowScope& operator=(const CommandWindowScope&) = delete;
+
+   private:
+    CMainFrame& m_frame;
+    QPointer<QWidget> m_previous;
+  };
 
   // The area the document windows live in.
   QMdiArea* MdiArea() const { return m_pMdiArea; }
@@ -141,6 +162,8 @@ class CMainFrame : public QMainWindow {
   void OnMoreWindows();
   // Frame title from the active document.
   void UpdateTitle();
+  // Runs the handler of command `id`, counted as a command under way for its window.
+  void RunCommand(CommandId id, const std::function<void()>& run);
   // Hooks a new document window up to the frame.
   void OnDocumentWindowCreated(CChildFrame* child);
   // Opens a file and records it in the recent list.
@@ -181,6 +204,8 @@ class CMainFrame : public QMainWindow {
   bool m_bDestroyed = false;                     // OnDestroy ran
   bool m_bTearingDown = false;                   // the destructor is running
   bool m_bClipboardHasText = false;              // the clipboard held text at its last change
+  int m_nCommandDepth = 0;                       // commands under way, nested ones included
+  QPointer<QWidget> m_pCommandWindow;            // the window the running command is for
 };
 
 }  // namespace cyrvert

@@ -1,7 +1,5 @@
 #include "frame/transport_command_handlers.h"
 
-#include <QPointer>
-
 #include "commands/transport_command.h"
 #include "docview/cyrvert_view.h"
 #include "frame/app_services.h"
@@ -42,19 +40,12 @@ constexpr TransportItem kTransportItems[] = {
 void ConnectTransportCommands(CMainFrame& frame, AppServices& app) {
   for (const detail::TransportItem& item : detail::kTransportItems) {
     frame.SetCommandHandler(item.item, [&frame, &app, command = item.command] {
-      const QPointer<CCyrvertView> view = frame.ActiveView();
+      CCyrvertView* view = frame.ActiveView();
       if (view == nullptr) return;
+      // The frame holds back the clipboard monitor and closing the program while a command
+      // runs, its dialogs and its conversion included; the busy flag is a search's alone.
       CEngineCommandHost host(app, frame, view);
-      // Timers and painting run while the text converts; meanwhile the frame counts as busy,
-      // so that the clipboard monitor and closing the program wait. A search under way,
-      // which may have let this command in, stays busy.
-      struct BusyScope {
-        CEngineCommandHost& host;
-        const bool was_busy;
-        ~BusyScope() { host.SetEngineBusy(was_busy); }
-      } busy{host, frame.m_bEngineBusy};
-      host.SetEngineBusy(true);
-      CTransportUi ui(view);
+      CTransportUi ui(host, *view);
       TransportCommand(command, *view, host, ui);
     });
   }

@@ -1,22 +1,43 @@
 #include "frame/transport_ui.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QWindow>
 
 #include "dialogs/import_target_dlg.h"
 #include "docview/cyrvert_doc.h"
 #include "docview/cyrvert_view.h"
+#include "frame/engine_commands.h"
 #include "transport/text_file.h"
 
 namespace cyrvert {
-CTransportUi::CTransportUi(QWidget* parent) : m_pParent(parent) {}
+namespace {
+
+// How long the wait window may take to come on screen before the work starts regardless.
+constexpr qint64 kExposeWaitMs = 200;
+
+}  // namespace
+
+CTransportUi::CTransportUi(CEngineCommandHost& host, CCyrvertView& source)
+    : m_host(host), m_pParent(&source) {}
 
 CTransportUi::~CTransportUi() = default;
 
 void CTransportUi::OpenWaitWindow() {
   m_pWait = std::make_unique<CWaitDlg>(m_pParent);
   m_pWait->show();
+  // Painted before the work starts: until the conversion runs, nothing else would paint it,
+  // and the screen would keep showing whatever was under it (the menu just closed). The
+  // desktop maps a new window in its own time; it gets a moment for that.
+  QElapsedTimer waited;
+  waited.start();
+  while (m_pWait->windowHandle() != nullptr && !m_pWait->windowHandle()->isExposed() &&
+         waited.elapsed() < kExposeWaitMs) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+  }
+  m_pWait->repaint();
 }
 
 void CTransportUi::CloseWaitWindow() { m_pWait.reset(); }
@@ -26,12 +47,12 @@ void CTransportUi::RunConversion(const std::function<void()>& conversion) {
 }
 
 std::function<std::string()> CTransportUi::TextReader(DocumentHost& view) {
-  if (auto* editor = dynamic_cast<CCyrvertView*>(&view)) return editor->TextReader();
+  if (CCyrvertView* editor = m_host.ViewOf(&view)) return editor->TextReader();
   return TransportUi::TextReader(view);
 }
 
 bool CTransportUi::PutText(DocumentHost& window, std::string_view text) {
-  auto* editor = dynamic_cast<CCyrvertView*>(&window);
+  CCyrvertView* editor = m_host.ViewOf(&window);
   if (editor == nullptr) return window.PutViewText(text);
   // Between slices of a big text the wait window's clip moves on; user input waits. The
   // half-filled view is not painted meanwhile.
@@ -66,7 +87,7 @@ SaveOutcome CTransportUi::SaveText(const std::string& path, std::string_view tex
 }
 
 void CTransportUi::UpdateAllViews(DocumentHost& source) {
-  if (auto* view = dynamic_cast<CCyrvertView*>(&source)) {
+  if (CCyrvertView* view = m_host.ViewOf(&source)) {
     if (CCyrvertDoc* doc = view->GetDocument()) doc->UpdateAllViews();
   }
 }
