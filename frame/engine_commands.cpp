@@ -137,11 +137,11 @@ CCyrvertView* AutoDecodeView(AppServices& app, CMainFrame& frame, CCyrvertView& 
 
 void ConnectEngineCommands(CMainFrame& frame, AppServices& app) {
   // A run greys the commands that would start another.
-  const auto idle = [&frame] { return !frame.m_bEngineBusy; };
+  const auto idle = [&frame] { return frame.IsIdle(); };
   frame.SetCommandHandler(
       CommandId::kCyrvert,
       [&frame, &app] {
-        if (CCyrvertView* view = frame.ActiveView(); view != nullptr && !frame.m_bEngineBusy) {
+        if (CCyrvertView* view = frame.ActiveView(); view != nullptr && frame.IsIdle()) {
           AutoDecodeView(app, frame, *view, false);
         }
       },
@@ -149,7 +149,7 @@ void ConnectEngineCommands(CMainFrame& frame, AppServices& app) {
   frame.SetCommandHandler(
       CommandId::kSmartRepair,
       [&frame, &app] {
-        if (CCyrvertView* view = frame.ActiveView(); view != nullptr && !frame.m_bEngineBusy) {
+        if (CCyrvertView* view = frame.ActiveView(); view != nullptr && frame.IsIdle()) {
           CEngineCommandHost host(app, frame);
           SmartRepairText(*view, host);
         }
@@ -159,7 +159,7 @@ void ConnectEngineCommands(CMainFrame& frame, AppServices& app) {
       CommandId::kTranslate,
       [&frame, &app] {
         QPointer<CCyrvertView> view = frame.ActiveView();
-        if (view == nullptr || frame.m_bEngineBusy) return;
+        if (view == nullptr || !frame.IsIdle()) return;
         CTranslateDlg dlg(&frame);
         if (dlg.exec() != QDialog::Accepted || view == nullptr) return;
         CEngineCommandHost host(app, frame);

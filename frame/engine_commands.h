@@ -44,6 +44,8 @@ class CEngineCommandHost : public CommandHost {
                        const std::vector<Variant>& variants,
                        const std::function<void(const Variant&)>& open) override;
 
+  // The main frame the commands run in.
+  CMainFrame& Frame() const { return m_frame; }
   // The window behind `document` if it is the searched view or one this host opened, and it
   // is still open; else null. Events pumped during a run can close any result window.
   CCyrvertView* ViewOf(const DocumentHost* document) const;

@@ -54,6 +54,8 @@ class CMainFrame : public QMainWindow {
   // Recomputes every command's enabled and checked state.
   void UpdateActions();
 
+  // Whether neither a search nor a conversion runs: the commands that start one wait for it.
+  bool IsIdle() const { return !m_bEngineBusy && !m_bConversionRunning; }
   // Whether nothing is under way that holds on to windows: no command, dialog, menu or nested
   // event loop on the stack. Only then may windows be closed or opened without being asked
   // (the clipboard monitor, the end of the program).
@@ -114,11 +116,12 @@ class CMainFrame : public QMainWindow {
   // Windows the Window menu lists by name; More Windows... lists the rest.
   static constexpr int kWindowMenuEntries = 9;
 
-  LogFont m_viewLogFont;            // description of the view font
-  std::optional<QFont> m_viewFont;  // the view font, when one could be made
-  bool m_bStopRequested = false;    // Stop was asked for; polled by the search
-  bool m_bEngineBusy = false;       // an auto-decode run is under way
-  bool m_bTrayIconShown = false;    // the notification-area icon is present
+  LogFont m_viewLogFont;              // description of the view font
+  std::optional<QFont> m_viewFont;    // the view font, when one could be made
+  bool m_bStopRequested = false;      // Stop was asked for; polled by the search
+  bool m_bEngineBusy = false;         // an auto-decode run is under way
+  bool m_bConversionRunning = false;  // an import or export converts its text
+  bool m_bTrayIconShown = false;      // the notification-area icon is present
 
  public slots:
   // Options: the options dialog, then the tray icon by the Tray setting.

@@ -232,7 +232,7 @@ void CMainFrame::ConnectCommands() {
   SetCommandHandler(C::kRestore, [this] { RestoreFromTray(); });
   SetCommandHandler(
       C::kCyrvertClipboard, [this] { m_pClipboardWatch->Monitor().DecodeClipboard(); },
-      [this] { return !m_bEngineBusy && m_bClipboardHasText; });
+      [this] { return IsIdle() && m_bClipboardHasText; });
   SetCommandHandler(C::kTxtAssociation,
                     [this] { m_app.SetTxtAssociated(!m_app.IsTxtAssociated()); });
   SetCommandHandler(C::kAppAbout, [this] { OnAppAbout(); });

@@ -10,6 +10,7 @@
 #include "docview/cyrvert_doc.h"
 #include "docview/cyrvert_view.h"
 #include "frame/engine_commands.h"
+#include "frame/main_frame.h"
 #include "transport/text_file.h"
 
 namespace cyrvert {
@@ -17,6 +18,25 @@ namespace {
 
 // How long the wait window may take to come on screen before the work starts regardless.
 constexpr qint64 kExposeWaitMs = 200;
+
+// Marks the frame as converting for the life of the scope.
+class ConversionScope {
+ public:
+  explicit ConversionScope(CMainFrame& frame) : m_frame(frame), m_was(frame.m_bConversionRunning) {
+    Set(true);
+  }
+  ~ConversionScope() { Set(m_was); }
+  ConversionScope(const ConversionScope&) = delete;
+  ConversionScope& operator=(const ConversionScope&) = delete;
+
+ private:
+  void Set(bool running) {
+    m_frame.m_bConversionRunning = running;
+    m_frame.UpdateActions();
+  }
+  CMainFrame& m_frame;
+  const bool m_was;
+};
 
 }  // namespace
 
@@ -43,6 +63,9 @@ void CTransportUi::OpenWaitWindow() {
 void CTransportUi::CloseWaitWindow() { m_pWait.reset(); }
 
 void CTransportUi::RunConversion(const std::function<void()>& conversion) {
+  // While the text converts, the commands that would start a search or another conversion
+  // are greyed; the dialogs before and after leave them as they are.
+  const ConversionScope running(m_host.Frame());
   RunOnWorkerThread([&conversion] { conversion(); });
 }
 
@@ -56,6 +79,7 @@ bool CTransportUi::PutText(DocumentHost& window, std::string_view text) {
   if (editor == nullptr) return window.PutViewText(text);
   // Between slices of a big text the wait window's clip moves on; user input waits. The
   // half-filled view is not painted meanwhile.
+  const ConversionScope running(m_host.Frame());
   editor->setUpdatesEnabled(false);
   const bool whole = editor->PutViewText(
       text, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
