@@ -60,7 +60,8 @@ class CMainFrame : public QMainWindow {
   // event loop on the stack. Only then may windows be closed or opened without being asked
   // (the clipboard monitor, the end of the program).
   bool IsBetweenCommands() const;
-  // The window message boxes belong to: the view (or frame) the running command is for.
+  // The window message boxes belong to: the dialog that is up, else the view (or frame) the
+  // running command is for.
   QWidget* MessageOwner() const;
   // Makes `window` the one the running command is for, until the scope ends; null keeps the
   // current one.

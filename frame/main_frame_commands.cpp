@@ -106,6 +106,8 @@ bool CMainFrame::IsBetweenCommands() const {
 }
 
 QWidget* CMainFrame::MessageOwner() const {
+  // A box asked for by a dialog belongs to that dialog.
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
   if (m_pCommandWindow != nullptr) return m_pCommandWindow.data();
   return const_cast<CMainFrame*>(this);
 }
