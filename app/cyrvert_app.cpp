@@ -103,10 +103,9 @@ void CCyrvertApp::TryDeferredQuit() {
     m_quitTimer.stop();
     return;
   }
-  if (m_nPumpDepth > 0 || m_pMainFrame->m_bEngineBusy) return;
-  if (!m_pMainFrame->IsBetweenCommands()) {
-    // A dialog holds the command under it: it is answered with Cancel so that the command
-    // returns, and the program can end.
+  if (m_pMainFrame->m_bEngineBusy || !m_pMainFrame->IsBetweenCommands()) {
+    // A dialog holds up the command under it: it is answered with Cancel, so that the
+    // command returns and the program can end.
     if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
     return;
   }

@@ -344,6 +344,12 @@ class FrameTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(&frame));
     CCyrvertView* view = frame.ActiveView();
     view->setFocus();
+    // F6 and Shift+F6: the next and the previous document window.
+    CChildFrame* second = frame.ActiveChild();
+    QTest::keyClick(view, Qt::Key_F6);
+    QVERIFY(frame.ActiveChild() != second);
+    QTest::keyClick(frame.ActiveView(), Qt::Key_F6, Qt::ShiftModifier);
+    QCOMPARE(frame.ActiveChild(), second);
     QTest::keyClick(view, Qt::Key_L, Qt::ControlModifier);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(h.Windows().isEmpty());
