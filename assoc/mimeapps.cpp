@@ -145,20 +145,6 @@ std::string KeyFile::Text() const {
   return text;
 }
 
-std::string_view KeyFileErrorName(KeyFileError error) {
-  switch (error) {
-    case KeyFileError::kNone:
-      return "no error";
-    case KeyFileError::kUnreadable:
-      return "file cannot be read";
-    case KeyFileError::kUnparsable:
-      return "file is not a key file";
-    case KeyFileError::kWriteFailed:
-      return "file cannot be written";
-  }
-  return "unknown error";
-}
-
 KeyFileLoad LoadKeyFile(const fs::path& path) {
   KeyFileLoad load;
   std::error_code ec;

@@ -52,9 +52,6 @@ enum class KeyFileError {
   kWriteFailed,  // the new text could not be put in place; the old file stands
 };
 
-// Names each error for diagnostics.
-std::string_view KeyFileErrorName(KeyFileError error);
-
 // A key file read from disk: a missing file reads as an empty one.
 struct KeyFileLoad {
   KeyFileError error = KeyFileError::kNone;

@@ -169,41 +169,57 @@ void RunTool(benchmark::State& state, const std::string& command, std::size_t in
                           static_cast<std::int64_t>(input_size));
 }
 
-void ExportBase64(benchmark::State& s) { RunConversion(s, GetData().text, cyrvert::ExportBase64); }
+// The export of `format` over the sample text (uuencode under the name "Cyrvert1").
+void RunExport(benchmark::State& state, cyrvert::TransportFormat format) {
+  RunConversion(state, GetData().text, [format](std::string_view t) {
+    return cyrvert::ExportText(format, t, "Cyrvert1");
+  });
+}
+
+// The editor's import of `input` as `format`.
+void RunImport(benchmark::State& state, const std::string& input, cyrvert::TransportFormat format) {
+  RunConversion(state, input,
+                [format](std::string_view t) { return cyrvert::ImportText(format, t); });
+}
+
+void ExportBase64(benchmark::State& s) { RunExport(s, cyrvert::TransportFormat::kBase64); }
 void CoreutilsBase64(benchmark::State& s) {
   RunTool(s, "base64 -w 76 '" + GetFiles().text + "' > /dev/null", GetData().text.size());
 }
 void ImportBase64(benchmark::State& s) {
-  RunConversion(s, GetData().base64, cyrvert::ImportBase64);
+  RunImport(s, GetData().base64, cyrvert::TransportFormat::kBase64);
 }
 void CoreutilsBase64Decode(benchmark::State& s) {
   RunTool(s, "base64 -d '" + GetFiles().base64_lf + "' > /dev/null", GetData().base64.size());
 }
-void ExportUtf8(benchmark::State& s) { RunConversion(s, GetData().text, cyrvert::ExportUtf8); }
+void ExportUtf8(benchmark::State& s) { RunExport(s, cyrvert::TransportFormat::kUtf8); }
 void IconvCp1251ToUtf8(benchmark::State& s) {
   RunTool(s, "iconv -f CP1251 -t UTF-8 '" + GetFiles().text + "' > /dev/null",
           GetData().text.size());
 }
-void ImportUtf8(benchmark::State& s) { RunConversion(s, GetData().utf8, cyrvert::ImportUtf8); }
+void ImportUtf8(benchmark::State& s) {
+  RunImport(s, GetData().utf8, cyrvert::TransportFormat::kUtf8);
+}
 void IconvUtf8ToCp1251(benchmark::State& s) {
   RunTool(s, "iconv -f UTF-8 -t CP1251 '" + GetFiles().utf8 + "' > /dev/null",
           GetData().utf8.size());
 }
-void ExportUtf7(benchmark::State& s) { RunConversion(s, GetData().text, cyrvert::ExportUtf7); }
-void ImportUtf7(benchmark::State& s) { RunConversion(s, GetData().utf7, cyrvert::ImportUtf7); }
+void ExportUtf7(benchmark::State& s) { RunExport(s, cyrvert::TransportFormat::kUtf7); }
+void ImportUtf7(benchmark::State& s) {
+  RunImport(s, GetData().utf7, cyrvert::TransportFormat::kUtf7);
+}
 void ExportQuotedPrintable(benchmark::State& s) {
-  RunConversion(s, GetData().text, cyrvert::ExportQuotedPrintable);
+  RunExport(s, cyrvert::TransportFormat::kQuotedPrintable);
 }
 void ImportQuotedPrintable(benchmark::State& s) {
-  RunConversion(s, GetData().qp, cyrvert::ImportQuotedPrintable);
+  RunImport(s, GetData().qp, cyrvert::TransportFormat::kQuotedPrintable);
 }
-void ExportUu(benchmark::State& s) {
-  RunConversion(s, GetData().text,
-                [](std::string_view t) { return cyrvert::ExportUu(t, "Cyrvert1"); });
+void ExportUu(benchmark::State& s) { RunExport(s, cyrvert::TransportFormat::kUu); }
+void ImportUu(benchmark::State& s) { RunImport(s, GetData().uu, cyrvert::TransportFormat::kUu); }
+void ExportUnix(benchmark::State& s) { RunExport(s, cyrvert::TransportFormat::kUnix); }
+void ImportUnix(benchmark::State& s) {
+  RunImport(s, GetData().unix_text, cyrvert::TransportFormat::kUnix);
 }
-void ImportUu(benchmark::State& s) { RunConversion(s, GetData().uu, cyrvert::ImportUu); }
-void ExportUnix(benchmark::State& s) { RunConversion(s, GetData().text, cyrvert::ExportUnix); }
-void ImportUnix(benchmark::State& s) { RunConversion(s, GetData().unix_text, cyrvert::ImportUnix); }
 
 double Min(const std::vector<double>& values) {
   return *std::min_element(values.begin(), values.end());
@@ -211,43 +227,23 @@ double Min(const std::vector<double>& values) {
 
 }  // namespace
 
-BENCHMARK(ExportBase64)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->ComputeStatistics("min", Min);
-BENCHMARK(CoreutilsBase64)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->ComputeStatistics("min", Min);
-BENCHMARK(ImportBase64)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->ComputeStatistics("min", Min);
-BENCHMARK(CoreutilsBase64Decode)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->ComputeStatistics("min", Min);
-BENCHMARK(ExportUtf8)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", Min);
-BENCHMARK(IconvCp1251ToUtf8)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->ComputeStatistics("min", Min);
-BENCHMARK(ImportUtf8)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", Min);
-BENCHMARK(IconvUtf8ToCp1251)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->ComputeStatistics("min", Min);
-BENCHMARK(ExportUtf7)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", Min);
-BENCHMARK(ImportUtf7)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", Min);
-BENCHMARK(ExportQuotedPrintable)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->ComputeStatistics("min", Min);
-BENCHMARK(ImportQuotedPrintable)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->ComputeStatistics("min", Min);
-BENCHMARK(ExportUu)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", Min);
-BENCHMARK(ImportUu)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", Min);
-BENCHMARK(ExportUnix)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", Min);
-BENCHMARK(ImportUnix)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", Min);
+// Every benchmark here: milliseconds of wall time, with the minimum over repetitions.
+#define CYRVERT_TRANSPORT_BENCHMARK(name) \
+  BENCHMARK(name)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", Min)
+
+CYRVERT_TRANSPORT_BENCHMARK(ExportBase64);
+CYRVERT_TRANSPORT_BENCHMARK(CoreutilsBase64);
+CYRVERT_TRANSPORT_BENCHMARK(ImportBase64);
+CYRVERT_TRANSPORT_BENCHMARK(CoreutilsBase64Decode);
+CYRVERT_TRANSPORT_BENCHMARK(ExportUtf8);
+CYRVERT_TRANSPORT_BENCHMARK(IconvCp1251ToUtf8);
+CYRVERT_TRANSPORT_BENCHMARK(ImportUtf8);
+CYRVERT_TRANSPORT_BENCHMARK(IconvUtf8ToCp1251);
+CYRVERT_TRANSPORT_BENCHMARK(ExportUtf7);
+CYRVERT_TRANSPORT_BENCHMARK(ImportUtf7);
+CYRVERT_TRANSPORT_BENCHMARK(ExportQuotedPrintable);
+CYRVERT_TRANSPORT_BENCHMARK(ImportQuotedPrintable);
+CYRVERT_TRANSPORT_BENCHMARK(ExportUu);
+CYRVERT_TRANSPORT_BENCHMARK(ImportUu);
+CYRVERT_TRANSPORT_BENCHMARK(ExportUnix);
+CYRVERT_TRANSPORT_BENCHMARK(ImportUnix);

@@ -27,7 +27,10 @@
 
 namespace {
 
+using cyrvert::ExportTo;
+using cyrvert::ImportFrom;
 using cyrvert::TransportCommandId;
+using cyrvert::TransportFormat;
 
 constexpr std::size_t kSize = std::size_t{64} << 20;
 
@@ -215,17 +218,17 @@ void RunCommand(benchmark::State& state, TransportCommandId id, bool base64_sour
 }
 
 void BM_ImportBase64ToWindow(benchmark::State& state) {
-  RunCommand(state, TransportCommandId::kImportBase64, true);
+  RunCommand(state, ImportFrom(TransportFormat::kBase64), true);
 }
 BENCHMARK(BM_ImportBase64ToWindow)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 
 void BM_ExportBase64ToWindow(benchmark::State& state) {
-  RunCommand(state, TransportCommandId::kExportBase64, false);
+  RunCommand(state, ExportTo(TransportFormat::kBase64), false);
 }
 BENCHMARK(BM_ExportBase64ToWindow)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(2);
 
 void BM_ExportUtf7ToWindow(benchmark::State& state) {
-  RunCommand(state, TransportCommandId::kExportUtf7, false);
+  RunCommand(state, ExportTo(TransportFormat::kUtf7), false);
 }
 BENCHMARK(BM_ExportUtf7ToWindow)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(2);
 
@@ -244,7 +247,7 @@ int main(int argc, char** argv) {
     ResetPeakRss();
     const long peak_before = PeakRssKiB();
     const double seconds =
-        fixture.RunOnce(fixture.base64, TransportCommandId::kImportBase64, nullptr, ui, false);
+        fixture.RunOnce(fixture.base64, ImportFrom(TransportFormat::kBase64), nullptr, ui, false);
     const long after = CurrentRssKiB();
     const long peak = PeakRssKiB();
     std::printf(

@@ -19,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+#include "api/cyrvert_api.h"
+
 namespace cyrvert::cli {
 
 // Exit statuses shared by every sub-command.
@@ -118,6 +120,10 @@ std::span<const Command> Commands();
 bool ParseArguments(const Command& command, std::span<const std::string> args, Invocation& call,
                     std::ostream& err);
 
+// The code page --target names (win, dos, koi or iso); `page` is left as it is when the
+// option is absent. False after one message on `err` for any other name.
+bool ReadTarget(const Invocation& call, int& page, std::ostream& err);
+
 // The whole usage text of --help.
 void PrintUsage(std::ostream& out);
 
@@ -125,9 +131,8 @@ void PrintUsage(std::ostream& out);
 // there are no more than `before` operands.
 std::string InputPath(const Invocation& call, std::size_t before);
 
-// A message of the editor shown on one line: a line break inside a sentence becomes a
-// space.
-std::string OneLine(std::string_view message);
+// Messages of the editor on one line, as every front end prints them.
+using api::OneLine;
 
 // Sub-commands.
 int RunDecode(const Invocation& call, Output& out, std::ostream& err);

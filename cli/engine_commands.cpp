@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "cli/cli.h"
+#include "commands/settings.h"
 #include "engine/code_page.h"
 #include "engine/scoring.h"
 #include "engine/unicode_codec.h"
@@ -40,41 +41,27 @@ bool ParseInt(std::string_view text, int low, int high, int& value) {
   return true;
 }
 
-int ParseTarget(std::string_view name) {
-  constexpr std::array<std::string_view, kCodePageCount> kNames = {"win", "dos", "koi", "iso"};
-  for (std::size_t i = 0; i < kNames.size(); ++i) {
-    if (name == kNames[i]) return static_cast<int>(i);
-  }
-  return -1;
-}
-
-// The integer options of decode: their bounds, where they go, and the range as told.
+// The integer options of decode: their bounds, where they go, and what 0 means.
 struct IntOption {
   std::string_view name;
-  int low;
   int high;
   int DecodeOptions::*field;
-  std::string_view range;
+  std::string_view zero;
 };
 constexpr std::array<IntOption, 3> kIntOptions = {{
-    {"--depth", 0, 5, &DecodeOptions::depth, "0 (automatic) to 5"},
-    {"--sense", 0, 6, &DecodeOptions::sense, "0 (automatic) to 6"},
-    {"--best", 0, 500, &DecodeOptions::best, "0 (all) to 500"},
+    {"--depth", kMaxDepth, &DecodeOptions::depth, "0 (automatic)"},
+    {"--sense", 6, &DecodeOptions::sense, "0 (automatic)"},
+    {"--best", kMaxBest, &DecodeOptions::best, "0 (all)"},
 }};
 
 // Fills `options` from the parsed arguments; false (with a message) on a bad value.
 bool ReadDecodeOptions(const Invocation& call, DecodeOptions& options, std::ostream& err) {
-  if (const std::string* target = call.Value("--target")) {
-    options.target = ParseTarget(*target);
-    if (options.target < 0) {
-      err << "cyrvert-cli: --target must be win, dos, koi or iso\n";
-      return false;
-    }
-  }
+  if (!ReadTarget(call, options.target, err)) return false;
   for (const IntOption& option : kIntOptions) {
     const std::string* value = call.Value(option.name);
-    if (value != nullptr && !ParseInt(*value, option.low, option.high, options.*(option.field))) {
-      err << "cyrvert-cli: " << option.name << " must be " << option.range << "\n";
+    if (value != nullptr && !ParseInt(*value, 0, option.high, options.*(option.field))) {
+      err << "cyrvert-cli: " << option.name << " must be " << option.zero << " to " << option.high
+          << "\n";
       return false;
     }
   }
@@ -314,13 +301,11 @@ int ConvertStream(const std::string& path, Output& out, std::ostream& err, Conve
 
 int RunTranslate(const Invocation& call, Output& out, std::ostream& err) {
   const std::string& code = call.operands[0];
-  int conversion = -1;
-  for (int k = 0; k < kConversionCount; ++k) {
-    if (code == ConversionCode(k)) conversion = k;
-  }
+  const int conversion = ConversionByCode(code);
   if (conversion < 0) {
-    err << "cyrvert-cli: unknown conversion '" << code
-        << "'; use one of D2K K2D D2W W2D W2K K2W D2I I2D K2I I2K W2I I2W\n";
+    err << "cyrvert-cli: unknown conversion '" << code << "'; use one of";
+    for (int k = 0; k < kConversionCount; ++k) err << ' ' << ConversionCode(k);
+    err << '\n';
     return kExitUsage;
   }
   return ConvertStream(InputPath(call, 1), out, err, [conversion](std::string& slice) {

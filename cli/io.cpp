@@ -99,23 +99,4 @@ std::string InputPath(const Invocation& call, std::size_t before) {
   return call.operands.size() > before ? call.operands[before] : std::string("-");
 }
 
-std::string OneLine(std::string_view message) {
-  std::string line;
-  for (std::size_t i = 0; i < message.size(); ++i) {
-    const char c = message[i];
-    if (c != '\n') {
-      line += c;
-      continue;
-    }
-    // A break after the end of a sentence stays; one inside a sentence joins its halves.
-    const char before = line.empty() ? '.' : line.back();
-    if (before == '.' || before == '!' || before == '?' || i + 1 == message.size()) {
-      line += c;
-    } else if (before != ' ') {
-      line += ' ';
-    }
-  }
-  return line;
-}
-
 }  // namespace cyrvert::cli

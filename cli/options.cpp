@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include "cli/cli.h"
+#include "engine/code_page.h"
 
 namespace cyrvert::cli {
 
@@ -68,6 +69,17 @@ bool ParseArguments(const Command& command, std::span<const std::string> args, I
     return false;
   }
   return true;
+}
+
+bool ReadTarget(const Invocation& call, int& page, std::ostream& err) {
+  const std::string* name = call.Value("--target");
+  if (name == nullptr) return true;
+  if (const int found = CodePageByOption(*name); found >= 0) {
+    page = found;
+    return true;
+  }
+  err << "cyrvert-cli: --target must be " << CodePageOptions() << "\n";
+  return false;
 }
 
 }  // namespace cyrvert::cli

@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/repair_writing.h"
 #include "engine/smart_repair.h"
 
 namespace cyrvert::cli {
@@ -39,15 +40,9 @@ struct RepairOptions {
 };
 
 bool ParseRepairArgs(const Invocation& call, RepairOptions& options, std::ostream& err) {
-  if (const std::string* name = call.Value("--target")) {
-    static constexpr std::string_view kNames[] = {"win", "dos", "koi", "iso"};
-    const auto* found = std::find(std::begin(kNames), std::end(kNames), *name);
-    if (found == std::end(kNames)) {
-      err << "cyrvert-cli repair: --target takes win, dos, koi or iso\n";
-      return false;
-    }
-    options.target = static_cast<RepairOutput>(found - std::begin(kNames));
-  }
+  int page = static_cast<int>(options.target);
+  if (!ReadTarget(call, page, err)) return false;
+  options.target = static_cast<RepairOutput>(page);
   options.utf8 = call.Has("--utf8");
   options.explain = call.Has("--explain");
   options.json = call.Has("--json");
@@ -89,16 +84,6 @@ bool ParseRepairArgs(const Invocation& call, RepairOptions& options, std::ostrea
 // The form the text is written in.
 RepairOutput OutputOf(const RepairOptions& options) {
   return options.utf8 ? RepairOutput::kUtf8 : options.target;
-}
-
-// The steps that write the text: the repair; or, for a text left alone, none (the input as it
-// is in cp-1251), or reading it as the UTF-8 it is when another form is asked for.
-RepairSteps WritingSteps(const RepairAnalysis& analysis, RepairOutput output) {
-  if (analysis.verdict == RepairVerdict::kRepaired) return analysis.steps;
-  if (output != RepairOutput::kWindows && analysis.utf8_text) {
-    return {{RepairStep::Kind::kReadUtf8, 0}};
-  }
-  return {};
 }
 
 // Reads the start of `input`, up to `limit` bytes, into `window`.

@@ -1,7 +1,6 @@
 // import and export, streamed a slice at a time.
 #include "transport/transport_commands.h"
 
-#include <array>
 #include <cstdio>
 #include <ostream>
 #include <string>
@@ -9,36 +8,21 @@
 
 #include "cli/cli.h"
 #include "resources/strings.h"
+#include "transport/transport_format.h"
 #include "transport/uucode.h"
 
 namespace cyrvert::cli {
 namespace {
 
-// One encoding of import and export: its name on the command line, and the message the
-// editor shows when the text cannot be decoded (empty for unix, which cannot fail).
-struct Codec {
-  std::string_view name;
-  TransportFormat codec;
-  std::string_view failure;
-};
-constexpr std::array<Codec, 6> kCodecs = {{
-    {"utf7", TransportFormat::kUtf7, strings::kUtf7DecodeError},
-    {"utf8", TransportFormat::kUtf8, strings::kUtf8DecodeError},
-    {"qp", TransportFormat::kQuotedPrintable, strings::kQpDecodeError},
-    {"base64", TransportFormat::kBase64, strings::kBase64DecodeError},
-    {"uu", TransportFormat::kUu, strings::kUuDecodeError},
-    {"unix", TransportFormat::kUnix, {}},
-}};
-
 // The editor's title for a document read from standard input.
 constexpr std::string_view kDefaultTitle = "Cyrvert1";
 
-const Codec* FindCodec(std::string_view command, const std::string& name, std::ostream& err) {
-  for (const Codec& codec : kCodecs) {
-    if (name == codec.name) return &codec;
-  }
-  err << "cyrvert-cli: unknown encoding '" << name << "' for " << command
-      << "; use utf7, utf8, qp, base64, uu or unix\n";
+// The encoding `name` names, or null after a message.
+const TransportFormatInfo* FindCodec(std::string_view command, const std::string& name,
+                                     std::ostream& err) {
+  if (const TransportFormatInfo* found = FindTransportFormat(name)) return found;
+  err << "cyrvert-cli: unknown encoding '" << name << "' for " << command << "; use "
+      << TransportFormatNames() << "\n";
   return nullptr;
 }
 
@@ -89,25 +73,25 @@ int Stream(const std::string& path, StreamCoder& coder, Output& out, std::ostrea
 }  // namespace
 
 int RunImport(const Invocation& call, Output& out, std::ostream& err) {
-  const Codec* codec = FindCodec("import", call.operands[0], err);
+  const TransportFormatInfo* codec = FindCodec("import", call.operands[0], err);
   if (codec == nullptr) return kExitUsage;
-  ImportStream stream(codec->codec, ImportStart::kAfterOwnHeader);
+  ImportStream stream(codec->format, ImportStart::kAfterOwnHeader);
   if (const int status = Stream(InputPath(call, 1), stream, out, err); status != kExitOk) {
     return status;
   }
   if (!stream.ok()) {
     out.Flush();
-    err << codec->failure << "\n"
+    err << codec->decode_error << "\n"
         << "cyrvert-cli: " << DecodeErrorName(stream.error()) << " at byte "
         << stream.error_position() << "\n";
     return kExitNotDecoded;
   }
-  if (codec->codec == TransportFormat::kUu) err << Printable(stream.file_name()) << "\n";
+  if (codec->format == TransportFormat::kUu) err << Printable(stream.file_name()) << "\n";
   return kExitOk;
 }
 
 int RunExport(const Invocation& call, Output& out, std::ostream& err) {
-  const Codec* codec = FindCodec("export", call.operands[0], err);
+  const TransportFormatInfo* codec = FindCodec("export", call.operands[0], err);
   if (codec == nullptr) return kExitUsage;
   const std::string path = InputPath(call, 1);
   std::string_view title = kDefaultTitle;
@@ -117,12 +101,12 @@ int RunExport(const Invocation& call, Output& out, std::ostream& err) {
     title = FileTitle(path);
   }
   // The begin line must read back as it was written.
-  if (codec->codec == TransportFormat::kUu && !IsUuFileName(title)) {
+  if (codec->format == TransportFormat::kUu && !IsUuFileName(title)) {
     err << "cyrvert-cli: the uuencode file name '" << Printable(title)
         << "' is empty or holds control characters; give another with --name\n";
     return kExitUsage;
   }
-  ExportStream stream(codec->codec, title);
+  ExportStream stream(codec->format, title);
   return Stream(path, stream, out, err);
 }
 

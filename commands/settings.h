@@ -4,13 +4,20 @@
 
 #include <cstdint>
 
+#include "engine/variant_search.h"
+
 namespace cyrvert {
 
+// Largest fixed search depth the options take: the engine's deepest search.
+inline constexpr std::int32_t kMaxDepth = kMaxSearchDepth;
+// Most variants the N best option keeps.
+inline constexpr std::int32_t kMaxBest = 500;
+
 struct Settings {
-  std::int32_t Depth = 0;             // 0 automatic, 1..5 fixed search depth
+  std::int32_t Depth = 0;             // 0 automatic, 1..kMaxDepth fixed search depth
   std::int32_t Sense = 0;             // 0 automatic; 5, 4, 3, 2 fixed sensitivity
   std::int32_t AutoClip = 0;          // decode new clipboard text automatically
-  std::int32_t N_best = 0;            // 0 no limit, 1..500 best variants kept
+  std::int32_t N_best = 0;            // 0 no limit, 1..kMaxBest best variants kept
   std::int32_t Out_to = 0;            // 0 separate windows, 1 variant list dialog
   std::int32_t Tray = 1;              // show the tray icon
   std::int32_t Import = 2;            // import result: 0 file, 1 new window, 2 ask

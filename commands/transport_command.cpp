@@ -12,91 +12,11 @@ namespace cyrvert {
 namespace detail {
 namespace {
 
-// Where a command's result goes.
-enum class Delivery {
-  kNewWindow,        // always a new window
-  kByImportSetting,  // file, new window or ask, as the Import setting says
-  kAlwaysAsk,        // the output-choice dialog every time
-};
-
-// What differs between the commands, besides the conversion.
-struct CommandRule {
-  TransportCommandId id;
-  Delivery delivery;
-  std::string_view error;  // shown when the text cannot be decoded; empty for encoders
-  std::string_view error_caption;
-  std::string_view cancel;  // shown when the delivery is cancelled
-  std::string_view cancel_caption;
-};
-
-using Id = TransportCommandId;
-namespace s = strings;
-
-constexpr CommandRule kRules[] = {
-    {Id::kImportUtf7, Delivery::kNewWindow, s::kUtf7DecodeError, s::kUtf7DecodeCaption, {}, {}},
-    {Id::kImportUtf8, Delivery::kNewWindow, s::kUtf8DecodeError, s::kUtf8DecodeCaption, {}, {}},
-    {Id::kImportQuotedPrintable, Delivery::kByImportSetting, s::kQpDecodeError, s::kQpDecodeCaption,
-     s::kImportCanceled, s::kImportCanceledCaption},
-    {Id::kImportBase64, Delivery::kByImportSetting, s::kBase64DecodeError, s::kBase64DecodeCaption,
-     s::kImportCanceled, s::kImportCanceledCaption},
-    {Id::kImportUu, Delivery::kByImportSetting, s::kUuDecodeError, s::kUuDecodeCaption,
-     s::kImportCanceled, s::kImportCanceledCaption},
-    {Id::kImportUnix, Delivery::kNewWindow, {}, {}, {}, {}},
-    {Id::kExportUtf7, Delivery::kNewWindow, {}, {}, {}, {}},
-    {Id::kExportUtf8,
-     Delivery::kAlwaysAsk,
-     {},
-     {},
-     s::kUtf8ExportCanceled,
-     s::kUtf8ExportCanceledCaption},
-    {Id::kExportQuotedPrintable, Delivery::kNewWindow, {}, {}, {}, {}},
-    {Id::kExportBase64, Delivery::kNewWindow, {}, {}, {}, {}},
-    {Id::kExportUu, Delivery::kNewWindow, {}, {}, {}, {}},
-    {Id::kExportUnix, Delivery::kNewWindow, {}, {}, {}, {}},
-};
-
-const CommandRule& RuleOf(Id id) {
-  for (const CommandRule& rule : kRules) {
-    if (rule.id == id) return rule;
-  }
-  throw std::invalid_argument("transport command without a rule");
-}
-
 // Runs the conversion of `id`; `title` is the source document's title in the text's code
 // page, which the uuencode export writes on its begin line.
-ImportResult Convert(Id id, std::string_view text, std::string_view title) {
-  const auto encoded = [](std::string bytes) {
-    return ImportResult{DecodeResult{DecodeError::kNone, 0, std::move(bytes)}, {}};
-  };
-  switch (id) {
-    case Id::kImportUtf7:
-      return ImportUtf7(text);
-    case Id::kImportUtf8:
-      return ImportUtf8(text);
-    case Id::kImportQuotedPrintable:
-      return ImportQuotedPrintable(text);
-    case Id::kImportBase64:
-      return ImportBase64(text);
-    case Id::kImportUu:
-      return ImportUu(text);
-    case Id::kImportUnix:
-      return ImportUnix(text);
-    case Id::kExportUtf7:
-      return encoded(ExportUtf7(text));
-    case Id::kExportUtf8:
-      return encoded(ExportUtf8(text));
-    case Id::kExportQuotedPrintable:
-      return encoded(ExportQuotedPrintable(text));
-    case Id::kExportBase64:
-      return encoded(ExportBase64(text));
-    case Id::kExportUu:
-      return encoded(ExportUu(text, title));
-    case Id::kExportUnix:
-      return encoded(ExportUnix(text));
-    case Id::kImportAuto:
-      break;
-  }
-  throw std::invalid_argument("transport command without a conversion");
+ImportResult Convert(TransportCommandId id, std::string_view text, std::string_view title) {
+  if (id.direction == TransportDirection::kImport) return ImportText(id.format, text);
+  return ImportResult{DecodeResult{DecodeError::kNone, 0, ExportText(id.format, text, title)}, {}};
 }
 
 // The document title (UTF-8) in the code page of the text it goes into.
@@ -152,19 +72,16 @@ ResultTarget TargetFromSetting(int import, TransportUi& ui) {
 
 EngineStatus TransportCommand(TransportCommandId id, DocumentHost& view, CommandHost& host,
                               TransportUi& ui) {
-  if (id == TransportCommandId::kImportAuto) {
-    host.ShowMessage(strings::kNotImplemented, strings::kNotImplementedCaption,
-                     MessageIcon::kExclamation);
-    return EngineStatus::kNotImplemented;
-  }
-  const detail::CommandRule& rule = detail::RuleOf(id);
+  const TransportMenuEntry& rule = MenuEntry(id);
+  const TransportFormatInfo& format = FormatInfo(id.format);
+  const bool importing = id.direction == TransportDirection::kImport;
+  const bool uu = id.format == TransportFormat::kUu;
   detail::WaitWindow wait(ui, !host.IsMinimised());
 
   // The text is taken and converted under the wait window; the copy of the source is freed
   // before the result is delivered.
   const std::function<std::string()> read = ui.TextReader(view);
-  const std::string title =
-      id == TransportCommandId::kExportUu ? detail::TitleInTextCodePage(view.Title()) : "";
+  const std::string title = !importing && uu ? detail::TitleInTextCodePage(view.Title()) : "";
   ImportResult converted;
   bool empty = false;
   bool finished = false;
@@ -190,17 +107,17 @@ EngineStatus TransportCommand(TransportCommandId id, DocumentHost& view, Command
   }
   if (!converted.result.ok()) {
     wait.Close();
-    host.ShowMessage(rule.error, rule.error_caption, MessageIcon::kStop);
+    host.ShowMessage(format.decode_error, format.decode_caption, MessageIcon::kStop);
     return EngineStatus::kDecodeFailed;
   }
 
   ResultTarget target = ResultTarget::kNewWindow;
-  if (rule.delivery != detail::Delivery::kNewWindow) {
+  if (rule.delivery != Delivery::kNewWindow) {
     const int import = host.CurrentSettings().Import;
-    const bool asks = rule.delivery == detail::Delivery::kAlwaysAsk || import == 0 || import == 2;
+    const bool asks = rule.delivery == Delivery::kAlwaysAsk || import == 0 || import == 2;
     if (asks) wait.Close();
-    target = rule.delivery == detail::Delivery::kAlwaysAsk ? ui.AskResultTarget()
-                                                           : detail::TargetFromSetting(import, ui);
+    target = rule.delivery == Delivery::kAlwaysAsk ? ui.AskResultTarget()
+                                                   : detail::TargetFromSetting(import, ui);
   }
   const auto cancelled = [&] {
     wait.Close();
@@ -210,9 +127,8 @@ EngineStatus TransportCommand(TransportCommandId id, DocumentHost& view, Command
   if (target == ResultTarget::kCancelled) return cancelled();
 
   if (target == ResultTarget::kFile) {
-    const std::string name = id == TransportCommandId::kImportUu
-                                 ? detail::SuggestedFileName(converted.file_name)
-                                 : std::string();
+    const std::string name =
+        importing && uu ? detail::SuggestedFileName(converted.file_name) : std::string();
     const std::optional<std::string> path = ui.AskSavePath(name);
     if (!path || path->empty()) return cancelled();
     const SaveOutcome saved = ui.SaveText(*path, converted.result.bytes);
@@ -239,10 +155,16 @@ EngineStatus TransportCommand(TransportCommandId id, DocumentHost& view, Command
   }
   std::string().swap(converted.result.bytes);
   window->SetModified(false);
-  if (id == TransportCommandId::kImportUu) window->SetTitle(kViewCodec.ToUtf8(converted.file_name));
+  if (importing && uu) window->SetTitle(kViewCodec.ToUtf8(converted.file_name));
   wait.Close();
   ui.UpdateAllViews(view);
   return EngineStatus::kDone;
+}
+
+EngineStatus AutoImportCommand(CommandHost& host) {
+  host.ShowMessage(strings::kNotImplemented, strings::kNotImplementedCaption,
+                   MessageIcon::kExclamation);
+  return EngineStatus::kNotImplemented;
 }
 
 }  // namespace cyrvert

@@ -288,11 +288,11 @@ bool COptionsDlg::UpdateData(bool saveAndValidate) {
   }
   // Read in the order of the dialog's exchange, stopping at the first failed check.
   m_data.clipboardOn = m_autoClip->isChecked();
-  if (!ReadUnsigned(m_nValue, 1, 500, m_data.n)) return false;
+  if (!ReadUnsigned(m_nValue, 1, kMaxBest, m_data.n)) return false;
   m_data.nBestOn = m_nBestOn->isChecked();
   m_data.capitalLetters = m_bigLetters->isChecked();
   m_data.depthAutomatic = m_depthAuto->isChecked();
-  if (!ReadUnsigned(m_depthValue, 1, 5, m_data.manualDepth)) return false;
+  if (!ReadUnsigned(m_depthValue, 1, kMaxDepth, m_data.manualDepth)) return false;
   m_data.importChoice = GetRadio(m_import, m_data.importChoice);
   m_data.output = GetRadio(m_output, m_data.output);
   m_data.sensitivity = GetRadio(m_sense, m_data.sensitivity);
@@ -307,8 +307,8 @@ void COptionsDlg::showEvent(QShowEvent* event) {
   if (!m_bInitialised) {
     m_bInitialised = true;
     UpdateData(false);
-    m_nSpin->SetRange(1, 500);
-    m_depthSpin->SetRange(1, 5);
+    m_nSpin->SetRange(1, kMaxBest);
+    m_depthSpin->SetRange(1, kMaxDepth);
     ApplyEnablingRule();
   }
   QDialog::showEvent(event);

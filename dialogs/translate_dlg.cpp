@@ -4,14 +4,16 @@
 #include <array>
 
 #include "dialogs/dialog_units.h"
+#include "engine/code_page.h"
 
 namespace cyrvert {
 namespace detail {
 namespace {
 
+// A direction button: its control id, its place, and the conversion it chooses; its text
+// names the conversion's pages.
 struct DirectionButton {
   int id;
-  const char* text;
   int x;
   int y;
   int direction;
@@ -19,22 +21,32 @@ struct DirectionButton {
 
 // DOS and WINDOWS sources on the left, KOI8-R and ISO sources on the right.
 constexpr std::array<DirectionButton, 12> kDirectionButtons = {{
-    {1000, "DOS -> KOI8-R", 17, 7, 0},
-    {1001, "DOS -> WINDOWS", 17, 26, 2},
-    {1002, "DOS -> ISO", 17, 45, 6},
-    {1003, "WINDOWS -> DOS", 17, 74, 3},
-    {1004, "WINDOWS -> KOI8-R", 17, 93, 4},
-    {1005, "WINDOWS -> ISO", 17, 112, 10},
-    {1006, "KOI8-R -> WINDOWS", 137, 7, 5},
-    {1007, "KOI8-R -> DOS", 138, 26, 1},
-    {1008, "KOI8-R -> ISO", 138, 45, 8},
-    {1009, "ISO -> DOS", 138, 74, 7},
-    {1010, "ISO -> WINDOWS", 138, 93, 11},
-    {1011, "ISO -> KOI8-R", 138, 112, 9},
+    {1000, 17, 7, kD2K},
+    {1001, 17, 26, kD2W},
+    {1002, 17, 45, kD2I},
+    {1003, 17, 74, kW2D},
+    {1004, 17, 93, kW2K},
+    {1005, 17, 112, kW2I},
+    {1006, 137, 7, kK2W},
+    {1007, 138, 26, kK2D},
+    {1008, 138, 45, kK2I},
+    {1009, 138, 74, kI2D},
+    {1010, 138, 93, kI2W},
+    {1011, 138, 112, kI2K},
 }};
 
 constexpr int kButtonWidth = 79;
 constexpr int kButtonHeight = 19;
+
+// "DOS -> KOI8-R": the labels of the conversion's pages.
+QString DirectionText(int direction) {
+  const auto label = [](int page) {
+    const std::string_view text = PageNames(page)->label;
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  };
+  return label(ConversionSource(direction)) + QStringLiteral(" -> ") +
+         label(ConversionTarget(direction));
+}
 
 // A push button that Enter presses while it has the focus, named by its control id.
 QPushButton* MakeButton(QWidget* parent, int id, const QString& text, const QRect& where) {
@@ -62,7 +74,7 @@ CTranslateDlg::CTranslateDlg(QWidget* parent)
   QWidget* previous = cancel;
   for (const detail::DirectionButton& b : detail::kDirectionButtons) {
     QPushButton* button =
-        detail::MakeButton(this, b.id, QString::fromLatin1(b.text),
+        detail::MakeButton(this, b.id, detail::DirectionText(b.direction),
                            du.Rect(b.x, b.y, detail::kButtonWidth, detail::kButtonHeight));
     const int direction = b.direction;
     connect(button, &QPushButton::clicked, this, [this, direction] {

@@ -73,7 +73,8 @@ std::invoke_result_t<Work&> RunOnWorkerThread(Work&& work) {
 }
 
 // Modeless dialog 141, "Wait please": the animation and nothing else. Transport commands
-// show it, run their conversion through Run(), and destroy it before any message box.
+// show it, run their conversion through RunOnWorkerThread, and destroy it before any
+// message box.
 class CWaitDlg : public QDialog {
   Q_OBJECT
 

@@ -1,6 +1,7 @@
 // Code pages, conversions and letter sets.
 #include "engine/code_page.h"
 
+#include "engine/alternatives.h"
 #include "engine/code_page_tables.h"
 
 namespace cyrvert {
@@ -25,11 +26,17 @@ const std::array<FullTable, kConversionCount>& FullTables() {
   return tables;
 }
 
-constexpr std::array<std::string_view, kConversionCount> kCodes = {
-    "D2K", "K2D", "D2W", "W2D", "W2K", "K2W", "D2I", "I2D", "K2I", "I2K", "W2I", "I2W"};
-constexpr std::array<std::string_view, kCodePageCount> kTags = {"Win", "Dos", "Koi", "Iso"};
-constexpr std::array<int, kConversionCount> kTargetPage = {
-    kKoi8r, kDos, kWindows, kDos, kKoi8r, kWindows, kIso, kDos, kIso, kKoi8r, kIso, kWindows};
+// The conversion codes, spelled from the page letters.
+constexpr std::array<std::array<char, 3>, kConversionCount> kCodes = [] {
+  std::array<std::array<char, 3>, kConversionCount> codes{};
+  for (std::size_t k = 0; k < codes.size(); ++k) {
+    codes[k] = {kCodePages[static_cast<std::size_t>(kConversionPages[k].from)].letter, '2',
+                kCodePages[static_cast<std::size_t>(kConversionPages[k].to)].letter};
+  }
+  return codes;
+}();
+
+bool IsConversion(int conversion) { return conversion >= 0 && conversion < kConversionCount; }
 
 constexpr std::array<std::array<unsigned char, 16>, kCodePageCount> kFrequentLetters = {{
     {0xEE, 0xE5, 0xE0, 0xE8, 0xF2, 0xF1, 0xED, 0xF0, 0xCE, 0xC5, 0xC0, 0xC8, 0xD2, 0xD1, 0xCD,
@@ -75,19 +82,59 @@ void ConvertHighHalf(char* bytes, std::size_t length, int conversion) {
   ConvertHighHalf(reinterpret_cast<unsigned char*>(bytes), length, conversion);
 }
 
-std::string_view ConversionCode(int conversion) {
-  if (conversion < 0 || conversion >= kConversionCount) return {};
-  return detail::kCodes[static_cast<std::size_t>(conversion)];
-}
-
-std::string_view ConversionTargetTag(int conversion) {
-  if (conversion < 0 || conversion >= kConversionCount) return {};
-  return CodePageTag(detail::kTargetPage[static_cast<std::size_t>(conversion)]);
+const CodePageNames* PageNames(int page) {
+  if (page < 0 || page >= kCodePageCount) return nullptr;
+  return &kCodePages[static_cast<std::size_t>(page)];
 }
 
 std::string_view CodePageTag(int page) {
-  if (page < 0 || page >= kCodePageCount) return {};
-  return detail::kTags[static_cast<std::size_t>(page)];
+  const CodePageNames* names = PageNames(page);
+  return names != nullptr ? names->tag : std::string_view();
+}
+
+std::string_view CodePageName(int page) {
+  const CodePageNames* names = PageNames(page);
+  return names != nullptr ? names->name : std::string_view();
+}
+
+int CodePageByOption(std::string_view option) {
+  for (std::size_t page = 0; page < kCodePages.size(); ++page) {
+    if (kCodePages[page].option == option) return static_cast<int>(page);
+  }
+  return -1;
+}
+
+std::string CodePageOptions() {
+  return ListAlternatives(kCodePages, [](const CodePageNames& page) { return page.option; });
+}
+
+int ConversionSource(int conversion) {
+  return detail::IsConversion(conversion)
+             ? kConversionPages[static_cast<std::size_t>(conversion)].from
+             : -1;
+}
+
+int ConversionTarget(int conversion) {
+  return detail::IsConversion(conversion)
+             ? kConversionPages[static_cast<std::size_t>(conversion)].to
+             : -1;
+}
+
+std::string_view ConversionCode(int conversion) {
+  if (!detail::IsConversion(conversion)) return {};
+  const auto& code = detail::kCodes[static_cast<std::size_t>(conversion)];
+  return std::string_view(code.data(), code.size());
+}
+
+int ConversionByCode(std::string_view code) {
+  for (int k = 0; k < kConversionCount; ++k) {
+    if (ConversionCode(k) == code) return k;
+  }
+  return -1;
+}
+
+std::string_view ConversionTargetTag(int conversion) {
+  return CodePageTag(ConversionTarget(conversion));
 }
 
 const std::array<unsigned char, 16>& FrequentLetters(int page) {

@@ -13,6 +13,7 @@
 #include "engine/code_page_tables.h"
 #include "engine/russian_model.h"
 #include "engine/unicode_codec.h"
+#include "engine/utf8_walk.h"
 
 namespace cyrvert {
 namespace {
@@ -164,14 +165,7 @@ const std::array<CharInfo, 256>& WindowsInfo() {
 
 constexpr int kUnmappable = -1;
 
-const ByteCodec& RepairCodec(int page) {
-  static constexpr std::array<const ByteCodec*, kCodePageCount> kCodecs = {
-      &kByteCodec<kWindows, UnassignedByte::kSameValue>,
-      &kByteCodec<kDos, UnassignedByte::kSameValue>,
-      &kByteCodec<kKoi8r, UnassignedByte::kSameValue>,
-      &kByteCodec<kIso, UnassignedByte::kSameValue>};
-  return *kCodecs[static_cast<std::size_t>(page)];
-}
+const ByteCodec& RepairCodec(int page) { return *PageCodec(page, UnassignedByte::kSameValue); }
 
 // The byte a UTF-8 step writes for `cp` into `page`. U+FFFD, what many decoders make of
 // cp-1251's 0x98 (its one byte without a character), goes back to that byte, so that text
@@ -183,52 +177,6 @@ int EncodeForStep(int page, std::uint32_t cp) {
 
 // ---------------------------------------------------------------------------------------
 // UTF-8.
-
-// Decodes UTF-8 in [p, end), calling emit(code point) for each character and emit(U+FFFD)
-// for each invalid sequence. Unless `final`, stops before a sequence cut by `end`. Returns
-// the bytes consumed.
-template <class Emit>
-std::size_t DecodeUtf8(const unsigned char* p, const unsigned char* end, bool final, Emit&& emit) {
-  const unsigned char* const start = p;
-  while (p < end) {
-    const unsigned b = *p;
-    if (b < 0x80) {
-      emit(static_cast<std::uint32_t>(b));
-      ++p;
-      continue;
-    }
-    int need = 0;
-    std::uint32_t cp = 0;
-    std::uint32_t min = 0;
-    if (b >= 0xC2 && b <= 0xDF) {
-      need = 1, cp = b & 0x1F, min = 0x80;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      need = 2, cp = b & 0x0F, min = 0x800;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      need = 3, cp = b & 0x07, min = 0x10000;
-    } else {
-      emit(0xFFFDu);
-      ++p;
-      continue;
-    }
-    int i = 1;
-    for (; i <= need && p + i < end; ++i) {
-      const unsigned c = p[i];
-      if ((c & 0xC0) != 0x80) break;
-      cp = (cp << 6) | (c & 0x3F);
-    }
-    if (i <= need) {
-      if (p + i >= end && !final) break;  // cut by the end of the slice: wait for more
-      emit(0xFFFDu);
-      p += i;
-      continue;
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-    emit(cp);
-    p += need + 1;
-  }
-  return static_cast<std::size_t>(p - start);
-}
 
 // Writes `cp` as UTF-8 at `at`; returns the end of what it wrote.
 char* PutUtf8(char* at, std::uint32_t cp) {
@@ -584,7 +532,7 @@ class Search {
       std::string mapped(s);
       for (char& c : mapped) c = static_cast<char>(chain.table[static_cast<unsigned char>(c)]);
       const auto* m = reinterpret_cast<const unsigned char*>(mapped.data());
-      DecodeUtf8(m, m + mapped.size(), m_whole, [&](std::uint32_t cp) { cps.push_back(cp); });
+      WalkUtf8(m, m + mapped.size(), m_whole, [&](std::uint32_t cp) { cps.push_back(cp); });
       RepairSteps read = chain_steps;
       read.push_back({RepairStep::Kind::kReadUtf8, 0});
       Tally u = TallyCodePoints(cps);
@@ -678,13 +626,6 @@ std::string_view RepairVerdictName(RepairVerdict verdict) {
   return {};
 }
 
-std::string_view CodePageName(int page) {
-  static constexpr std::array<std::string_view, kCodePageCount> kNames = {"cp-1251", "cp-866",
-                                                                          "KOI8-R", "ISO-8859-5"};
-  if (page < 0 || page >= kCodePageCount) return {};
-  return kNames[static_cast<std::size_t>(page)];
-}
-
 RepairAnalysis AnalyzeForRepair(std::string_view text) {
   RepairAnalysis result;
   if (text.empty()) return result;
@@ -693,8 +634,8 @@ RepairAnalysis AnalyzeForRepair(std::string_view text) {
                                     [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
   bool valid = true;
   const auto* p = reinterpret_cast<const unsigned char*>(prefix.data());
-  DecodeUtf8(p, p + prefix.size(), prefix.size() == text.size(),
-             [&](std::uint32_t cp) { valid = valid && cp != 0xFFFD; });
+  WalkUtf8(p, p + prefix.size(), prefix.size() == text.size(),
+           [&](std::uint32_t cp) { valid = valid && cp != 0xFFFD; });
   result.utf8_text = valid;
   if (!any_high) {
     result.verdict = RepairVerdict::kNotDamaged;
@@ -774,7 +715,7 @@ class TableStage final : public Stage {
   ByteTable m_table;
 };
 
-// UTF-8 in, decoded and written by `Write` (into a page, or back to UTF-8).
+// UTF-8 in, decoded and written by `Decode` (into a page, or back to UTF-8).
 class Utf8Stage : public Stage {
  public:
   void Run(std::string_view in, std::string& out) override {
@@ -822,7 +763,7 @@ class Utf8ToPageStage final : public Utf8Stage {
     const std::size_t start = out.size();
     out.resize(start + static_cast<std::size_t>(end - p));
     char* at = out.data() + start;
-    const std::size_t used = DecodeUtf8(p, end, final, [&](std::uint32_t cp) {
+    const std::size_t used = WalkUtf8(p, end, final, [&](std::uint32_t cp) {
       const int b = m_step ? EncodeForStep(m_page, cp)
                            : (cp > 0xFFFF ? kUnmappable : m_codec.FromUnicode(cp));
       *at++ = b == kUnmappable ? kUnmappableByte : static_cast<char>(b);
@@ -846,7 +787,7 @@ class Utf8CleanStage final : public Utf8Stage {
     out.resize(start + 3 * static_cast<std::size_t>(end - p));
     char* at = out.data() + start;
     const std::size_t used =
-        DecodeUtf8(p, end, final, [&](std::uint32_t cp) { at = PutUtf8(at, cp); });
+        WalkUtf8(p, end, final, [&](std::uint32_t cp) { at = PutUtf8(at, cp); });
     out.resize(static_cast<std::size_t>(at - out.data()));
     return used;
   }
@@ -953,22 +894,9 @@ std::string DescribeRepair(const RepairSteps& steps) {
   for (const RepairStep& step : steps) {
     switch (step.kind) {
       case RepairStep::Kind::kConvert: {
-        const std::string_view code = ConversionCode(step.arg);
-        if (code.size() != 3) break;
-        const auto page_of = [](char letter) {
-          switch (letter) {
-            case 'D':
-              return kDos;
-            case 'K':
-              return kKoi8r;
-            case 'I':
-              return kIso;
-            default:
-              return kWindows;
-          }
-        };
-        const int from = page_of(code[0]);
-        page = page_of(code[2]);
+        const int from = ConversionSource(step.arg);
+        if (from < 0) break;
+        page = ConversionTarget(step.arg);
         parts.push_back(std::string(CodePageName(from)) + " read as " +
                         std::string(CodePageName(page)));
         break;
@@ -991,7 +919,6 @@ std::string DescribeRepair(const RepairSteps& steps) {
 }
 
 std::string RepairCodes(const RepairSteps& steps) {
-  static constexpr std::array<char, kCodePageCount> kLetters = {'W', 'D', 'K', 'I'};
   std::string codes;
   for (const RepairStep& step : steps) {
     if (!codes.empty()) codes += ',';
@@ -1001,9 +928,7 @@ std::string RepairCodes(const RepairSteps& steps) {
         break;
       case RepairStep::Kind::kFromUtf8:
         codes += "U2";
-        if (step.arg >= 0 && step.arg < kCodePageCount) {
-          codes += kLetters[static_cast<std::size_t>(step.arg)];
-        }
+        if (const CodePageNames* names = PageNames(step.arg)) codes += names->letter;
         break;
       case RepairStep::Kind::kReadUtf8:
         codes += "U8";
@@ -1016,7 +941,14 @@ std::string RepairCodes(const RepairSteps& steps) {
 UnicodeRepair RepairUnicodeText(std::string_view utf8) {
   // The characters' UTF-8 form is what the byte analysis sees of a text stored as UTF-8.
   UnicodeRepair result{AnalyzeForRepair(utf8), {}};
-  if (result.analysis.verdict == RepairVerdict::kRepaired) {
+  RepairAnalysis& analysis = result.analysis;
+  // Decoding the bytes as UTF-8, and nothing more, is what taking them as characters did.
+  if (analysis.verdict == RepairVerdict::kRepaired && analysis.steps.size() == 1 &&
+      analysis.steps.front().kind != RepairStep::Kind::kConvert) {
+    analysis.verdict = RepairVerdict::kNotDamaged;
+    analysis.steps.clear();
+  }
+  if (analysis.verdict == RepairVerdict::kRepaired) {
     result.text = ApplyRepair(utf8, result.analysis.steps, RepairOutput::kUtf8);
   } else {
     result.text = std::string(utf8);

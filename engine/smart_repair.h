@@ -94,7 +94,4 @@ std::string DescribeRepair(const RepairSteps& steps);
 // cp-1251; "U2D", "U2K", "U2I" alike), "U8" (read as UTF-8).
 std::string RepairCodes(const RepairSteps& steps);
 
-// Name of a code page as messages give it: "cp-1251", "cp-866", "KOI8-R", "ISO-8859-5".
-std::string_view CodePageName(int page);
-
 }  // namespace cyrvert

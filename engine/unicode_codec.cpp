@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "engine/utf8_walk.h"
+
 namespace cyrvert {
 namespace {
 
@@ -11,40 +13,15 @@ bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 // written, or `room` + 1 when that was not enough.
 std::size_t DecodeLenient(const ByteCodec& codec, const unsigned char* s, std::size_t n, char* out,
                           std::size_t room) {
-  const auto byte_of = [&codec](std::uint32_t value) {
-    const int b = codec.FromUnicode(value);
-    return b < 0 ? kUnmappableByte : static_cast<char>(b);
-  };
-  char* p = out;
-  char* const end = out + room;
-  std::size_t i = 0;
-  while (i < n) {
-    if (p == end) return room + 1;
-    const unsigned c = s[i];
-    if (c < 0x80) {
-      *p++ = static_cast<char>(c);
-      ++i;
-    } else if (c - 0xC2u < 0x1Eu && i + 1 < n && IsContinuation(s[i + 1])) {
-      *p++ = byte_of((c & 0x1Fu) << 6 | (s[i + 1] & 0x3Fu));
-      i += 2;
-    } else if (c >= 0xE0 && c <= 0xEF && i + 2 < n && IsContinuation(s[i + 1]) &&
-               IsContinuation(s[i + 2]) && [&] {
-                 const std::uint32_t cp =
-                     (c & 0x0Fu) << 12 | (s[i + 1] & 0x3Fu) << 6 | (s[i + 2] & 0x3Fu);
-                 return cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF);
-               }()) {
-      *p++ = byte_of((c & 0x0Fu) << 12 | (s[i + 1] & 0x3Fu) << 6 | (s[i + 2] & 0x3Fu));
-      i += 3;
-    } else if (c >= 0xF0 && c <= 0xF4 && i + 3 < n && IsContinuation(s[i + 1]) &&
-               IsContinuation(s[i + 2]) && IsContinuation(s[i + 3])) {
-      *p++ = kUnmappableByte;  // beyond every page
-      i += 4;
-    } else {
-      *p++ = kUnmappableByte;  // malformed: one per byte
-      ++i;
+  std::size_t size = 0;
+  WalkUtf8(s, s + n, true, [&](std::uint32_t value) {
+    if (size < room) {
+      const int b = codec.FromUnicode(value);
+      out[size] = b < 0 ? kUnmappableByte : static_cast<char>(b);
     }
-  }
-  return static_cast<std::size_t>(p - out);
+    ++size;
+  });
+  return size <= room ? size : room + 1;
 }
 
 }  // namespace
@@ -91,19 +68,19 @@ std::string ByteCodec::FromUtf8(std::string_view utf8) const {
   return out;
 }
 
-const ByteCodec* PageCodec(int page) {
-  switch (page) {
-    case kWindows:
-      return &kByteCodec<kWindows, UnassignedByte::kReplacement>;
-    case kDos:
-      return &kByteCodec<kDos, UnassignedByte::kReplacement>;
-    case kKoi8r:
-      return &kByteCodec<kKoi8r, UnassignedByte::kReplacement>;
-    case kIso:
-      return &kByteCodec<kIso, UnassignedByte::kReplacement>;
-    default:
-      return nullptr;
-  }
+const ByteCodec* PageCodec(int page, UnassignedByte unassigned) {
+  using U = UnassignedByte;
+  // In UnassignedByte order.
+  static constexpr std::array<std::array<const ByteCodec*, kCodePageCount>, 3> kCodecs = {{
+      {&kByteCodec<kWindows, U::kReplacement>, &kByteCodec<kDos, U::kReplacement>,
+       &kByteCodec<kKoi8r, U::kReplacement>, &kByteCodec<kIso, U::kReplacement>},
+      {&kByteCodec<kWindows, U::kNoBreakSpace>, &kByteCodec<kDos, U::kNoBreakSpace>,
+       &kByteCodec<kKoi8r, U::kNoBreakSpace>, &kByteCodec<kIso, U::kNoBreakSpace>},
+      {&kByteCodec<kWindows, U::kSameValue>, &kByteCodec<kDos, U::kSameValue>,
+       &kByteCodec<kKoi8r, U::kSameValue>, &kByteCodec<kIso, U::kSameValue>},
+  }};
+  if (page < 0 || page >= kCodePageCount) return nullptr;
+  return kCodecs[static_cast<std::size_t>(unassigned)][static_cast<std::size_t>(page)];
 }
 
 }  // namespace cyrvert

@@ -79,9 +79,10 @@ class ByteCodec {
   void AppendUtf8(std::string_view bytes, std::string& out) const;
   // The UTF-8 form of `bytes`.
   std::string ToUtf8(std::string_view bytes) const;
-  // The bytes behind `utf8`. Never fails: a character without a byte, and each byte of a
-  // malformed sequence, becomes kUnmappableByte. (The transport's strict UTF-8 import, which
-  // stops at a malformed sequence, is DecodeUtf8 in transport/utf8.h.)
+  // The bytes behind `utf8`, read by WalkUtf8 (engine/utf8_walk.h). Never fails: a character
+  // without a byte, and each U+FFFD that stands for an ill-formed part, becomes
+  // kUnmappableByte. (The transport's strict UTF-8 import, which stops at an ill-formed
+  // sequence, is DecodeUtf8 in transport/utf8.h.)
   std::string FromUtf8(std::string_view utf8) const;
 
  private:
@@ -108,8 +109,8 @@ inline constexpr const ByteCodec& kViewCodec = kByteCodec<kWindows, UnassignedBy
 inline constexpr const ByteCodec& kTransportCodec =
     kByteCodec<kWindows, UnassignedByte::kNoBreakSpace>;
 
-// `page` (0..3) as shown to people: a byte without a character reads as U+FFFD. Null for a
-// page out of range.
-const ByteCodec* PageCodec(int page);
+// The codec of `page` (0..3) with the given choice for its unassigned bytes; by default as
+// shown to people, a byte without a character reading as U+FFFD. Null for a page out of range.
+const ByteCodec* PageCodec(int page, UnassignedByte unassigned = UnassignedByte::kReplacement);
 
 }  // namespace cyrvert

@@ -1,6 +1,11 @@
 #include "frame/command_table.h"
 
 #include <array>
+#include <cstddef>
+#include <iterator>
+#include <utility>
+
+#include "commands/transport_command.h"
 
 namespace cyrvert {
 
@@ -10,7 +15,7 @@ using C = CommandId;
 constexpr CommandScope F = CommandScope::kFrame;
 constexpr CommandScope V = CommandScope::kView;
 
-constexpr CommandInfo kCommands[] = {
+constexpr CommandInfo kFixedCommands[] = {
     // File.
     {C::kFileNew, "&New\tCtrl+N", "Create a new document\nNew", "tb_new", F, false},
     {C::kFileOpen, "&Open...\tCtrl+O", "Open an existing document\nOpen", "tb_open", F, false},
@@ -58,24 +63,9 @@ constexpr CommandInfo kCommands[] = {
     {C::kSetFont, "Set font", "Set font for proper displaying text\nSet font", nullptr, F, false},
     {C::kTxtAssociation, ".txt association",
      "Associate .txt files with CyrVert\nset .txt association", nullptr, F, true},
-    // Transport encodings.
-    {C::kImportUtf7, "UTF-&7", "Import text from UTF-7", nullptr, V, false},
-    {C::kImportUtf8, "UTF-&8", "Import text from UTF-8", nullptr, V, false},
-    {C::kImportQuotedPrintable, "&Quoted-Printable", "Import text from Quoted-Printable", nullptr,
-     V, false},
-    {C::kImportBase64, "MIME &base64", "Import text from MIME base64", nullptr, V, false},
-    {C::kImportUucode, "&UUcode (uudecode)", "Import text from UUcode (uudecode)", nullptr, V,
-     false},
-    {C::kImportUnix, "U&nix", "Import text from Unix format (LF ->CR LF)", nullptr, V, false},
+    // Transport encodings: the import and export items come from the transport table.
     {C::kImportAuto, "&Auto...", "Try automaticaly detect proper transport code for import text",
      nullptr, V, false},
-    {C::kExportUtf7, "UTF-&7", "Export text to UTF-7", nullptr, V, false},
-    {C::kExportUtf8, "UTF-&8", "Export text to UTF-8", nullptr, V, false},
-    {C::kExportQuotedPrintable, "&Quoted-Printable", "Export text to Quoted-Printable", nullptr, V,
-     false},
-    {C::kExportBase64, "MIME &base64", "Export text to MIME base64", nullptr, V, false},
-    {C::kExportUucode, "&UUcode (uuencode)", "Export text to UUcode (uuencode)", nullptr, V, false},
-    {C::kExportUnix, "U&nix", "Export text to Unix format (CR LF -> LF)", nullptr, V, false},
     // View.
     {C::kViewToolbar, "&Toolbar", "Show or hide the toolbar\nToggle ToolBar", nullptr, F, true},
     {C::kViewStatusBar, "&Status Bar", "Show or hide the status bar\nToggle StatusBar", nullptr, F,
@@ -108,6 +98,22 @@ constexpr CommandInfo kCommands[] = {
     // Tray.
     {C::kRestore, "Restore", "Restore the main window\nRestore", nullptr, F, false},
 };
+
+// The fixed commands, then an import and an export item for each encoding.
+constexpr auto kCommands = [] {
+  std::array<CommandInfo, std::size(kFixedCommands) + 2 * kTransportFormatCount> all{};
+  std::size_t n = 0;
+  for (const CommandInfo& info : kFixedCommands) all[n++] = info;
+  for (std::size_t f = 0; f < kTransportItemIds.size(); ++f) {
+    const auto format = static_cast<TransportFormat>(f);
+    for (const auto& [id, command] :
+         {std::pair{kTransportItemIds[f].import_id, ImportFrom(format)},
+          std::pair{kTransportItemIds[f].export_id, ExportTo(format)}}) {
+      all[n++] = {id, MenuEntry(command).text, MenuEntry(command).prompt, nullptr, V, false};
+    }
+  }
+  return all;
+}();
 
 constexpr Accelerator kAccelerators[] = {
     {"Ctrl+A", C::kEditSelectAll},
@@ -210,11 +216,20 @@ constexpr MenuInfo kDocumentMenu[] = {{"&File", kFileMenu129},
                                       {"&Window", kWindowMenu},
                                       {"&Help", kHelpMenu}};
 
-constexpr CommandId kImport[] = {C::kImportUtf7,   C::kImportUtf8,   C::kImportQuotedPrintable,
-                                 C::kImportBase64, C::kImportUucode, C::kImportUnix,
-                                 C::kImportAuto};
-constexpr CommandId kExport[] = {C::kExportUtf7,   C::kExportUtf8,   C::kExportQuotedPrintable,
-                                 C::kExportBase64, C::kExportUucode, C::kExportUnix};
+// The "Import from..." and "Export to..." submenus: the encodings in order, then "Auto...".
+constexpr auto kImport = [] {
+  std::array<CommandId, kTransportFormatCount + 1> ids{};
+  for (std::size_t f = 0; f < kTransportItemIds.size(); ++f)
+    ids[f] = kTransportItemIds[f].import_id;
+  ids.back() = C::kImportAuto;
+  return ids;
+}();
+constexpr auto kExport = [] {
+  std::array<CommandId, kTransportFormatCount> ids{};
+  for (std::size_t f = 0; f < kTransportItemIds.size(); ++f)
+    ids[f] = kTransportItemIds[f].export_id;
+  return ids;
+}();
 
 constexpr MenuItem kToolbar[] = {Cmd(C::kFileNew),
                                  Cmd(C::kFileOpen),

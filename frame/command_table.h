@@ -1,9 +1,11 @@
 // The frame's commands as data: menu texts, prompts, keys, the two menus and the toolbar.
 #pragma once
 
+#include <array>
 #include <span>
 
 #include "frame/command_ids.h"
+#include "transport/transport_format.h"
 
 namespace cyrvert {
 
@@ -41,6 +43,22 @@ struct MenuInfo {
   const char* title;
   std::span<const MenuItem> items;
 };
+
+// The menu items of one encoding's import and export.
+struct TransportItemIds {
+  CommandId import_id;
+  CommandId export_id;
+};
+
+// The transport menu items, in TransportFormat order.
+inline constexpr std::array<TransportItemIds, kTransportFormatCount> kTransportItemIds = {{
+    {CommandId::kImportUtf7, CommandId::kExportUtf7},
+    {CommandId::kImportUtf8, CommandId::kExportUtf8},
+    {CommandId::kImportQuotedPrintable, CommandId::kExportQuotedPrintable},
+    {CommandId::kImportBase64, CommandId::kExportBase64},
+    {CommandId::kImportUucode, CommandId::kExportUucode},
+    {CommandId::kImportUnix, CommandId::kExportUnix},
+}};
 
 // Every command the frame builds an action for.
 std::span<const CommandInfo> Commands();

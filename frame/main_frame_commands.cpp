@@ -258,7 +258,7 @@ void CMainFrame::ConnectCommands() {
     m_bClipboardHasText = ClipboardHasText();
     UpdateActions();
   });
-  // Cyrvert, Translate and Set 8-th bit.
+  // Cyrvert, Smart repair, Translate and Set 8-th bit.
   ConnectEngineCommands(*this, m_app);
   // Import from... and Export to...
   ConnectTransportCommands(*this, m_app);

@@ -1,4 +1,4 @@
-// The thirteen items of the "Import from..." and "Export to..." submenus on the active view.
+// The items of the "Import from..." and "Export to..." submenus on the active view.
 #pragma once
 
 namespace cyrvert {

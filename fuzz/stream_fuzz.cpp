@@ -8,57 +8,23 @@
 #include <string>
 #include <string_view>
 
-#include "transport/base64.h"
-#include "transport/line_ends.h"
-#include "transport/quoted_printable.h"
 #include "transport/transport_commands.h"
-#include "transport/utf7.h"
-#include "transport/utf8_stream.h"
-#include "transport/uucode.h"
+#include "transport/transport_format.h"
 
 namespace {
 
 using cyrvert::StreamCoder;
-using cyrvert::TransportFormat;
 
 constexpr int kCoders = 24;
 
+// 0..11: each encoding's encoder and decoder; 12..17 its export, 18..23 its import.
 std::unique_ptr<StreamCoder> MakeCoder(int which) {
-  constexpr TransportFormat kCodecs[] = {
-      TransportFormat::kUtf7,   TransportFormat::kUtf8, TransportFormat::kQuotedPrintable,
-      TransportFormat::kBase64, TransportFormat::kUu,   TransportFormat::kUnix};
-  switch (which) {
-    case 0:
-      return std::make_unique<cyrvert::Base64Encoder>();
-    case 1:
-      return std::make_unique<cyrvert::Base64Decoder>();
-    case 2:
-      return std::make_unique<cyrvert::QpEncoder>();
-    case 3:
-      return std::make_unique<cyrvert::QpDecoder>();
-    case 4:
-      return std::make_unique<cyrvert::UuEncoder>("f", 0644);
-    case 5:
-      return std::make_unique<cyrvert::UuDecoder>();
-    case 6:
-      return std::make_unique<cyrvert::Utf7StreamEncoder>();
-    case 7:
-      return std::make_unique<cyrvert::Utf7StreamDecoder>();
-    case 8:
-      return std::make_unique<cyrvert::Utf8StreamEncoder>();
-    case 9:
-      return std::make_unique<cyrvert::Utf8StreamDecoder>();
-    case 10:
-      return std::make_unique<cyrvert::CrLfToLfStream>();
-    case 11:
-      return std::make_unique<cyrvert::LfToCrLfStream>();
-    default:
-      break;
-  }
-  const TransportFormat codec = kCodecs[(which - 12) % 6];
-  if (which < 18) return std::make_unique<cyrvert::ExportStream>(codec, "f");
+  const cyrvert::TransportFormatInfo& format = cyrvert::TransportFormats()[static_cast<std::size_t>(
+      which < 12 ? which / 2 : (which - 12) % 6)];
+  if (which < 12) return which % 2 == 0 ? format.make_encoder("f") : format.make_decoder();
+  if (which < 18) return std::make_unique<cyrvert::ExportStream>(format.format, "f");
   return std::make_unique<cyrvert::ImportStream>(
-      codec,
+      format.format,
       which % 2 == 0 ? cyrvert::ImportStart::kEditor : cyrvert::ImportStart::kAfterOwnHeader);
 }
 

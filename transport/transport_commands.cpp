@@ -3,88 +3,14 @@
 #include <cstddef>
 #include <utility>
 
-#include "transport/base64.h"
-#include "transport/line_ends.h"
 #include "transport/mime.h"
-#include "transport/quoted_printable.h"
-#include "transport/utf7.h"
-#include "transport/utf8.h"
-#include "transport/utf8_stream.h"
 #include "transport/uucode.h"
 
 namespace cyrvert {
-namespace {
 
-// The Content-Transfer-Encoding an export declares; unix is not wrapped.
-TransferEncoding EncodingOf(TransportFormat codec) {
-  switch (codec) {
-    case TransportFormat::kUtf7:
-      return TransferEncoding::k7Bit;
-    case TransportFormat::kQuotedPrintable:
-      return TransferEncoding::kQuotedPrintable;
-    case TransportFormat::kBase64:
-      return TransferEncoding::kBase64;
-    default:
-      return TransferEncoding::k8Bit;
-  }
-}
-
-std::unique_ptr<StreamCoder> MakeEncoder(TransportFormat codec, std::string_view title) {
-  switch (codec) {
-    case TransportFormat::kUtf7:
-      return std::make_unique<Utf7StreamEncoder>();
-    case TransportFormat::kUtf8:
-      return std::make_unique<Utf8StreamEncoder>();
-    case TransportFormat::kQuotedPrintable:
-      return std::make_unique<QpEncoder>();
-    case TransportFormat::kBase64:
-      return std::make_unique<Base64Encoder>();
-    case TransportFormat::kUu:
-      return std::make_unique<UuEncoder>(title, kUuFileMode);
-    case TransportFormat::kUnix:
-      break;
-  }
-  return std::make_unique<CrLfToLfStream>();
-}
-
-std::unique_ptr<StreamCoder> MakeDecoder(TransportFormat codec) {
-  switch (codec) {
-    case TransportFormat::kUtf7:
-      return std::make_unique<Utf7StreamDecoder>();
-    case TransportFormat::kUtf8:
-      return std::make_unique<Utf8StreamDecoder>();
-    case TransportFormat::kQuotedPrintable:
-      return std::make_unique<QpDecoder>();
-    case TransportFormat::kBase64:
-      return std::make_unique<Base64Decoder>();
-    case TransportFormat::kUu:
-      return std::make_unique<UuDecoder>();
-    case TransportFormat::kUnix:
-      break;
-  }
-  return std::make_unique<LfToCrLfStream>();
-}
-
-// A whole text through an import stream.
-ImportResult ImportWhole(TransportFormat codec, std::string_view text) {
-  ImportStream stream(codec, ImportStart::kEditor);
-  DecodeResult decoded = StreamCoder::Whole(stream, text);
-  return ImportResult{std::move(decoded), stream.file_name()};
-}
-
-// A whole text through an export stream.
-std::string ExportWhole(TransportFormat codec, std::string_view text, std::string_view title = {}) {
-  ExportStream stream(codec, title);
-  std::string out;
-  stream.PutAll(text, out);
-  return out;
-}
-
-}  // namespace
-
-ExportStream::ExportStream(TransportFormat codec, std::string_view title)
-    : m_coder(MakeEncoder(codec, title)) {
-  if (codec != TransportFormat::kUnix) m_header = MimeHeader(EncodingOf(codec));
+ExportStream::ExportStream(TransportFormat format, std::string_view title)
+    : m_coder(FormatInfo(format).make_encoder(title)) {
+  if (FormatInfo(format).wrapped) m_header = MimeHeader(FormatInfo(format).encoding);
 }
 
 std::size_t ExportStream::Code(std::string_view text, bool last, std::string& out) {
@@ -100,9 +26,9 @@ std::size_t ExportStream::Code(std::string_view text, bool last, std::string& ou
   return text.size();
 }
 
-ImportStream::ImportStream(TransportFormat codec, ImportStart start)
-    : m_codec(codec), m_start(start), m_coder(MakeDecoder(codec)) {
-  if (codec == TransportFormat::kUu) m_pUu = static_cast<const UuDecoder*>(m_coder.get());
+ImportStream::ImportStream(TransportFormat format, ImportStart start)
+    : m_format(FormatInfo(format)), m_start(start), m_coder(m_format.make_decoder()) {
+  if (format == TransportFormat::kUu) m_pUu = static_cast<const UuDecoder*>(m_coder.get());
 }
 
 ImportStream::~ImportStream() = default;
@@ -110,15 +36,15 @@ ImportStream::~ImportStream() = default;
 std::string ImportStream::file_name() const { return m_pUu ? m_pUu->file_name() : std::string(); }
 
 std::size_t ImportStream::Preamble(std::string_view text, bool last) const {
-  if (m_start == ImportStart::kAfterOwnHeader && m_codec != TransportFormat::kUnix) {
-    const std::string header = MimeHeader(EncodingOf(m_codec));
+  if (m_start == ImportStart::kAfterOwnHeader && m_format.wrapped) {
+    const std::string header = MimeHeader(m_format.encoding);
     if (text.substr(0, header.size()) == header) return header.size();
     if (!last && text.size() < header.size() &&
         std::string_view(header).substr(0, text.size()) == text) {
       return std::string_view::npos;
     }
   }
-  if (m_codec != TransportFormat::kQuotedPrintable && m_codec != TransportFormat::kBase64) return 0;
+  if (!m_format.header_block) return 0;
   // Unwrapping CR LF + text when the text starts with neither CR nor LF, else the text
   // itself: so the whole text is the body, unless a line break at the very start ends an
   // empty header block.
@@ -147,40 +73,17 @@ std::size_t ImportStream::Code(std::string_view text, bool last, std::string& ou
   return skipped + text.size();
 }
 
-ImportResult ImportUtf7(std::string_view text) { return ImportWhole(TransportFormat::kUtf7, text); }
-
-ImportResult ImportUtf8(std::string_view text) { return ImportWhole(TransportFormat::kUtf8, text); }
-
-ImportResult ImportQuotedPrintable(std::string_view text) {
-  return ImportWhole(TransportFormat::kQuotedPrintable, text);
+ImportResult ImportText(TransportFormat format, std::string_view text) {
+  ImportStream stream(format, ImportStart::kEditor);
+  DecodeResult decoded = StreamCoder::Whole(stream, text);
+  return ImportResult{std::move(decoded), stream.file_name()};
 }
 
-ImportResult ImportBase64(std::string_view text) {
-  return ImportWhole(TransportFormat::kBase64, text);
+std::string ExportText(TransportFormat format, std::string_view text, std::string_view title) {
+  ExportStream stream(format, title);
+  std::string out;
+  stream.PutAll(text, out);
+  return out;
 }
-
-ImportResult ImportUu(std::string_view text) { return ImportWhole(TransportFormat::kUu, text); }
-
-ImportResult ImportUnix(std::string_view text) {
-  return ImportResult{DecodeResult{DecodeError::kNone, 0, LfToCrLf(text)}, {}};
-}
-
-std::string ExportUtf7(std::string_view text) { return ExportWhole(TransportFormat::kUtf7, text); }
-
-std::string ExportUtf8(std::string_view text) { return ExportWhole(TransportFormat::kUtf8, text); }
-
-std::string ExportQuotedPrintable(std::string_view text) {
-  return ExportWhole(TransportFormat::kQuotedPrintable, text);
-}
-
-std::string ExportBase64(std::string_view text) {
-  return ExportWhole(TransportFormat::kBase64, text);
-}
-
-std::string ExportUu(std::string_view text, std::string_view title) {
-  return ExportWhole(TransportFormat::kUu, text, title);
-}
-
-std::string ExportUnix(std::string_view text) { return CrLfToLf(text); }
 
 }  // namespace cyrvert

@@ -1,6 +1,6 @@
-// One conversion per transport menu command: the text in, the result out. The editor
-// fetches the view text, calls one of these, and shows the result or the error; nothing
-// here touches a window or shows a message.
+// Import and export of any encoding of transport/transport_format.h, a slice at a time or a
+// whole text at once. The editor fetches the view text, calls these, and shows the result or
+// the error; nothing here touches a window or shows a message.
 #pragma once
 
 #include <memory>
@@ -9,22 +9,17 @@
 
 #include "transport/decode_result.h"
 #include "transport/stream_coder.h"
+#include "transport/transport_format.h"
 
 namespace cyrvert {
 
-// Mode written on the begin line of an uuencode export.
-inline constexpr unsigned kUuFileMode = 0644;
-
-// The encodings of import and export.
-enum class TransportFormat : int { kUtf7, kUtf8, kQuotedPrintable, kBase64, kUu, kUnix };
-
 class UuDecoder;
 
-// An export a slice at a time: the MIME header (none for unix), then the encoded text;
-// the same bytes as the Export function of the codec. `title` is the uuencode file name.
+// An export a slice at a time: the MIME header (none for unix), then the encoded text.
+// `title` is the uuencode file name.
 class ExportStream final : public StreamCoder {
  public:
-  explicit ExportStream(TransportFormat codec, std::string_view title = {});
+  explicit ExportStream(TransportFormat format, std::string_view title = {});
 
  protected:
   std::size_t Code(std::string_view text, bool last, std::string& out) override;
@@ -36,19 +31,19 @@ class ExportStream final : public StreamCoder {
 
 // Where an import's encoded text starts.
 enum class ImportStart {
-  // As the editor: for qp and base64 a line break at the very start ends an empty header
-  // block; everything else is encoded text.
+  // As the editor: for an encoding with a header_block a line break at the very start ends
+  // an empty header block; everything else is encoded text.
   kEditor,
   // A leading header block exactly as the export of the same codec writes it is skipped
   // first, so an exported text imports back whole.
   kAfterOwnHeader,
 };
 
-// An import a slice at a time: the same bytes and error offsets as the Import function
-// of the codec (with kEditor).
+// An import a slice at a time: the same bytes and error offsets as ImportText (with
+// kEditor).
 class ImportStream final : public StreamCoder {
  public:
-  ImportStream(TransportFormat codec, ImportStart start);
+  ImportStream(TransportFormat format, ImportStart start);
   ~ImportStream() override;
   // uudecode: the name on the begin line, once it has been read.
   std::string file_name() const;
@@ -60,7 +55,7 @@ class ImportStream final : public StreamCoder {
   // How many bytes at the start of `text` are not encoded text; npos when more are needed.
   std::size_t Preamble(std::string_view text, bool last) const;
 
-  TransportFormat m_codec;
+  const TransportFormatInfo& m_format;
   ImportStart m_start;
   std::unique_ptr<StreamCoder> m_coder;
   const UuDecoder* m_pUu = nullptr;  // m_coder, for uu
@@ -74,31 +69,12 @@ struct ImportResult {
   std::string file_name;  // uudecode only: the name to offer and to title the window with
 };
 
-// UTF-7 to cp-1251. The whole text is decoded; header lines pass through as ASCII.
-ImportResult ImportUtf7(std::string_view text);
-// UTF-8 to cp-1251. The whole text is decoded; no header or byte-order mark is stripped.
-ImportResult ImportUtf8(std::string_view text);
-// Quoted-printable body to bytes. A line break at the very start ends an empty header
-// block; otherwise the whole text is the body.
-ImportResult ImportQuotedPrintable(std::string_view text);
-// Base64 body to bytes, the text taken as for ImportQuotedPrintable.
-ImportResult ImportBase64(std::string_view text);
-// The first uuencoded file anywhere in the text, with its name.
-ImportResult ImportUu(std::string_view text);
-// LF line ends to CR LF. Never fails.
-ImportResult ImportUnix(std::string_view text);
-
-// cp-1251 to UTF-7, wrapped as a text/plain message in 7bit.
-std::string ExportUtf7(std::string_view text);
-// cp-1251 to UTF-8, wrapped in 8bit.
-std::string ExportUtf8(std::string_view text);
-// Quoted-printable, wrapped as quoted-printable.
-std::string ExportQuotedPrintable(std::string_view text);
-// Base64, wrapped as base64.
-std::string ExportBase64(std::string_view text);
-// Uuencoded under `title` (the document's title) with mode 644, wrapped in 8bit.
-std::string ExportUu(std::string_view text, std::string_view title);
-// CR LF line ends to LF; no wrapping.
-std::string ExportUnix(std::string_view text);
+// A whole text imported as the editor does it (ImportStart::kEditor): UTF-7 and UTF-8 to
+// cp-1251, the quoted-printable or base64 body to bytes, the first uuencoded file anywhere
+// in the text with its name, LF line ends to CR LF.
+ImportResult ImportText(TransportFormat format, std::string_view text);
+// A whole text exported: encoded and wrapped as its encoding says; `title` (the document's
+// title) is the uuencode file name.
+std::string ExportText(TransportFormat format, std::string_view text, std::string_view title = {});
 
 }  // namespace cyrvert

@@ -49,7 +49,7 @@ TEST(CliRepair, OneInputAnswersOnStandardOutputAndError) {
       {"repair /no/such/file", "/dev/null", 2, "", "cannot open"},
       {"repair /tmp", "/dev/null", 2, "", "cannot open"},
       {"repair --frobnicate", "/dev/null", 2, "", "takes no option"},
-      {"repair --target ebcdic", "/dev/null", 2, "", "--target takes"},
+      {"repair --target ebcdic", "/dev/null", 2, "", "--target must be win, dos, koi or iso"},
       {"repair ''", "/dev/null", 2, "", "empty argument"},
       {"repair a b", "/dev/null", 2, "", "several files"},
       {"repair --in-place -", "/dev/null", 2, "", "need FILE names"},

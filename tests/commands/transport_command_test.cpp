@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <new>
+#include <vector>
 
 #include "resources/strings.h"
 #include "tests/fakes/fake_transport_ui.h"
@@ -52,21 +53,22 @@ TEST(TransportCommand, EachCommandPutsItsConversionInOneUnmodifiedWindow) {
   };
   const std::string prose = test::RussianSample();
   const Case cases[] = {
-      {Id::kImportUtf7, "Hi +BB8EQAQ4BDIENQRC-", "Hi \xCF\xF0\xE8\xE2\xE5\xF2"},
-      {Id::kImportUtf8, "\xD0\x9F\xD1\x80 ok", "\xCF\xF0 ok"},
-      {Id::kImportQuotedPrintable, "a=3D=C0=\r\nb\r\n",
+      {ImportFrom(TransportFormat::kUtf7), "Hi +BB8EQAQ4BDIENQRC-", "Hi \xCF\xF0\xE8\xE2\xE5\xF2"},
+      {ImportFrom(TransportFormat::kUtf8), "\xD0\x9F\xD1\x80 ok", "\xCF\xF0 ok"},
+      {ImportFrom(TransportFormat::kQuotedPrintable), "a=3D=C0=\r\nb\r\n",
        "a=\xC0"
        "b\r\n"},
-      {Id::kImportBase64, "z/Do4uXy", "\xCF\xF0\xE8\xE2\xE5\xF2"},
-      {Id::kImportUu, "begin 644 a.txt\n#86)C\n`\nend\n", "abc"},
-      {Id::kImportUnix, "a\nb\r\nc\r", "a\r\nb\r\nc\r"},
-      {Id::kExportUtf7, prose, ExportUtf7(prose)},
-      {Id::kExportUtf8, prose, ExportUtf8(prose)},
-      {Id::kExportQuotedPrintable, prose, ExportQuotedPrintable(prose)},
-      {Id::kExportBase64, Bytes(std::string_view("\0\xFF\r\n", 4)),
-       ExportBase64(std::string_view("\0\xFF\r\n", 4))},
-      {Id::kExportUu, prose, ExportUu(prose, "Cyrvert1")},
-      {Id::kExportUnix, "a\r\nb\r\r\n\n", "a\nb\r\n\n"},
+      {ImportFrom(TransportFormat::kBase64), "z/Do4uXy", "\xCF\xF0\xE8\xE2\xE5\xF2"},
+      {ImportFrom(TransportFormat::kUu), "begin 644 a.txt\n#86)C\n`\nend\n", "abc"},
+      {ImportFrom(TransportFormat::kUnix), "a\nb\r\nc\r", "a\r\nb\r\nc\r"},
+      {ExportTo(TransportFormat::kUtf7), prose, ExportText(TransportFormat::kUtf7, prose)},
+      {ExportTo(TransportFormat::kUtf8), prose, ExportText(TransportFormat::kUtf8, prose)},
+      {ExportTo(TransportFormat::kQuotedPrintable), prose,
+       ExportText(TransportFormat::kQuotedPrintable, prose)},
+      {ExportTo(TransportFormat::kBase64), Bytes(std::string_view("\0\xFF\r\n", 4)),
+       ExportText(TransportFormat::kBase64, std::string_view("\0\xFF\r\n", 4))},
+      {ExportTo(TransportFormat::kUu), prose, ExportText(TransportFormat::kUu, prose, "Cyrvert1")},
+      {ExportTo(TransportFormat::kUnix), "a\r\nb\r\r\n\n", "a\nb\r\n\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.in);
@@ -164,10 +166,13 @@ TEST(TransportCommand, ImportSettingChoosesWhereMimeImportsGo) {
        false,
        false},
   };
-  for (const Id id : {Id::kImportBase64, Id::kImportQuotedPrintable, Id::kImportUu}) {
-    const std::string in = id == Id::kImportUu       ? "begin 644 a.txt\n#86)C\n`\nend\n"
-                           : id == Id::kImportBase64 ? "YWJj"
-                                                     : "abc";
+  for (const Id id :
+       {ImportFrom(TransportFormat::kBase64), ImportFrom(TransportFormat::kQuotedPrintable),
+        ImportFrom(TransportFormat::kUu)}) {
+    const std::string in = id == ImportFrom(TransportFormat::kUu)
+                               ? "begin 644 a.txt\n#86)C\n`\nend\n"
+                           : id == ImportFrom(TransportFormat::kBase64) ? "YWJj"
+                                                                        : "abc";
     for (const Case& c : cases) {
       SCOPED_TRACE(std::string(c.name) + " / " + in);
       CommandRun run(in);
@@ -223,7 +228,7 @@ TEST(TransportCommand, Utf8ExportAlwaysAsksAndHasItsOwnCancelMessage) {
     run.ui.m_target = c.answer;
     run.ui.m_path = c.path;
 
-    EXPECT_EQ(run(Id::kExportUtf8), c.status);
+    EXPECT_EQ(run(ExportTo(TransportFormat::kUtf8)), c.status);
 
     EXPECT_EQ(run.ui.m_log.at(3), "ask target");  // wait open, convert, wait close, ask
     if (c.status == EngineStatus::kCancelled) {
@@ -232,9 +237,9 @@ TEST(TransportCommand, Utf8ExportAlwaysAsksAndHasItsOwnCancelMessage) {
       EXPECT_TRUE(run.host.m_windows.empty());
       EXPECT_TRUE(run.ui.m_files.empty());
     } else if (c.answer == ResultTarget::kFile) {
-      EXPECT_EQ(run.ui.m_files.at("/tmp/x"), ExportUtf8("\xCF\xF0"));
+      EXPECT_EQ(run.ui.m_files.at("/tmp/x"), ExportText(TransportFormat::kUtf8, "\xCF\xF0"));
     } else {
-      EXPECT_EQ(run.host.Window(0).m_text, ExportUtf8("\xCF\xF0"));
+      EXPECT_EQ(run.host.Window(0).m_text, ExportText(TransportFormat::kUtf8, "\xCF\xF0"));
     }
   }
 }
@@ -247,11 +252,16 @@ TEST(TransportCommand, DecodeErrorsShowTheirMessageAndOpenNothing) {
     std::string_view caption;
   };
   const Case cases[] = {
-      {Id::kImportUtf7, "abc \xC0", strings::kUtf7DecodeError, strings::kUtf7DecodeCaption},
-      {Id::kImportUtf8, "abc \x80", strings::kUtf8DecodeError, strings::kUtf8DecodeCaption},
-      {Id::kImportQuotedPrintable, "a=G1", strings::kQpDecodeError, strings::kQpDecodeCaption},
-      {Id::kImportBase64, "@@@@", strings::kBase64DecodeError, strings::kBase64DecodeCaption},
-      {Id::kImportUu, "no begin line", strings::kUuDecodeError, strings::kUuDecodeCaption},
+      {ImportFrom(TransportFormat::kUtf7), "abc \xC0", strings::kUtf7DecodeError,
+       strings::kUtf7DecodeCaption},
+      {ImportFrom(TransportFormat::kUtf8), "abc \x80", strings::kUtf8DecodeError,
+       strings::kUtf8DecodeCaption},
+      {ImportFrom(TransportFormat::kQuotedPrintable), "a=G1", strings::kQpDecodeError,
+       strings::kQpDecodeCaption},
+      {ImportFrom(TransportFormat::kBase64), "@@@@", strings::kBase64DecodeError,
+       strings::kBase64DecodeCaption},
+      {ImportFrom(TransportFormat::kUu), "no begin line", strings::kUuDecodeError,
+       strings::kUuDecodeCaption},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.in);
@@ -271,10 +281,12 @@ TEST(TransportCommand, DecodeErrorsShowTheirMessageAndOpenNothing) {
 }
 
 TEST(TransportCommand, EmptyViewSaysSoForEveryCommand) {
-  for (const Id id :
-       {Id::kImportUtf7, Id::kImportUtf8, Id::kImportQuotedPrintable, Id::kImportBase64,
-        Id::kImportUu, Id::kImportUnix, Id::kExportUtf7, Id::kExportUtf8,
-        Id::kExportQuotedPrintable, Id::kExportBase64, Id::kExportUu, Id::kExportUnix}) {
+  std::vector<Id> ids;
+  for (const TransportFormatInfo& format : TransportFormats()) {
+    ids.push_back(ImportFrom(format.format));
+    ids.push_back(ExportTo(format.format));
+  }
+  for (const Id id : ids) {
     CommandRun run("");
     EXPECT_EQ(run(id), EngineStatus::kNoText);
     EXPECT_EQ(run.Message().text, strings::kNoText);
@@ -288,7 +300,7 @@ TEST(TransportCommand, MinimisedMainWindowShowsNoWaitWindow) {
   run.host.m_minimised = true;
   run.host.m_settings.Import = 1;
 
-  EXPECT_EQ(run(Id::kImportBase64), EngineStatus::kDone);
+  EXPECT_EQ(run(ImportFrom(TransportFormat::kBase64)), EngineStatus::kDone);
 
   EXPECT_EQ(run.ui.m_wait_windows, 0);
   EXPECT_EQ(run.host.Window(0).m_text, "\xCF\xF0\xE8\xE2\xE5\xF2");
@@ -314,7 +326,7 @@ TEST(TransportCommand, UudecodeNamesTheWindowAndProposesTheFileName) {
     for (const int import : {0, 1}) {
       CommandRun run(in);
       run.host.m_settings.Import = import;
-      EXPECT_EQ(run(Id::kImportUu), EngineStatus::kDone);
+      EXPECT_EQ(run(ImportFrom(TransportFormat::kUu)), EngineStatus::kDone);
       if (import == 1) {
         EXPECT_EQ(run.host.Window(0).m_title, c.title);
         EXPECT_FALSE(run.host.Window(0).m_modified);
@@ -326,13 +338,13 @@ TEST(TransportCommand, UudecodeNamesTheWindowAndProposesTheFileName) {
   // Other imports propose no name.
   CommandRun run("YWJj");
   run.host.m_settings.Import = 0;
-  run(Id::kImportBase64);
+  run(ImportFrom(TransportFormat::kBase64));
   EXPECT_EQ(run.ui.m_default_names, std::vector<std::string>{""});
 }
 
 TEST(TransportCommand, UuencodeWritesTheTitleInTheTextsCodePage) {
   CommandRun run("abc", "Письмо.txt");
-  EXPECT_EQ(run(Id::kExportUu), EngineStatus::kDone);
+  EXPECT_EQ(run(ExportTo(TransportFormat::kUu)), EngineStatus::kDone);
   EXPECT_NE(run.host.Window(0).m_text.find("begin 644 \xCF\xE8\xF1\xFC\xEC\xEE.txt\r\n"),
             std::string::npos);
 }
@@ -343,7 +355,7 @@ TEST(TransportCommand, SaveFailureNamesTheFileAndTheReason) {
   run.ui.m_path = "/no/such/dir/out.txt";
   run.ui.m_save_failure = "No such file or directory";
 
-  EXPECT_EQ(run(Id::kImportBase64), EngineStatus::kSaveFailed);
+  EXPECT_EQ(run(ImportFrom(TransportFormat::kBase64)), EngineStatus::kSaveFailed);
 
   const auto message = run.Message();
   EXPECT_EQ(message.text, std::string(strings::kSaveResultFailed) +
@@ -360,14 +372,15 @@ struct NoWindowHost : FakeHost {
 TEST(TransportCommand, NoMemoryForTheConversionOrTheWindow) {
   CommandRun run("\xCF\xF0");
   run.ui.m_fail_conversion = [] { throw std::bad_alloc(); };
-  EXPECT_EQ(run(Id::kExportBase64), EngineStatus::kNoMemory);
+  EXPECT_EQ(run(ExportTo(TransportFormat::kBase64)), EngineStatus::kNoMemory);
   EXPECT_EQ(run.Message().text, strings::kNotEnoughMemory);
   EXPECT_TRUE(run.host.m_windows.empty());
 
   NoWindowHost host;
   FakeTransportUi ui(host);
   FakeDocument doc("\xCF\xF0", "Cyrvert1");
-  EXPECT_EQ(TransportCommand(Id::kExportBase64, doc, host, ui), EngineStatus::kNoMemory);
+  EXPECT_EQ(TransportCommand(ExportTo(TransportFormat::kBase64), doc, host, ui),
+            EngineStatus::kNoMemory);
   ASSERT_EQ(host.m_messages.size(), 1U);
   EXPECT_EQ(host.m_messages[0].text, strings::kNotEnoughMemory);
   EXPECT_EQ(ui.m_shown_over_wait, 0);
@@ -376,7 +389,7 @@ TEST(TransportCommand, NoMemoryForTheConversionOrTheWindow) {
   // A window that cannot take the result is closed again, with the same message.
   CommandRun full("\xCF\xF0");
   full.host.m_fail_puts = true;
-  EXPECT_EQ(full(Id::kExportBase64), EngineStatus::kNoMemory);
+  EXPECT_EQ(full(ExportTo(TransportFormat::kBase64)), EngineStatus::kNoMemory);
   EXPECT_EQ(full.Message().text, strings::kNotEnoughMemory);
   ASSERT_EQ(full.host.m_windows.size(), 1U);
   EXPECT_TRUE(full.host.m_windows[0]->m_closed);
@@ -385,7 +398,7 @@ TEST(TransportCommand, NoMemoryForTheConversionOrTheWindow) {
 
 TEST(TransportCommand, AutoOnlySaysSorry) {
   CommandRun run("anything");
-  EXPECT_EQ(run(Id::kImportAuto), EngineStatus::kNotImplemented);
+  EXPECT_EQ(AutoImportCommand(run.host), EngineStatus::kNotImplemented);
   const auto message = run.Message();
   EXPECT_EQ(message.text, strings::kNotImplemented);
   EXPECT_EQ(message.caption, strings::kNotImplementedCaption);

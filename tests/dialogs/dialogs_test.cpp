@@ -9,6 +9,8 @@
 #include <QTreeWidget>
 #include <atomic>
 #include <chrono>
+#include <set>
+#include <string>
 #include <thread>
 
 #include "dialogs/import_target_dlg.h"
@@ -16,6 +18,7 @@
 #include "dialogs/translate_dlg.h"
 #include "dialogs/variant_list_dlg.h"
 #include "dialogs/wait_dlg.h"
+#include "engine/code_page.h"
 
 namespace cyrvert {
 
@@ -23,7 +26,6 @@ class DialogsTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void translateButtonsReturnTheirDirection_data();
   void translateButtonsReturnTheirDirection();
   void translateStartsOnCancelAndNeverAcceptsWithoutDirection();
   void progressKeysRequestAStopAndKeepTheWindow_data();
@@ -61,35 +63,25 @@ void DoubleClick(QWidget* widget, QPoint where) {
   QTest::mouseRelease(widget, Qt::LeftButton, {}, where);
 }
 
-void DialogsTest::translateButtonsReturnTheirDirection_data() {
-  QTest::addColumn<int>("id");
-  QTest::addColumn<QString>("text");
-  QTest::addColumn<int>("direction");
-  QTest::newRow("D2K") << 1000 << "DOS -> KOI8-R" << 0;
-  QTest::newRow("D2W") << 1001 << "DOS -> WINDOWS" << 2;
-  QTest::newRow("D2I") << 1002 << "DOS -> ISO" << 6;
-  QTest::newRow("W2D") << 1003 << "WINDOWS -> DOS" << 3;
-  QTest::newRow("W2K") << 1004 << "WINDOWS -> KOI8-R" << 4;
-  QTest::newRow("W2I") << 1005 << "WINDOWS -> ISO" << 10;
-  QTest::newRow("K2W") << 1006 << "KOI8-R -> WINDOWS" << 5;
-  QTest::newRow("K2D") << 1007 << "KOI8-R -> DOS" << 1;
-  QTest::newRow("K2I") << 1008 << "KOI8-R -> ISO" << 8;
-  QTest::newRow("I2D") << 1009 << "ISO -> DOS" << 7;
-  QTest::newRow("I2W") << 1010 << "ISO -> WINDOWS" << 11;
-  QTest::newRow("I2K") << 1011 << "ISO -> KOI8-R" << 9;
-}
-
+// Each of the twelve direction buttons chooses the conversion its text names: the first
+// letter of each page's name is the page's letter in the conversion codes.
 void DialogsTest::translateButtonsReturnTheirDirection() {
-  QFETCH(int, id);
-  QFETCH(QString, text);
-  QFETCH(int, direction);
-  CTranslateDlg dlg;
-  QPushButton* button = dlg.Button(id);
-  QVERIFY(button != nullptr);
-  QCOMPARE(button->text(), text);
-  const int result = ExecWith(dlg, [&] { QTest::mouseClick(button, Qt::LeftButton); });
-  QCOMPARE(result, int(QDialog::Accepted));
-  QCOMPARE(dlg.Direction(), direction);
+  std::set<int> directions;
+  for (int id = 1000; id < 1000 + kConversionCount; ++id) {
+    CTranslateDlg dlg;
+    QPushButton* button = dlg.Button(id);
+    QVERIFY(button != nullptr);
+    const QStringList pages = button->text().split(QStringLiteral(" -> "));
+    QCOMPARE(pages.size(), 2);
+    const std::string code = {pages[0][0].toLatin1(), '2', pages[1][0].toLatin1()};
+    const int want = ConversionByCode(code);
+    QVERIFY2(want >= 0, qPrintable(button->text()));
+    const int result = ExecWith(dlg, [&] { QTest::mouseClick(button, Qt::LeftButton); });
+    QCOMPARE(result, int(QDialog::Accepted));
+    QCOMPARE(dlg.Direction(), want);
+    directions.insert(want);
+  }
+  QCOMPARE(directions.size(), std::size_t(kConversionCount));
 }
 
 void DialogsTest::translateStartsOnCancelAndNeverAcceptsWithoutDirection() {

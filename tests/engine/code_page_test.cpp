@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <cctype>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -100,6 +102,11 @@ std::string IconvByte(const char* from, const char* to, unsigned char byte) {
   return std::string(out, sizeof out - out_left);
 }
 
+// А..я, Ё and ё.
+bool IsRussianLetter(std::uint32_t cp) {
+  return (cp >= 0x410 && cp <= 0x44F) || cp == 0x401 || cp == 0x451;
+}
+
 TEST(ConversionTables, MatchIconvAndSubstituteLists) {
   ASSERT_EQ(std::size(kSubstitutes), static_cast<std::size_t>(kConversionCount));
   for (const SubstituteCase& c : kSubstitutes) {
@@ -122,11 +129,10 @@ TEST(ConversionTables, MatchIconvAndSubstituteLists) {
 }
 
 TEST(ConversionTables, UnicodeReadingsMatchIconv) {
-  constexpr char kLetters[] = {'W', 'D', 'K', 'I'};
   for (int page = 0; page < kCodePageCount; ++page) {
     for (int b = 0x80; b <= 0xFF; ++b) {
       const std::string utf32 =
-          IconvByte(IconvName(kLetters[page]), "UTF-32LE", static_cast<unsigned char>(b));
+          IconvByte(IconvName(PageNames(page)->letter), "UTF-32LE", static_cast<unsigned char>(b));
       std::uint32_t want = 0xFFFD;
       if (utf32.size() == 4) {
         want = static_cast<std::uint32_t>(static_cast<unsigned char>(utf32[0])) |
@@ -162,14 +168,11 @@ TEST(ConvertHighHalf, IndexOutOfRangeChangesNothing) {
 TEST(ConvertHighHalf, InverseRestoresEveryLetter) {
   for (int k = 0; k < kConversionCount; ++k) {
     const std::string code(ConversionCode(k));
-    const int source = code[0] == 'W'   ? kWindows
-                       : code[0] == 'D' ? kDos
-                       : code[0] == 'K' ? kKoi8r
-                                        : kIso;
+    const int source = ConversionSource(k);
     int letters = 0;
     for (int b = 0x80; b <= 0xFF; ++b) {
       const std::uint32_t cp = PageCodec(source)->ToUnicode(static_cast<unsigned char>(b));
-      if (!((cp >= 0x410 && cp <= 0x44F) || cp == 0x401 || cp == 0x451)) continue;
+      if (!IsRussianLetter(cp)) continue;
       ++letters;
       unsigned char byte = static_cast<unsigned char>(b);
       ConvertHighHalf(&byte, 1, k);
@@ -188,14 +191,61 @@ TEST(ConvertHighHalf, RoundTripKeepsSubstitutes) {
   EXPECT_EQ(text, "\"\xCF\xF0\xE8\xE2\xE5\xF2\"");
 }
 
-TEST(CodePage, NamesAndLetters) {
-  EXPECT_EQ(ConversionCode(kD2K), "D2K");
-  EXPECT_EQ(ConversionCode(kI2W), "I2W");
-  EXPECT_EQ(ConversionCode(12), "");
-  EXPECT_EQ(ConversionTargetTag(kW2K), "Koi");
-  EXPECT_EQ(ConversionTargetTag(kI2D), "Dos");
-  EXPECT_EQ(ConversionTargetTag(-1), "");
-  EXPECT_EQ(CodePageTag(kIso), "Iso");
+// Each conversion's pages are those whose characters it keeps: every Russian letter of the
+// source page comes out as the same letter of the target page. Its code spells the pages.
+TEST(CodePage, ConversionsKeepLettersFromSourceToTarget) {
+  for (int k = 0; k < kConversionCount; ++k) {
+    const int from = ConversionSource(k);
+    const int to = ConversionTarget(k);
+    ASSERT_NE(PageNames(from), nullptr) << k;
+    ASSERT_NE(PageNames(to), nullptr) << k;
+    EXPECT_NE(from, to) << k;
+    for (int b = 0x80; b <= 0xFF; ++b) {
+      const std::uint32_t cp = PageCodec(from)->ToUnicode(static_cast<unsigned char>(b));
+      if (!IsRussianLetter(cp)) continue;
+      unsigned char byte = static_cast<unsigned char>(b);
+      ConvertHighHalf(&byte, 1, k);
+      EXPECT_EQ(PageCodec(to)->ToUnicode(byte), cp) << k << " byte " << std::hex << b;
+    }
+    const std::string code(ConversionCode(k));
+    EXPECT_EQ(code, std::string({PageNames(from)->letter, '2', PageNames(to)->letter}));
+    EXPECT_EQ(ConversionByCode(code), k);
+    EXPECT_EQ(ConversionTargetTag(k), CodePageTag(to));
+  }
+  for (const int k : {-1, kConversionCount}) {
+    EXPECT_EQ(ConversionCode(k), "");
+    EXPECT_EQ(ConversionSource(k), -1);
+    EXPECT_EQ(ConversionTarget(k), -1);
+    EXPECT_EQ(ConversionTargetTag(k), "");
+  }
+  EXPECT_EQ(ConversionByCode("W2W"), -1);
+  EXPECT_EQ(ConversionByCode("k2w"), -1);
+}
+
+// Each name of a page tells it from the other pages, and the short ones start with its
+// letter.
+TEST(CodePage, NamesStartWithTheLetterAndDiffer) {
+  std::set<std::string_view> tags, names, options, labels;
+  for (int page = 0; page < kCodePageCount; ++page) {
+    const CodePageNames& page_names = *PageNames(page);
+    for (const std::string_view name : {page_names.tag, page_names.option, page_names.label}) {
+      EXPECT_EQ(std::toupper(static_cast<unsigned char>(name[0])), page_names.letter) << name;
+    }
+    EXPECT_TRUE(tags.insert(page_names.tag).second) << page;
+    EXPECT_TRUE(names.insert(page_names.name).second) << page;
+    EXPECT_TRUE(options.insert(page_names.option).second) << page;
+    EXPECT_TRUE(labels.insert(page_names.label).second) << page;
+    EXPECT_EQ(CodePageByOption(page_names.option), page);
+    EXPECT_EQ(CodePageTag(page), page_names.tag);
+    EXPECT_EQ(CodePageName(page), page_names.name);
+  }
+  EXPECT_EQ(PageNames(-1), nullptr);
+  EXPECT_EQ(CodePageTag(kCodePageCount), "");
+  EXPECT_EQ(CodePageName(kCodePageCount), "");
+  EXPECT_EQ(CodePageByOption("WIN"), -1);
+}
+
+TEST(CodePage, FrequentLettersAreTheRussianOnes) {
   for (int page = 0; page < kCodePageCount; ++page) {
     // о е а и т с н р О Е А И Т С Н Р
     constexpr std::uint32_t kWant[16] = {0x43E, 0x435, 0x430, 0x438, 0x442, 0x441, 0x43D, 0x440,

@@ -154,13 +154,13 @@ TEST(SmartRepairTest, InvalidUtf8BecomesReplacementOrQuestionMark) {
     std::string utf8;
   };
   const Case cases[] = {
-      {"\xD0\x9F", "\xCF", "\xD0\x9F"},                // П
-      {"a\xD0", "a?", "a\xEF\xBF\xBD"},                // cut at the end
-      {"\xD0z", "?z", "\xEF\xBF\xBDz"},                // lead without continuation
-      {"\xC0\x80", "??", "\xEF\xBF\xBD\xEF\xBF\xBD"},  // overlong
-      {"\xED\xA0\x80", "?", "\xEF\xBF\xBD"},           // surrogate
-      {"\xE2\x9C\x93", "?", "\xE2\x9C\x93"},           // ✓: not in cp-1251
-      {"\xF0\x9F\x98\x80", "?", "\xF0\x9F\x98\x80"},   // outside the BMP
+      {"\xD0\x9F", "\xCF", "\xD0\x9F"},                                 // П
+      {"a\xD0", "a?", "a\xEF\xBF\xBD"},                                 // cut at the end
+      {"\xD0z", "?z", "\xEF\xBF\xBDz"},                                 // lead without continuation
+      {"\xC0\x80", "??", "\xEF\xBF\xBD\xEF\xBF\xBD"},                   // overlong
+      {"\xED\xA0\x80", "???", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // surrogate
+      {"\xE2\x9C\x93", "?", "\xE2\x9C\x93"},                            // ✓: not in cp-1251
+      {"\xF0\x9F\x98\x80", "?", "\xF0\x9F\x98\x80"},                    // outside the BMP
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ApplyRepair(c.in, read, RepairOutput::kWindows), c.windows);

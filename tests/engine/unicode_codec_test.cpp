@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/utf8_walk.h"
+
 namespace cyrvert {
 namespace {
 
@@ -86,15 +88,53 @@ TEST(ByteCodec, LenientDecodeTurnsWhatHasNoByteIntoQuestionMarks) {
       {"\xE4\xB8\xAD", "?"},         // CJK: no byte
       {"\xC2\x80", "?"},             // U+0080: 0x80 shows as U+0402
       {"\xF0\x9F\x98\x80", "?"},     // beyond the BMP
-      {"\xC3", "?"},                 // truncated
-      {"\xC0\xAF", "??"},            // overlong
-      {"\xED\xA0\x80", "???"},       // encoded surrogate
+      {"\xC3", "?"},                 // cut at the end
+      {"\xE2\x84", "?"},             // cut at the end: one for the whole part
+      {"\xF0\x9F\x98", "?"},         // cut four-byte form
+      {"\xE2\x84z", "?z"},           // cut inside the text
+      {"\xC0\xAF", "??"},            // overlong: its lead byte is never valid
+      {"\xE0\x80\x80", "???"},       // overlong: the second byte is out of range
+      {"\xED\xA0\x80", "???"},       // encoded surrogate, likewise
+      {"\xF4\x90\x80\x80", "????"},  // beyond U+10FFFF, likewise
       {"\x80x", "?x"},               // stray continuation
       {"\x80\x80\x80\x80", "????"},  // more bytes out than lead bytes in
   };
   for (const Case& c : cases) {
     EXPECT_EQ(kViewCodec.FromUtf8(c.utf8), c.want) << testing::PrintToString(c.utf8);
   }
+}
+
+// The walker's answer for a whole text and for the same text fed in two slices, the first
+// not final; U+FFFD written as '#', other characters by their low byte.
+std::string Walk(std::string_view utf8, std::size_t cut) {
+  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+  std::string out;
+  const auto emit = [&out](std::uint32_t cp) {
+    out += cp == kReplacementCharacter ? '#' : static_cast<char>(cp & 0xFF);
+  };
+  const std::size_t used = WalkUtf8(p, p + cut, false, emit);
+  EXPECT_LE(used, cut);
+  EXPECT_EQ(WalkUtf8(p + used, p + utf8.size(), true, emit), utf8.size() - used);
+  return out;
+}
+
+TEST(WalkUtf8, SlicesGiveWhatTheWholeTextGives) {
+  const std::string_view cases[] = {
+      "a\xD0\x96z", "\xE2\x84\x96", "\xF0\x9F\x98\x80", "\xE2\x84",
+      "\xE2\x84z",  "\xE0\x80\x80", "\x80\xC3",         "\xD0",
+  };
+  for (const std::string_view utf8 : cases) {
+    const std::string whole = Walk(utf8, 0);
+    for (std::size_t cut = 1; cut <= utf8.size(); ++cut) {
+      EXPECT_EQ(Walk(utf8, cut), whole) << testing::PrintToString(utf8) << " cut at " << cut;
+    }
+  }
+  // Not final: a sequence cut by the end of the slice waits; final: it reads as one U+FFFD.
+  const auto* p = reinterpret_cast<const unsigned char*>("x\xE2\x84");
+  int count = 0;
+  EXPECT_EQ(WalkUtf8(p, p + 3, false, [&](std::uint32_t) { ++count; }), 1u);
+  EXPECT_EQ(count, 1);
+  EXPECT_EQ(Walk("x\xE2\x84", 0), "x#");
 }
 
 }  // namespace

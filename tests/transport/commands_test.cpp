@@ -83,36 +83,37 @@ TEST(LineEnds, LfToCrLf) {
 // header block; header lines reach the decoder.
 TEST(ImportCommands, TakeTheWholeTextAsTheBody) {
   struct Case {
-    ImportResult (*import)(std::string_view);
+    TransportFormat format;
     std::string_view text, want;
     bool ok;
   };
   const Case cases[] = {
-      {ImportBase64, "z/Do4uXy", "\xCF\xF0\xE8\xE2\xE5\xF2", true},
-      {ImportBase64, "\r\nz/Do4uXy", "\xCF\xF0\xE8\xE2\xE5\xF2", true},
-      {ImportBase64, "\nz/Do4uXy", "\xCF\xF0\xE8\xE2\xE5\xF2", true},
-      {ImportBase64, "Content-Transfer-Encoding: base64\r\n\r\nz/Do", "", false},
-      {ImportQuotedPrintable, "=CF=F0", "\xCF\xF0", true},
-      {ImportQuotedPrintable, "\r\n=CF=F0", "\xCF\xF0", true},
-      {ImportQuotedPrintable, "\r\n\r\n=CF", "\r\n\xCF", true},
-      {ImportUtf8, "\r\n\xD0\x9F", "\r\n\xCF", true},
-      {ImportUtf7, "\r\n+BB8-", "\r\n\xCF", true},
-      {ImportUnix, "a\nb", "a\r\nb", true},
+      {TransportFormat::kBase64, "z/Do4uXy", "\xCF\xF0\xE8\xE2\xE5\xF2", true},
+      {TransportFormat::kBase64, "\r\nz/Do4uXy", "\xCF\xF0\xE8\xE2\xE5\xF2", true},
+      {TransportFormat::kBase64, "\nz/Do4uXy", "\xCF\xF0\xE8\xE2\xE5\xF2", true},
+      {TransportFormat::kBase64, "Content-Transfer-Encoding: base64\r\n\r\nz/Do", "", false},
+      {TransportFormat::kQuotedPrintable, "=CF=F0", "\xCF\xF0", true},
+      {TransportFormat::kQuotedPrintable, "\r\n=CF=F0", "\xCF\xF0", true},
+      {TransportFormat::kQuotedPrintable, "\r\n\r\n=CF", "\r\n\xCF", true},
+      {TransportFormat::kUtf8, "\r\n\xD0\x9F", "\r\n\xCF", true},
+      {TransportFormat::kUtf7, "\r\n+BB8-", "\r\n\xCF", true},
+      {TransportFormat::kUnix, "a\nb", "a\r\nb", true},
   };
   for (const Case& c : cases) {
-    const ImportResult got = c.import(c.text);
+    const ImportResult got = ImportText(c.format, c.text);
     EXPECT_EQ(got.result.ok(), c.ok) << testing::PrintToString(c.text);
     EXPECT_EQ(got.result.bytes, c.want) << testing::PrintToString(c.text);
   }
 }
 
 TEST(ImportCommands, ErrorPositionsPointIntoTheWholeText) {
-  EXPECT_EQ(ImportBase64("\r\nZm9v!").result.position, 6u);
-  EXPECT_EQ(ImportQuotedPrintable("\n=ZZ").result.position, 1u);
+  EXPECT_EQ(ImportText(TransportFormat::kBase64, "\r\nZm9v!").result.position, 6u);
+  EXPECT_EQ(ImportText(TransportFormat::kQuotedPrintable, "\n=ZZ").result.position, 1u);
 }
 
 TEST(ImportCommands, UudecodeGivesTheFileName) {
-  const ImportResult got = ImportUu(ExportUu("\xCF\xF0\xE8", "Cyrvert1"));
+  const ImportResult got = ImportText(TransportFormat::kUu,
+                                      ExportText(TransportFormat::kUu, "\xCF\xF0\xE8", "Cyrvert1"));
   ASSERT_TRUE(got.result.ok());
   EXPECT_EQ(got.result.bytes, "\xCF\xF0\xE8");
   EXPECT_EQ(got.file_name, "Cyrvert1");
@@ -120,24 +121,24 @@ TEST(ImportCommands, UudecodeGivesTheFileName) {
 
 TEST(ExportCommands, WrapAsTheirEncoding) {
   struct Case {
-    std::string (*run)(std::string_view);
+    TransportFormat format;
     std::string_view encoding, body;
   };
   const Case cases[] = {
-      {ExportUtf7, "7bit", "+BB8EQAQ4BDIENQRC-"},
-      {ExportUtf8, "8bit", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"},
-      {ExportQuotedPrintable, "quoted-printable", "=CF=F0=E8=E2=E5=F2"},
-      {ExportBase64, "base64", "z/Do4uXy\r\n"},
+      {TransportFormat::kUtf7, "7bit", "+BB8EQAQ4BDIENQRC-"},
+      {TransportFormat::kUtf8, "8bit", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"},
+      {TransportFormat::kQuotedPrintable, "quoted-printable", "=CF=F0=E8=E2=E5=F2"},
+      {TransportFormat::kBase64, "base64", "z/Do4uXy\r\n"},
   };
   for (const Case& c : cases) {
     const std::string want =
         "Content-Type: text/plain\r\nContent-Transfer-Encoding: " + std::string(c.encoding) +
         "\r\n\r\n" + std::string(c.body);
-    EXPECT_EQ(c.run("\xCF\xF0\xE8\xE2\xE5\xF2"), want);
+    EXPECT_EQ(ExportText(c.format, "\xCF\xF0\xE8\xE2\xE5\xF2"), want);
   }
-  EXPECT_EQ(ExportUu("Cat", "Cyrvert1"),
+  EXPECT_EQ(ExportText(TransportFormat::kUu, "Cat", "Cyrvert1"),
             std::string(kHeader8Bit) + "begin 644 Cyrvert1\r\n#0V%T\r\n`\r\nend\r\n");
-  EXPECT_EQ(ExportUnix("a\r\nb"), "a\nb");
+  EXPECT_EQ(ExportText(TransportFormat::kUnix, "a\r\nb"), "a\nb");
 }
 
 // Export then import of the body gives the text back, for each encoding.
@@ -149,25 +150,22 @@ TEST(ExportCommands, BodiesImportBack) {
       c = static_cast<char>(rng() % 256);
     } while (static_cast<unsigned char>(c) == 0x98);  // exported as U+00A0, back as 0xA0
   }
-  struct Pair {
-    std::string (*run)(std::string_view);
-    ImportResult (*import)(std::string_view);
-  };
-  const Pair pairs[] = {{ExportUtf7, ImportUtf7},
-                        {ExportUtf8, ImportUtf8},
-                        {ExportQuotedPrintable, ImportQuotedPrintable},
-                        {ExportBase64, ImportBase64}};
-  for (const Pair& p : pairs) {
-    const std::string message = p.run(text);
+  for (const TransportFormat format :
+       {TransportFormat::kUtf7, TransportFormat::kUtf8, TransportFormat::kQuotedPrintable,
+        TransportFormat::kBase64}) {
+    const std::string message = ExportText(format, text);
     const DecodeResult body = UnwrapMime(message);
     ASSERT_TRUE(body.ok());
-    const ImportResult back = p.import(body.bytes);
+    const ImportResult back = ImportText(format, body.bytes);
     ASSERT_TRUE(back.result.ok()) << DecodeErrorName(back.result.error);
     EXPECT_TRUE(back.result.bytes == text);
   }
-  const ImportResult uu = ImportUu(ExportUu(text, "t"));
+  const ImportResult uu =
+      ImportText(TransportFormat::kUu, ExportText(TransportFormat::kUu, text, "t"));
   EXPECT_TRUE(uu.result.bytes == text);
-  EXPECT_EQ(ImportUnix(ExportUnix("a\r\nb\nc\r")).result.bytes, "a\r\nb\r\nc\r");
+  EXPECT_EQ(ImportText(TransportFormat::kUnix, ExportText(TransportFormat::kUnix, "a\r\nb\nc\r"))
+                .result.bytes,
+            "a\r\nb\r\nc\r");
 }
 
 }  // namespace
