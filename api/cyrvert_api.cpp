@@ -4,7 +4,6 @@
 #include <charconv>
 #include <string>
 
-#include "commands/settings.h"
 #include "engine/code_page.h"
 #include "engine/repair_writing.h"
 #include "engine/scoring.h"
@@ -127,7 +126,7 @@ DecodeReport Decode(std::string_view bytes, const DecodeOptions& options) {
     std::string_view name, zero;
   };
   const std::array<Range, 3> ranges = {{
-      {options.depth, kMaxDepth, "--depth", "0 (automatic)"},
+      {options.depth, kMaxSearchDepth, "--depth", "0 (automatic)"},
       {options.sense, 6, "--sense", "0 (automatic)"},
       {options.n_best, kMaxBest, "--best", "0 (all)"},
   }};

@@ -52,7 +52,7 @@ struct Candidate {
   std::string history;  // "(K2W,W2D)", as decode --list prints it
   int score = 0;        // as decode --list prints it
   std::string text;     // the whole text decoded by the chain, in the target page
-  std::string preview;  // the preview decode --list shows (target page bytes)
+  std::string preview;  // the preview decode --list shows, as UTF-8
 };
 
 // What the first engine found.

@@ -9,7 +9,6 @@
 #include <string_view>
 
 #include "cli/cli.h"
-#include "commands/settings.h"
 #include "engine/code_page.h"
 #include "engine/scoring.h"
 #include "engine/unicode_codec.h"
@@ -49,7 +48,7 @@ struct IntOption {
   std::string_view zero;
 };
 constexpr std::array<IntOption, 3> kIntOptions = {{
-    {"--depth", kMaxDepth, &DecodeOptions::depth, "0 (automatic)"},
+    {"--depth", kMaxSearchDepth, &DecodeOptions::depth, "0 (automatic)"},
     {"--sense", 6, &DecodeOptions::sense, "0 (automatic)"},
     {"--best", kMaxBest, &DecodeOptions::best, "0 (all)"},
 }};

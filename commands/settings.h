@@ -10,8 +10,6 @@ namespace cyrvert {
 
 // Largest fixed search depth the options take: the engine's deepest search.
 inline constexpr std::int32_t kMaxDepth = kMaxSearchDepth;
-// Most variants the N best option keeps.
-inline constexpr std::int32_t kMaxBest = 500;
 
 struct Settings {
   std::int32_t Depth = 0;             // 0 automatic, 1..kMaxDepth fixed search depth

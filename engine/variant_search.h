@@ -29,6 +29,8 @@ inline constexpr std::array<int, 12> kSearchOrder = {0, 1, 2, 3, 4, 5, 6, 7, 11,
 // Deepest search run, the deepest the options offer; a deeper stored depth is cut to it, so
 // no setting makes a run that would not end in reasonable time.
 inline constexpr int kMaxSearchDepth = 5;
+// Most Variants a run is asked to keep (the N best option, decode --best).
+inline constexpr int kMaxBest = 500;
 // The last depth automatic depth tries.
 inline constexpr int kAutoDepthLast = 4;
 

@@ -1,0 +1,15 @@
+# Joins the files IN (separated by |) into OUT; with WRAP set, inside one function scope so a page
+# script adds nothing to the global object.
+set(text "")
+if(WRAP)
+  string(APPEND text "(() => {\n'use strict';\n")
+endif()
+string(REPLACE "|" ";" files "${IN}")
+foreach(file ${files})
+  file(READ ${file} part)
+  string(APPEND text "${part}\n")
+endforeach()
+if(WRAP)
+  string(APPEND text "})();\n")
+endif()
+file(WRITE ${OUT} "${text}")
