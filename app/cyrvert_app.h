@@ -53,7 +53,8 @@ class CCyrvertApp : public QObject, public AppServices {
 
   // The main window, or null before start-up and after it was destroyed.
   CMainFrame* MainFrame() const;
-  Settings& CurrentSettings() override { return m_settings; }
+  const Settings& CurrentSettings() const override { return m_settings; }
+  void SetSettings(const Settings& settings) override { m_settings = settings; }
   bool IsTxtAssociated() const override { return m_bTxtAssociated; }
   void SetTxtAssociated(bool associated) override;
   ProfileStore& Store() override { return m_store; }
@@ -69,7 +70,7 @@ class CCyrvertApp : public QObject, public AppServices {
   void TryDeferredQuit();
 
   // The user's mimeapps.list, found from the environment once.
-  TxtAssociation m_txtAssociation{UserMimeAppsPath(XdgDirsFromEnvironment())};
+  TxtAssociation m_txtAssociation{XdgDirsFromEnvironment()};
   ProfileStore& m_store;
   MessageBoxes& m_boxes;
   DocumentPrompts& m_prompts;

@@ -62,8 +62,8 @@ class CyrvertApplication : public QApplication {
       return QApplication::notify(receiver, event);
     } catch (const std::bad_alloc&) {
       if (m_pBoxes != nullptr) {
-        m_pBoxes->Show(cyrvert::strings::kNotEnoughMemory, cyrvert::strings::kAppTitle,
-                       cyrvert::MessageIcon::kStop);
+        m_pBoxes->ShowMessage(cyrvert::strings::kNotEnoughMemory, cyrvert::strings::kAppTitle,
+                              cyrvert::MessageIcon::kStop);
       }
       return false;
     }

@@ -37,7 +37,7 @@ std::optional<KeyFile> KeyFile::Parse(std::string_view text) {
   // A final '\n' ends the last line; it does not start another one.
   file.m_finalNewline = text.back() == '\n';
   if (file.m_finalNewline) text.remove_suffix(1);
-  bool inGroup = false;
+  bool in_group = false;
   std::size_t start = 0;
   std::size_t end = 0;
   do {
@@ -57,10 +57,10 @@ std::optional<KeyFile> KeyFile::Parse(std::string_view text) {
       if (inner.find_first_of("[]") != std::string_view::npos) return std::nullopt;
       line.kind = Kind::kGroup;
       line.name = std::string(inner);
-      inGroup = true;
+      in_group = true;
     } else {
       const std::size_t eq = content.find('=');
-      if (!inGroup || eq == std::string_view::npos) return std::nullopt;
+      if (!in_group || eq == std::string_view::npos) return std::nullopt;
       const std::string_view key = Trim(content.substr(0, eq));
       if (key.empty()) return std::nullopt;
       line.kind = Kind::kEntry;
@@ -73,12 +73,12 @@ std::optional<KeyFile> KeyFile::Parse(std::string_view text) {
 }
 
 std::size_t KeyFile::Find(std::string_view group, std::string_view key) const {
-  bool inGroup = false;
+  bool in_group = false;
   for (std::size_t i = 0; i < m_lines.size(); ++i) {
     const Line& line = m_lines[i];
     if (line.kind == Kind::kGroup) {
-      inGroup = line.name == group;
-    } else if (inGroup && line.kind == Kind::kEntry && line.name == key) {
+      in_group = line.name == group;
+    } else if (in_group && line.kind == Kind::kEntry && line.name == key) {
       return i;
     }
   }
@@ -122,9 +122,9 @@ void KeyFile::SetValue(std::string_view group, std::string_view key, std::string
   if (!m_lines.empty() && m_lines.back().kind != Kind::kBlank) {
     m_lines.push_back(Line{{}, Kind::kBlank, {}});
   }
-  std::string groupLine(1, '[');
-  groupLine.append(group).push_back(']');
-  m_lines.push_back(Line{std::move(groupLine), Kind::kGroup, std::string(group)});
+  std::string group_line(1, '[');
+  group_line.append(group).push_back(']');
+  m_lines.push_back(Line{std::move(group_line), Kind::kGroup, std::string(group)});
   m_lines.push_back(std::move(entry));
   m_finalNewline = true;
 }
@@ -232,18 +232,36 @@ fs::path AbsoluteFromEnv(const char* name) {
   return path.is_absolute() ? path : fs::path{};
 }
 
-std::vector<fs::path> ListFromEnv(const char* name, std::string_view fallback) {
-  const char* value = std::getenv(name);
-  std::string_view list = value != nullptr && *value != '\0' ? std::string_view(value) : fallback;
-  std::vector<fs::path> dirs;
+// The non-empty items of a colon-separated list.
+std::vector<std::string_view> SplitColons(std::string_view list) {
+  std::vector<std::string_view> items;
   while (!list.empty()) {
     const std::size_t colon = list.find(':');
-    const fs::path dir(list.substr(0, colon));
-    if (dir.is_absolute()) dirs.push_back(dir);
+    if (colon != 0) items.push_back(list.substr(0, colon));
     if (colon == std::string_view::npos) break;
     list.remove_prefix(colon + 1);
   }
+  return items;
+}
+
+std::vector<fs::path> ListFromEnv(const char* name, std::string_view fallback) {
+  const char* value = std::getenv(name);
+  const std::string_view list =
+      value != nullptr && *value != '\0' ? std::string_view(value) : fallback;
+  std::vector<fs::path> dirs;
+  for (std::string_view item : SplitColons(list)) {
+    fs::path dir(item);
+    if (dir.is_absolute()) dirs.push_back(std::move(dir));
+  }
   return dirs;
+}
+
+// The applications folders: the user's, then the system's.
+std::vector<fs::path> ApplicationsDirs(const XdgDirs& dirs) {
+  std::vector<fs::path> bases;
+  if (!dirs.data_home.empty()) bases.push_back(dirs.data_home / "applications");
+  for (const fs::path& dir : dirs.data_dirs) bases.push_back(dir / "applications");
+  return bases;
 }
 
 }  // namespace
@@ -251,66 +269,88 @@ std::vector<fs::path> ListFromEnv(const char* name, std::string_view fallback) {
 XdgDirs XdgDirsFromEnvironment() {
   XdgDirs dirs;
   const fs::path home = AbsoluteFromEnv("HOME");
-  dirs.configHome = AbsoluteFromEnv("XDG_CONFIG_HOME");
-  if (dirs.configHome.empty() && !home.empty()) dirs.configHome = home / ".config";
-  dirs.dataHome = AbsoluteFromEnv("XDG_DATA_HOME");
-  if (dirs.dataHome.empty() && !home.empty()) dirs.dataHome = home / ".local" / "share";
-  dirs.configDirs = ListFromEnv("XDG_CONFIG_DIRS", "/etc/xdg");
-  dirs.dataDirs = ListFromEnv("XDG_DATA_DIRS", "/usr/local/share:/usr/share");
+  dirs.config_home = AbsoluteFromEnv("XDG_CONFIG_HOME");
+  if (dirs.config_home.empty() && !home.empty()) dirs.config_home = home / ".config";
+  dirs.data_home = AbsoluteFromEnv("XDG_DATA_HOME");
+  if (dirs.data_home.empty() && !home.empty()) dirs.data_home = home / ".local" / "share";
+  dirs.config_dirs = ListFromEnv("XDG_CONFIG_DIRS", "/etc/xdg");
+  dirs.data_dirs = ListFromEnv("XDG_DATA_DIRS", "/usr/local/share:/usr/share");
+  const char* desktops = std::getenv("XDG_CURRENT_DESKTOP");
+  for (std::string_view name : SplitColons(desktops != nullptr ? desktops : "")) {
+    std::string lower(name);
+    for (char& c : lower) {
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    dirs.desktops.push_back(std::move(lower));
+  }
   return dirs;
 }
 
 fs::path UserMimeAppsPath(const XdgDirs& dirs) {
-  return dirs.configHome.empty() ? fs::path{} : dirs.configHome / "mimeapps.list";
+  return dirs.config_home.empty() ? fs::path{} : dirs.config_home / "mimeapps.list";
+}
+
+std::vector<fs::path> MimeAppsLists(const XdgDirs& dirs) {
+  std::vector<fs::path> folders;
+  if (!dirs.config_home.empty()) folders.push_back(dirs.config_home);
+  folders.insert(folders.end(), dirs.config_dirs.begin(), dirs.config_dirs.end());
+  const std::vector<fs::path> applications = ApplicationsDirs(dirs);
+  folders.insert(folders.end(), applications.begin(), applications.end());
+  std::vector<fs::path> lists;
+  for (const fs::path& folder : folders) {
+    for (const std::string& desktop : dirs.desktops) {
+      lists.push_back(folder / (desktop + "-mimeapps.list"));
+    }
+    lists.push_back(folder / "mimeapps.list");
+  }
+  return lists;
+}
+
+bool IsUserMimeAppsList(const XdgDirs& dirs, const fs::path& list) {
+  if (dirs.config_home.empty()) return false;
+  // Compared with a final separator on both sides, so "/a/b/" and "/a/b" agree.
+  return (list.parent_path() / "").lexically_normal() == (dirs.config_home / "").lexically_normal();
 }
 
 std::string FirstDesktopId(std::string_view value) {
   return std::string(Trim(value.substr(0, value.find(';'))));
 }
 
-std::optional<fs::path> FindDesktopEntry(const XdgDirs& dirs, std::string_view desktopId) {
-  if (desktopId.empty() || desktopId.find('/') != std::string_view::npos) return std::nullopt;
-  std::vector<fs::path> bases;
-  if (!dirs.dataHome.empty()) bases.push_back(dirs.dataHome);
-  bases.insert(bases.end(), dirs.dataDirs.begin(), dirs.dataDirs.end());
-  for (const fs::path& base : bases) {
-    const fs::path candidate = base / "applications" / desktopId;
+std::optional<fs::path> FindDesktopEntry(const XdgDirs& dirs, std::string_view desktop_id) {
+  if (desktop_id.empty() || desktop_id.find('/') != std::string_view::npos) return std::nullopt;
+  for (const fs::path& folder : ApplicationsDirs(dirs)) {
+    const fs::path candidate = folder / desktop_id;
     std::error_code ec;
     if (fs::is_regular_file(candidate, ec)) return candidate;
   }
   return std::nullopt;
 }
 
-std::optional<std::string> DefaultApplication(const XdgDirs& dirs, std::string_view mimeType) {
-  // mimeapps.list in the config folders, then in the applications data folders.
-  std::vector<fs::path> lists;
-  if (!dirs.configHome.empty()) lists.push_back(dirs.configHome / "mimeapps.list");
-  for (const fs::path& dir : dirs.configDirs) lists.push_back(dir / "mimeapps.list");
-  std::vector<fs::path> dataBases;
-  if (!dirs.dataHome.empty()) dataBases.push_back(dirs.dataHome);
-  dataBases.insert(dataBases.end(), dirs.dataDirs.begin(), dirs.dataDirs.end());
-  for (const fs::path& base : dataBases) lists.push_back(base / "applications" / "mimeapps.list");
-
-  for (const fs::path& list : lists) {
+std::optional<DefaultApp> DefaultApplication(const XdgDirs& dirs, std::string_view mime_type,
+                                             std::string_view own_id) {
+  for (const fs::path& list : MimeAppsLists(dirs)) {
     const KeyFileLoad load = LoadKeyFile(list);
     if (!load.file) continue;
-    std::optional<std::string> value = load.file->Value("Default Applications", mimeType);
+    const std::optional<std::string> value = load.file->Value("Default Applications", mime_type);
     std::string_view ids = value ? std::string_view(*value) : std::string_view{};
     while (!ids.empty()) {
-      const std::string id = FirstDesktopId(ids);
-      if (FindDesktopEntry(dirs, id)) return id;
+      std::string id = FirstDesktopId(ids);
+      if ((!own_id.empty() && id == own_id) || FindDesktopEntry(dirs, id)) {
+        return DefaultApp{std::move(id), list};
+      }
       const std::size_t semicolon = ids.find(';');
       if (semicolon == std::string_view::npos) break;
       ids.remove_prefix(semicolon + 1);
     }
   }
   // Last, any installed program that says it opens the type.
-  for (const fs::path& base : dataBases) {
-    const KeyFileLoad cache = LoadKeyFile(base / "applications" / "mimeinfo.cache");
+  for (const fs::path& folder : ApplicationsDirs(dirs)) {
+    const fs::path cache_path = folder / "mimeinfo.cache";
+    const KeyFileLoad cache = LoadKeyFile(cache_path);
     if (!cache.file) continue;
-    if (std::optional<std::string> value = cache.file->Value("MIME Cache", mimeType)) {
-      const std::string id = FirstDesktopId(*value);
-      if (!id.empty()) return id;
+    if (std::optional<std::string> value = cache.file->Value("MIME Cache", mime_type)) {
+      std::string id = FirstDesktopId(*value);
+      if (!id.empty()) return DefaultApp{std::move(id), cache_path};
     }
   }
   return std::nullopt;

@@ -67,12 +67,14 @@ KeyFileLoad LoadKeyFile(const std::filesystem::path& path);
 // permissions, creates missing parent folders, and refuses a file we may not write.
 KeyFileError WriteFileAtomically(const std::filesystem::path& path, std::string_view text);
 
-// The base folders of the freedesktop base-directory rules, read from the environment.
+// The base folders of the freedesktop base-directory rules, and the desktop names that pick
+// desktop-specific lists.
 struct XdgDirs {
-  std::filesystem::path configHome;               // $XDG_CONFIG_HOME or ~/.config; empty if unknown
-  std::vector<std::filesystem::path> configDirs;  // $XDG_CONFIG_DIRS or /etc/xdg
-  std::filesystem::path dataHome;                 // $XDG_DATA_HOME or ~/.local/share
-  std::vector<std::filesystem::path> dataDirs;    // $XDG_DATA_DIRS or /usr/local/share:/usr/share
+  std::filesystem::path config_home;  // $XDG_CONFIG_HOME or ~/.config; empty if unknown
+  std::vector<std::filesystem::path> config_dirs;  // $XDG_CONFIG_DIRS or /etc/xdg
+  std::filesystem::path data_home;                 // $XDG_DATA_HOME or ~/.local/share
+  std::vector<std::filesystem::path> data_dirs;    // $XDG_DATA_DIRS or /usr/local/share:/usr/share
+  std::vector<std::string> desktops;  // $XDG_CURRENT_DESKTOP's names, lower-cased, in order
 };
 
 // The folders as the environment of this process gives them (relative paths are ignored).
@@ -81,16 +83,32 @@ XdgDirs XdgDirsFromEnvironment();
 // The user's mimeapps.list.
 std::filesystem::path UserMimeAppsPath(const XdgDirs& dirs);
 
+// Every mimeapps.list that may name a default application, in the order they are consulted:
+// the config folders, then the applications data folders; in each, the lists of the current
+// desktops ("gnome-mimeapps.list") before the plain one.
+std::vector<std::filesystem::path> MimeAppsLists(const XdgDirs& dirs);
+
+// Whether `list` is one of the user's own lists (in the config home), which may be written.
+bool IsUserMimeAppsList(const XdgDirs& dirs, const std::filesystem::path& list);
+
 // The first desktop id of a list value such as "a.desktop;b.desktop;".
 std::string FirstDesktopId(std::string_view value);
 
-// The default application for `mimeType` the way xdg-mime finds it: the first listed desktop
-// entry that is installed, from the user's, then the system's mimeapps.list files.
-std::optional<std::string> DefaultApplication(const XdgDirs& dirs, std::string_view mimeType);
+// A default application and the file that decides it.
+struct DefaultApp {
+  std::string desktop_id;
+  std::filesystem::path source;  // the mimeapps.list (or mimeinfo.cache) that names it
+};
 
-// The installed desktop entry file of `desktopId` in the applications folders, if any.
+// The default application for `mime_type` the way xdg-mime finds it: the first listed desktop
+// entry that is installed, from the lists in MimeAppsLists order, else the first program
+// whose mimeinfo.cache entry names the type. `own_id`, if given, counts as installed.
+std::optional<DefaultApp> DefaultApplication(const XdgDirs& dirs, std::string_view mime_type,
+                                             std::string_view own_id = {});
+
+// The installed desktop entry file of `desktop_id` in the applications folders, if any.
 std::optional<std::filesystem::path> FindDesktopEntry(const XdgDirs& dirs,
-                                                      std::string_view desktopId);
+                                                      std::string_view desktop_id);
 
 // The Exec line of the desktop entry at `path`.
 std::optional<std::string> DesktopEntryExec(const std::filesystem::path& path);

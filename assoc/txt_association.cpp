@@ -6,10 +6,21 @@ namespace cyrvert {
 
 namespace {
 
-// Whether the default value names the editor first (what the desktop opens .txt files with).
-bool NamesCyrvert(const KeyFile& file) {
-  const std::optional<std::string> value = file.Value(kDefaultAppsGroup, kTextPlainType);
+// The editor's entry first in the list value (what the desktop opens .txt files with).
+bool NamesCyrvert(const std::optional<std::string>& value) {
   return value && FirstDesktopId(*value) == kCyrvertDesktopId;
+}
+
+// The default application of text/plain and the list that decides it. The editor's entry
+// counts as installed: a build run from its tree, and an uninstall step that removed the
+// entry first, still find the association they made.
+std::optional<DefaultApp> TextPlainDefault(const XdgDirs& dirs) {
+  return DefaultApplication(dirs, kTextPlainType, kCyrvertDesktopId);
+}
+
+AssocResult Write(const std::filesystem::path& path, const KeyFile& file) {
+  return WriteFileAtomically(path, file.Text()) == KeyFileError::kNone ? AssocResult::kWritten
+                                                                       : AssocResult::kWriteFailed;
 }
 
 }  // namespace
@@ -28,52 +39,66 @@ std::string_view AssocResultName(AssocResult result) {
   return "unknown";
 }
 
-TxtAssociation::TxtAssociation(std::filesystem::path mimeappsList)
-    : m_path(std::move(mimeappsList)) {}
+TxtAssociation::TxtAssociation(XdgDirs dirs) : m_dirs(std::move(dirs)) {}
 
 bool TxtAssociation::IsAssociated() const {
-  if (m_path.empty()) return false;
-  const KeyFileLoad load = LoadKeyFile(m_path);
-  return load.file && NamesCyrvert(*load.file);
+  const std::optional<DefaultApp> app = TextPlainDefault(m_dirs);
+  return app && app->desktop_id == kCyrvertDesktopId;
 }
 
 AssocResult TxtAssociation::Apply(bool associated) const {
-  if (m_path.empty()) return AssocResult::kUnusable;
-  KeyFileLoad load = LoadKeyFile(m_path);
+  if (m_dirs.config_home.empty()) return AssocResult::kUnusable;
+  if (IsAssociated() == associated) return AssocResult::kUnchanged;
+  if (!associated) return GiveBack();
+
+  // Written where the decision is made: the user's list that names the default now, else
+  // the user's mimeapps.list, which outranks every list but the user's desktop-specific ones
+  // (and those name nothing installed, or they would decide).
+  const std::optional<DefaultApp> current = TextPlainDefault(m_dirs);
+  const std::filesystem::path path = current && IsUserMimeAppsList(m_dirs, current->source)
+                                         ? current->source
+                                         : UserMimeAppsPath(m_dirs);
+  KeyFileLoad load = LoadKeyFile(path);
   if (!load.file) return AssocResult::kUnusable;
   KeyFile& file = *load.file;
-  if (NamesCyrvert(file) == associated) return AssocResult::kUnchanged;
-  if (!associated) return GiveBack(file);
-
   // An empty stored value means there was no default of the user's: giving back removes ours.
   const std::string previous = file.Value(kDefaultAppsGroup, kTextPlainType).value_or("");
   file.SetValue(kDefaultAppsGroup, kTextPlainType, std::string(kCyrvertDesktopId) + ";");
   file.SetValue(kPreviousDefaultsGroup, kTextPlainType, previous);
-  return WriteFileAtomically(m_path, file.Text()) == KeyFileError::kNone
-             ? AssocResult::kWritten
-             : AssocResult::kWriteFailed;
+  return Write(path, file);
 }
 
 AssocResult TxtAssociation::Uninstall() const {
-  if (m_path.empty()) return AssocResult::kUnusable;
-  KeyFileLoad load = LoadKeyFile(m_path);
-  if (!load.file) return AssocResult::kUnusable;
+  if (m_dirs.config_home.empty()) return AssocResult::kUnusable;
   // A default that the user or another program set since is left alone.
-  if (!NamesCyrvert(*load.file)) return AssocResult::kUnchanged;
-  return GiveBack(*load.file);
+  if (!IsAssociated()) return AssocResult::kUnchanged;
+  return GiveBack();
 }
 
-AssocResult TxtAssociation::GiveBack(KeyFile& file) const {
-  // The stored default stays in our group after it is given back.
-  const std::optional<std::string> previous = file.Value(kPreviousDefaultsGroup, kTextPlainType);
-  if (previous && !previous->empty()) {
-    file.SetValue(kDefaultAppsGroup, kTextPlainType, *previous);
-  } else {
-    file.RemoveValue(kDefaultAppsGroup, kTextPlainType);
+AssocResult TxtAssociation::GiveBack() const {
+  // Each list given back can uncover an older entry of ours in a list further down.
+  AssocResult result = AssocResult::kUnchanged;
+  for (const std::filesystem::path& path : MimeAppsLists(m_dirs)) {
+    const std::optional<DefaultApp> current = TextPlainDefault(m_dirs);
+    if (!current || current->desktop_id != kCyrvertDesktopId) break;
+    // A system list that names the editor is the administrator's; ours cannot outrank it.
+    if (!IsUserMimeAppsList(m_dirs, current->source)) break;
+    if (path != current->source) continue;
+    KeyFileLoad load = LoadKeyFile(path);
+    if (!load.file) return AssocResult::kUnusable;
+    KeyFile& file = *load.file;
+    if (!NamesCyrvert(file.Value(kDefaultAppsGroup, kTextPlainType))) break;
+    // The stored default stays in our group after it is given back.
+    const std::optional<std::string> previous = file.Value(kPreviousDefaultsGroup, kTextPlainType);
+    if (previous && !previous->empty()) {
+      file.SetValue(kDefaultAppsGroup, kTextPlainType, *previous);
+    } else {
+      file.RemoveValue(kDefaultAppsGroup, kTextPlainType);
+    }
+    result = Write(path, file);
+    if (result != AssocResult::kWritten) return result;
   }
-  return WriteFileAtomically(m_path, file.Text()) == KeyFileError::kNone
-             ? AssocResult::kWritten
-             : AssocResult::kWriteFailed;
+  return result;
 }
 
 std::string CommandTail(int argc, const char* const* argv) {

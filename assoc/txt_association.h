@@ -1,9 +1,8 @@
 // The .txt association: whether plain-text files open with this program, taking that over and
-// giving it back. Lives in the user's mimeapps.list: the default application of text/plain,
-// and the one it replaced in a group of ours.
+// giving it back. Lives in the user's mimeapps.list files: the default application of
+// text/plain, and the one it replaced in a group of ours in the same file.
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -31,26 +30,27 @@ enum class AssocResult {
 // Names each result for diagnostics.
 std::string_view AssocResultName(AssocResult result);
 
-// The association as one mimeapps.list holds it.
+// The association as the freedesktop lists decide it: a desktop-specific list of the user
+// ("gnome-mimeapps.list") outranks mimeapps.list, so the change is made in the list that
+// decides, and given back there.
 class TxtAssociation {
  public:
-  explicit TxtAssociation(std::filesystem::path mimeappsList);
+  explicit TxtAssociation(XdgDirs dirs);
 
-  // True when the default application of text/plain is the editor's desktop entry.
+  // True when the default application of text/plain is the editor's desktop entry, found as
+  // xdg-mime finds it (the editor's entry counts as installed).
   bool IsAssociated() const;
-  // Makes the file agree with `associated`: taking over stores the previous default, giving
+  // Makes the lists agree with `associated`: taking over stores the previous default, giving
   // back restores it (or removes our entry when there was none).
   AssocResult Apply(bool associated) const;
   // Gives the association back only while the editor holds it: the uninstall step.
   AssocResult Uninstall() const;
 
-  const std::filesystem::path& Path() const { return m_path; }
-
  private:
-  // Puts the stored previous default back, or removes our entry.
-  AssocResult GiveBack(KeyFile& file) const;
+  // Gives back in each of the user's lists that makes the editor the default, in order.
+  AssocResult GiveBack() const;
 
-  std::filesystem::path m_path;
+  XdgDirs m_dirs;
 };
 
 // The command-line text after the program name as one string, leading blanks and control

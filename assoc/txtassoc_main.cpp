@@ -7,8 +7,7 @@
 int main(int argc, char** argv) {
   try {
     if (cyrvert::CommandTail(argc, argv) != "/uninstall") return 0;
-    const cyrvert::TxtAssociation association(
-        cyrvert::UserMimeAppsPath(cyrvert::XdgDirsFromEnvironment()));
+    const cyrvert::TxtAssociation association(cyrvert::XdgDirsFromEnvironment());
     association.Uninstall();
   } catch (const std::exception&) {
     // Nothing to report to: the uninstall goes on either way.

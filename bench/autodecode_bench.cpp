@@ -18,9 +18,9 @@
 #include "engine/code_page.h"
 #include "frame/command_ids.h"
 #include "frame/main_frame.h"
-#include "profile/profile_store.h"
 #include "tests/fakes/fake_boxes.h"
 #include "tests/fakes/fake_prompts.h"
+#include "tests/fakes/memory_profile_store.h"
 
 static void InitResources() { Q_INIT_RESOURCE(cyrvert); }
 
@@ -32,6 +32,7 @@ constexpr std::size_t kDocumentSize = 1u << 20;
 
 using NoBoxes = test::FakeBoxes;
 using NoPrompts = test::FakePrompts;
+using test::MemoryProfileStore;
 
 // Russian prose in cp-1251, repeated to 1 MiB and damaged by W2K.
 std::string DamagedDocument() {

@@ -83,11 +83,7 @@ class BenchHost : public cyrvert::CommandHost {
     std::fprintf(stderr, "message: %.*s\n", static_cast<int>(text.size()), text.data());
   }
   void Beep(int, int) override {}
-  cyrvert::Settings CurrentSettings() const override {
-    cyrvert::Settings settings;
-    settings.Import = 1;
-    return settings;
-  }
+  const cyrvert::Settings& CurrentSettings() const override { return m_settings; }
   bool PumpPendingMessages() override { return true; }
   void PostQuit() override {}
   bool IsMinimised() const override { return false; }
@@ -102,6 +98,11 @@ class BenchHost : public cyrvert::CommandHost {
 
  private:
   cyrvert::CDocTemplate& m_template;
+  cyrvert::Settings m_settings = [] {
+    cyrvert::Settings settings;
+    settings.Import = 1;
+    return settings;
+  }();
 };
 
 // The longest pauses of the user-interface thread (a 5 ms probe timer) and of the wait

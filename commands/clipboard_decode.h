@@ -15,8 +15,8 @@ namespace cyrvert {
 // Title of the one window that holds the latest automatically decoded clipboard text.
 inline constexpr std::string_view kClipWindowTitle = "CyrClip";
 
-// What the clipboard commands need of the program around them.
-class ClipboardHost {
+// What the clipboard commands need of the program around them; its message boxes among them.
+class ClipboardHost : public MessageBoxes {
  public:
   virtual ~ClipboardHost() = default;
   // Whether the clipboard holds text.
@@ -38,13 +38,11 @@ class ClipboardHost {
   virtual DocumentHost* RunAutoDecode(DocumentHost& document, bool silent) = 0;
   // Whether an auto-decode run is under way.
   virtual bool EngineBusy() const = 0;
-  // The current options.
-  virtual Settings CurrentSettings() const = 0;
+  // The current options; read again each time a value is needed, never kept.
+  virtual const Settings& CurrentSettings() const = 0;
   // Whether nothing is under way that holds on to windows (a command, a dialog, a nested
   // event loop); only then may the monitor open and close windows.
   virtual bool IsBetweenCommands() const = 0;
-  // A message box with an OK button.
-  virtual void ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon) = 0;
 };
 
 // One clipboard-change notice, as far as the monitor cares.

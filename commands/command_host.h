@@ -39,19 +39,16 @@ class DocumentHost {
   virtual void CloseWindow() = 0;
 };
 
-// The application, main frame and dialogs as the commands see them.
-class CommandHost {
+// The application, main frame and dialogs as the commands see them; its message boxes are
+// the ones the commands show.
+class CommandHost : public MessageBoxes {
  public:
-  virtual ~CommandHost() = default;
-
   // Opens a new empty document window and makes it active; null if none could be made.
   virtual DocumentHost* OpenNewDocumentWindow() = 0;
-  // A modal message box with an OK button.
-  virtual void ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon) = 0;
   // A beep of `hertz` for `milliseconds`.
   virtual void Beep(int hertz, int milliseconds) = 0;
-  // The current options; read again each time a command needs a value.
-  virtual Settings CurrentSettings() const = 0;
+  // The current options; read again each time a value is needed, never kept.
+  virtual const Settings& CurrentSettings() const = 0;
   // Dispatches waiting events; false when the program is quitting.
   virtual bool PumpPendingMessages() = 0;
   // Passes a quit request met during a run on to the main event loop.

@@ -14,7 +14,7 @@ class MessageBoxes {
  public:
   virtual ~MessageBoxes() = default;
   // Shows `text` under `caption` (both UTF-8) and returns when the user has closed it.
-  virtual void Show(std::string_view text, std::string_view caption, MessageIcon icon) = 0;
+  virtual void ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon) = 0;
 };
 
 }  // namespace cyrvert

@@ -6,14 +6,15 @@
 
 namespace cyrvert {
 
-int OpenTarget(LinkOpener& opener, const QString& target) {
-  const int shell = opener.ShellOpen(target);
-  if (shell >= kOpenSucceeded) return shell;
-  const std::optional<QString> handler = opener.WebPageHandlerCommand();
-  if (!handler) return shell;
-  const QStringList command = HandlerCommand(*handler, target);
-  if (command.isEmpty()) return shell;
-  return opener.Start(command.front(), command.mid(1));
+void OpenTarget(LinkOpener& opener, const QString& target, OpenDone done) {
+  opener.ShellOpen(target, [&opener, target, done = std::move(done)](int shell) {
+    if (shell >= kOpenSucceeded) return done(shell);
+    const std::optional<QString> handler = opener.WebPageHandlerCommand();
+    if (!handler) return done(shell);
+    const QStringList command = HandlerCommand(*handler, target);
+    if (command.isEmpty()) return done(shell);
+    done(opener.Start(command.front(), command.mid(1)));
+  });
 }
 
 QStringList HandlerCommand(const QString& execLine, const QString& target) {

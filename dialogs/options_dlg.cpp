@@ -126,8 +126,8 @@ void COptionsDlg::BuildControls() {
   m_autoClip = check(kIdAutoClip, "автоматически декодировать clipboard");
   // Clipboard text is repaired as the characters it holds, and shown only when damaged.
   m_clipOnlyDamaged = check(kIdClipOnlyDamaged, "только повреждённый текст");
-  m_nValue = edit(kIdNValue);
-  m_nSpin = spin(kIdNSpin, m_nValue);
+  m_nBestEdit = edit(kIdNValue);
+  m_nBestSpin = spin(kIdNSpin, m_nBestEdit);
   m_nBestOn = check(kIdNBestOn, "только N лучших результатов");
   {
     auto* layout = new QVBoxLayout(automation);
@@ -136,8 +136,8 @@ void COptionsDlg::BuildControls() {
     auto* row = new QHBoxLayout;
     row->addWidget(m_nBestOn);
     row->addWidget(new QLabel(QStringLiteral("N= "), automation));
-    row->addWidget(m_nValue);
-    row->addWidget(m_nSpin);
+    row->addWidget(m_nBestEdit);
+    row->addWidget(m_nBestSpin);
     row->addStretch();
     layout->addLayout(row);
   }
@@ -145,13 +145,13 @@ void COptionsDlg::BuildControls() {
 
   auto* depth = new QGroupBox(QStringLiteral("Глубина просмотра"), this);
   m_depthAuto = check(kIdDepthAuto, "автоматически");
-  m_depthValue = edit(kIdDepthValue);
-  m_depthSpin = spin(kIdDepthSpin, m_depthValue);
+  m_depthEdit = edit(kIdDepthValue);
+  m_depthSpin = spin(kIdDepthSpin, m_depthEdit);
   {
     auto* layout = new QHBoxLayout(depth);
     layout->addWidget(m_depthAuto);
     layout->addWidget(new QLabel(QStringLiteral("Вручную:"), depth));
-    layout->addWidget(m_depthValue);
+    layout->addWidget(m_depthEdit);
     layout->addWidget(m_depthSpin);
     layout->addStretch();
   }
@@ -262,8 +262,8 @@ bool COptionsDlg::ReadUnsigned(QLineEdit* edit, int lo, int hi, int& out) {
     out = static_cast<int>(value);
     return true;
   }
-  m_boxes.Show(QString::fromUtf8(strings::kParseIntRange).arg(lo).arg(hi).toStdString(),
-               strings::kAppTitle, MessageIcon::kExclamation);
+  m_boxes.ShowMessage(QString::fromUtf8(strings::kParseIntRange).arg(lo).arg(hi).toStdString(),
+                      strings::kAppTitle, MessageIcon::kExclamation);
   edit->setFocus();
   edit->selectAll();
   return false;
@@ -272,11 +272,11 @@ bool COptionsDlg::ReadUnsigned(QLineEdit* edit, int lo, int hi, int& out) {
 bool COptionsDlg::UpdateData(bool saveAndValidate) {
   if (!saveAndValidate) {
     m_autoClip->setChecked(m_data.clipboardOn);
-    m_nValue->setText(QString::number(m_data.n));
+    m_nBestEdit->setText(QString::number(m_data.n));
     m_nBestOn->setChecked(m_data.nBestOn);
     m_bigLetters->setChecked(m_data.capitalLetters);
     m_depthAuto->setChecked(m_data.depthAutomatic);
-    m_depthValue->setText(QString::number(m_data.manualDepth));
+    m_depthEdit->setText(QString::number(m_data.manualDepth));
     SetRadio(m_import, m_data.importChoice);
     SetRadio(m_output, m_data.output);
     SetRadio(m_sense, m_data.sensitivity);
@@ -288,11 +288,11 @@ bool COptionsDlg::UpdateData(bool saveAndValidate) {
   }
   // Read in the order of the dialog's exchange, stopping at the first failed check.
   m_data.clipboardOn = m_autoClip->isChecked();
-  if (!ReadUnsigned(m_nValue, 1, kMaxBest, m_data.n)) return false;
+  if (!ReadUnsigned(m_nBestEdit, 1, kMaxBest, m_data.n)) return false;
   m_data.nBestOn = m_nBestOn->isChecked();
   m_data.capitalLetters = m_bigLetters->isChecked();
   m_data.depthAutomatic = m_depthAuto->isChecked();
-  if (!ReadUnsigned(m_depthValue, 1, kMaxDepth, m_data.manualDepth)) return false;
+  if (!ReadUnsigned(m_depthEdit, 1, kMaxDepth, m_data.manualDepth)) return false;
   m_data.importChoice = GetRadio(m_import, m_data.importChoice);
   m_data.output = GetRadio(m_output, m_data.output);
   m_data.sensitivity = GetRadio(m_sense, m_data.sensitivity);
@@ -307,7 +307,7 @@ void COptionsDlg::showEvent(QShowEvent* event) {
   if (!m_bInitialised) {
     m_bInitialised = true;
     UpdateData(false);
-    m_nSpin->SetRange(1, kMaxBest);
+    m_nBestSpin->SetRange(1, kMaxBest);
     m_depthSpin->SetRange(1, kMaxDepth);
     ApplyEnablingRule();
   }
@@ -318,13 +318,13 @@ void COptionsDlg::ApplyEnablingRule() {
   // A failed read leaves the later members as they were; the enabling uses what was read.
   UpdateData(true);
   const bool manualDepth = !m_data.depthAutomatic;
-  m_depthValue->setEnabled(manualDepth);
+  m_depthEdit->setEnabled(manualDepth);
   m_depthSpin->setEnabled(manualDepth);
   const bool senseFixed = m_data.sensitivity != 0;
   m_nBestOn->setEnabled(senseFixed);
   const bool nField = senseFixed && m_data.nBestOn;
-  m_nValue->setEnabled(nField);
-  m_nSpin->setEnabled(nField);
+  m_nBestEdit->setEnabled(nField);
+  m_nBestSpin->setEnabled(nField);
 }
 
 void COptionsDlg::OnSave() {

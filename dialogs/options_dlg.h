@@ -110,12 +110,12 @@ class COptionsDlg : public QDialog {
   std::map<int, QWidget*> m_controls;  // by control id
   QCheckBox* m_autoClip = nullptr;
   QCheckBox* m_clipOnlyDamaged = nullptr;
-  QLineEdit* m_nValue = nullptr;
-  CUpDown* m_nSpin = nullptr;
+  QLineEdit* m_nBestEdit = nullptr;  // the N-best count, and its arrows
+  CUpDown* m_nBestSpin = nullptr;
   QCheckBox* m_nBestOn = nullptr;
   QCheckBox* m_bigLetters = nullptr;
   QCheckBox* m_depthAuto = nullptr;
-  QLineEdit* m_depthValue = nullptr;
+  QLineEdit* m_depthEdit = nullptr;  // the manual depth, and its arrows
   CUpDown* m_depthSpin = nullptr;
   QButtonGroup* m_import = nullptr;
   QButtonGroup* m_output = nullptr;

@@ -6,7 +6,8 @@
 
 namespace cyrvert {
 
-void QtMessageBoxes::Show(std::string_view text, std::string_view caption, MessageIcon icon) {
+void QtMessageBoxes::ShowMessage(std::string_view text, std::string_view caption,
+                                 MessageIcon icon) {
   const QMessageBox::Icon kind = icon == MessageIcon::kStop          ? QMessageBox::Critical
                                  : icon == MessageIcon::kExclamation ? QMessageBox::Warning
                                                                      : QMessageBox::Information;

@@ -16,7 +16,7 @@ class QtMessageBoxes final : public MessageBoxes {
   // The window the next box belongs to; null when none is known.
   using OwnerSource = std::function<QWidget*()>;
 
-  void Show(std::string_view text, std::string_view caption, MessageIcon icon) override;
+  void ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon) override;
   // Sets where boxes are parented from now on.
   void SetOwnerSource(OwnerSource owner) { m_owner = std::move(owner); }
 

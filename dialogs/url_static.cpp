@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 
 #include "resources/strings.h"
 
@@ -88,8 +89,21 @@ void CUrlStatic::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CUrlStatic::OnClicked() {
-  const int result = OpenTarget(m_opener, m_target);
-  // A failed open goes back to the link colour at the next paint.
+  // One open at a time: the desktop may take a moment to answer.
+  if (m_opening) return;
+  m_opening = true;
+  setCursor(Qt::BusyCursor);
+  const QPointer<CUrlStatic> self(this);
+  OpenTarget(m_opener, m_target, [self](int result) {
+    if (self) self->OnOpened(result);
+  });
+}
+
+void CUrlStatic::OnOpened(int result) {
+  m_opening = false;
+  setCursor(Qt::PointingHandCursor);
+  // Visited only when something opened; a failed open goes back to the link colour at the
+  // next paint.
   m_visited = result >= kOpenSucceeded;
   if (m_visited) {
     MarkVisited(true);
@@ -99,7 +113,8 @@ void CUrlStatic::OnClicked() {
 }
 
 void CUrlStatic::ShowOpenError(int code) {
-  m_boxes.Show(OpenErrorText(code).toStdString(), strings::kAppTitle, MessageIcon::kExclamation);
+  m_boxes.ShowMessage(OpenErrorText(code).toStdString(), strings::kAppTitle,
+                      MessageIcon::kExclamation);
 }
 
 }  // namespace cyrvert

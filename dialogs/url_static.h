@@ -31,8 +31,10 @@ class CUrlStatic : public QLabel {
   void SetFitToText(bool fit) { m_fitToText = fit; }
   // Shrinks or grows the control to its text, keeping its alignment's edge or centre.
   void FitToText();
-  // Opens the target as a click does: visited on success, else the error message.
+  // Opens the target as a click does: visited once something opened, else the error message.
   void OnClicked();
+  // Whether an open is under way (the desktop has not answered yet).
+  bool IsOpening() const { return m_opening; }
 
   const QString& Target() const { return m_target; }
   bool IsVisited() const { return m_visited; }
@@ -47,6 +49,8 @@ class CUrlStatic : public QLabel {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
+  // Takes the answer of an open: visited, or the error message.
+  void OnOpened(int result);
   // Shows the message box for a failed open with `code`.
   void ShowOpenError(int code);
 
@@ -55,6 +59,7 @@ class CUrlStatic : public QLabel {
   bool m_visited = false;
   bool m_underlined = true;
   bool m_fitToText = true;
+  bool m_opening = false;  // an open waits for the desktop's answer
   QString m_target;
   std::optional<QFont> m_underlineFont;  // made on the first underlined paint
   LinkOpener& m_opener;

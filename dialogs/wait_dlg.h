@@ -87,12 +87,6 @@ class CWaitDlg : public QDialog {
   // The animation control.
   CAnimateCtrl* Animation() const { return m_wndAnimate; }
 
-  // Runs `work` on a worker thread while the clip keeps moving; returns its result.
-  template <typename Work>
-  std::invoke_result_t<Work&> Run(Work&& work) {
-    return RunOnWorkerThread(std::forward<Work>(work));
-  }
-
  protected:
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;

@@ -16,8 +16,11 @@ class AppServices {
  public:
   virtual ~AppServices() = default;
 
-  // The one Settings record of the process.
-  virtual Settings& CurrentSettings() = 0;
+  // The current options, the one Settings record of the process; read again each time a value
+  // is needed, never kept.
+  virtual const Settings& CurrentSettings() const = 0;
+  // Replaces the options (the options dialog's OK and Apply).
+  virtual void SetSettings(const Settings& settings) = 0;
   // Writes the Settings to the profile.
   virtual void SaveSettings() = 0;
   // Whether .txt files open with this program.

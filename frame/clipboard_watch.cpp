@@ -70,13 +70,13 @@ DocumentHost* CClipboardHost::RunAutoDecode(DocumentHost& document, bool silent)
 
 bool CClipboardHost::EngineBusy() const { return m_frame.m_bEngineBusy; }
 
-Settings CClipboardHost::CurrentSettings() const { return m_app.CurrentSettings(); }
+const Settings& CClipboardHost::CurrentSettings() const { return m_app.CurrentSettings(); }
 
 bool CClipboardHost::IsBetweenCommands() const { return m_frame.IsBetweenCommands(); }
 
 void CClipboardHost::ShowMessage(std::string_view text, std::string_view caption,
                                  MessageIcon icon) {
-  m_app.Boxes().Show(text, caption, icon);
+  m_app.Boxes().ShowMessage(text, caption, icon);
 }
 
 CClipboardWatch::CClipboardWatch(AppServices& app, CMainFrame& frame)

@@ -29,7 +29,7 @@ class CClipboardHost : public ClipboardHost {
   bool IsOpen(const DocumentHost* document) const override;
   DocumentHost* RunAutoDecode(DocumentHost& document, bool silent) override;
   bool EngineBusy() const override;
-  Settings CurrentSettings() const override;
+  const Settings& CurrentSettings() const override;
   bool IsBetweenCommands() const override;
   void ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon) override;
 

@@ -75,7 +75,7 @@ CCyrvertView* CEngineCommandHost::ViewOf(const DocumentHost* document) const {
 
 void CEngineCommandHost::ShowMessage(std::string_view text, std::string_view caption,
                                      MessageIcon icon) {
-  m_app.Boxes().Show(text, caption, icon);
+  m_app.Boxes().ShowMessage(text, caption, icon);
 }
 
 void CEngineCommandHost::Beep(int, int) {
@@ -83,7 +83,7 @@ void CEngineCommandHost::Beep(int, int) {
   QApplication::beep();
 }
 
-Settings CEngineCommandHost::CurrentSettings() const { return m_app.CurrentSettings(); }
+const Settings& CEngineCommandHost::CurrentSettings() const { return m_app.CurrentSettings(); }
 
 bool CEngineCommandHost::PumpPendingMessages() { return m_app.PumpPendingMessages(); }
 

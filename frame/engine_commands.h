@@ -30,7 +30,7 @@ class CEngineCommandHost : public CommandHost {
   DocumentHost* OpenNewDocumentWindow() override;
   void ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon) override;
   void Beep(int hertz, int milliseconds) override;
-  Settings CurrentSettings() const override;
+  const Settings& CurrentSettings() const override;
   bool PumpPendingMessages() override;
   void PostQuit() override;
   bool IsMinimised() const override;

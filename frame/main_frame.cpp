@@ -103,6 +103,7 @@ bool CMainFrame::OnCreate() {
           &CMainFrame::UpdateActions);
 
   ShowTrayIcon();
+  m_pTrayIcon->WatchAvailability([this](bool available) { OnTrayAvailabilityChanged(available); });
   LoadPlacement();
   LoadViewFont();
   UpdateMenuBar();
@@ -156,7 +157,7 @@ void CMainFrame::SaveViewFont() { SaveLogFont(m_app.Store(), m_viewLogFont); }
 
 void CMainFrame::ShowTrayIcon() {
   if (m_app.CurrentSettings().Tray == 0 || m_bTrayIconShown || !m_pTrayIcon) return;
-  if (!CTrayIcon::IsAvailable()) return;
+  if (!m_pTrayIcon->IsAvailable()) return;
   m_pTrayIcon->Show();
   m_bTrayIconShown = true;
 }
@@ -169,6 +170,19 @@ void CMainFrame::HideTrayIcon() {
   if (isHidden() && !m_bDestroyed) RestoreFromTray();
 }
 
+void CMainFrame::OnTrayAvailabilityChanged(bool available) {
+  if (m_bDestroyed) return;
+  if (available) {
+    ShowTrayIcon();
+  } else {
+    HideTrayIcon();
+  }
+}
+
+void CMainFrame::SetTrayProbe(std::function<bool()> available, std::chrono::milliseconds interval) {
+  m_pTrayIcon->SetAvailabilityProbe(std::move(available), interval);
+}
+
 void CMainFrame::RestoreFromTray() {
   showNormal();
   raise();
@@ -179,12 +193,12 @@ void CMainFrame::OnOptions() {
   COptionsDlg dlg(
       m_app.Boxes(),
       [this](const Settings& settings) {
-        m_app.CurrentSettings() = settings;
+        m_app.SetSettings(settings);
         m_app.SaveSettings();
       },
       this);
   dlg.SetFromSettings(m_app.CurrentSettings());
-  if (dlg.DoModal() == QDialog::Accepted) m_app.CurrentSettings() = dlg.GetSettings();
+  if (dlg.DoModal() == QDialog::Accepted) m_app.SetSettings(dlg.GetSettings());
   if (m_app.CurrentSettings().Tray != 0) {
     ShowTrayIcon();
   } else {

@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <optional>
@@ -114,6 +115,9 @@ class CMainFrame : public QMainWindow {
   using UrlOpener = std::function<bool(const QUrl&)>;
   // Replaces the desktop's URL handler (tests).
   void SetUrlOpener(UrlOpener opener) { m_openUrl = std::move(opener); }
+  // Replaces how the frame learns whether the desktop has a notification area, and how often
+  // it looks again (tests).
+  void SetTrayProbe(std::function<bool()> available, std::chrono::milliseconds interval);
   // Windows the Window menu lists by name; More Windows... lists the rest.
   static constexpr int kWindowMenuEntries = 9;
 
@@ -178,6 +182,9 @@ class CMainFrame : public QMainWindow {
   void OnArrangeIcons();
   // Saves settings, placement and font, in that order.
   void OnDestroy();
+  // A notification area came (the icon is shown if Tray is on) or went (the icon is taken
+  // away and a hidden window comes back).
+  void OnTrayAvailabilityChanged(bool available);
   // The window placement from the profile.
   void LoadPlacement();
 

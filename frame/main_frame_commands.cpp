@@ -242,9 +242,10 @@ void CMainFrame::ConnectCommands() {
   auto openHelp = [this] {
     const QString help = HelpFile();
     if (help.isEmpty()) {
-      m_app.Boxes().Show(strings::kHelpNotFound, strings::kAppTitle, MessageIcon::kExclamation);
+      m_app.Boxes().ShowMessage(strings::kHelpNotFound, strings::kAppTitle,
+                                MessageIcon::kExclamation);
     } else if (!m_openUrl(QUrl::fromLocalFile(help))) {
-      m_app.Boxes().Show(
+      m_app.Boxes().ShowMessage(
           std::string(strings::kHelpNotOpened) + QDir::toNativeSeparators(help).toStdString(),
           strings::kAppTitle, MessageIcon::kExclamation);
     }

@@ -24,7 +24,10 @@ constexpr TrayMenuItem kTrayMenu[] = {
 }  // namespace
 
 CTrayIcon::CTrayIcon(std::function<void(CommandId)> run, QObject* parent)
-    : QObject(parent), m_run(std::move(run)), m_pMenu(new QMenu) {
+    : QObject(parent),
+      m_run(std::move(run)),
+      m_pMenu(new QMenu),
+      m_available(&QSystemTrayIcon::isSystemTrayAvailable) {
   for (const TrayMenuItem& item : kTrayMenu) {
     if (item.text == nullptr) {
       m_pMenu->addSeparator();
@@ -50,7 +53,27 @@ CTrayIcon::~CTrayIcon() {
   delete m_pMenu;
 }
 
-bool CTrayIcon::IsAvailable() { return QSystemTrayIcon::isSystemTrayAvailable(); }
+bool CTrayIcon::IsAvailable() const { return m_available(); }
+
+void CTrayIcon::WatchAvailability(std::function<void(bool available)> changed) {
+  m_changed = std::move(changed);
+  m_bLastAvailable = IsAvailable();
+  if (!m_watch.isActive()) {
+    connect(&m_watch, &QTimer::timeout, this, [this] {
+      const bool available = IsAvailable();
+      if (available == m_bLastAvailable) return;
+      m_bLastAvailable = available;
+      if (m_changed) m_changed(available);
+    });
+    m_watch.start(kWatchInterval);
+  }
+}
+
+void CTrayIcon::SetAvailabilityProbe(std::function<bool()> available,
+                                     std::chrono::milliseconds interval) {
+  m_available = std::move(available);
+  m_watch.setInterval(interval);
+}
 
 void CTrayIcon::Show() { m_pIcon->show(); }
 

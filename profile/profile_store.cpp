@@ -21,38 +21,4 @@ bool ProfileIntFromVariant(const QVariant& value, std::int32_t& out) {
 
 }  // namespace detail
 
-namespace {
-QString Key(const QString& section, const QString& entry) { return section + '/' + entry; }
-}  // namespace
-
-std::int32_t MemoryProfileStore::GetProfileInt(const QString& section, const QString& entry,
-                                               std::int32_t def) const {
-  const auto it = m_values.find(Key(section, entry));
-  std::int32_t value = def;
-  if (it == m_values.end() || !detail::ProfileIntFromVariant(it->second, value)) return def;
-  return value;
-}
-
-bool MemoryProfileStore::WriteProfileInt(const QString& section, const QString& entry,
-                                         std::int32_t value) {
-  m_values[Key(section, entry)] = QVariant(value);
-  return true;
-}
-
-QString MemoryProfileStore::GetProfileString(const QString& section, const QString& entry,
-                                             const QString& def) const {
-  const auto it = m_values.find(Key(section, entry));
-  return it == m_values.end() ? def : it->second.toString();
-}
-
-bool MemoryProfileStore::WriteProfileString(const QString& section, const QString& entry,
-                                            const QString& value) {
-  m_values[Key(section, entry)] = QVariant(value);
-  return true;
-}
-
-bool MemoryProfileStore::Contains(const QString& section, const QString& entry) const {
-  return m_values.count(Key(section, entry)) != 0;
-}
-
 }  // namespace cyrvert

@@ -5,7 +5,6 @@
 #include <QString>
 #include <QVariant>
 #include <cstdint>
-#include <map>
 
 namespace cyrvert {
 
@@ -25,23 +24,6 @@ class ProfileStore {
   // Stores a string; false when the store could not take it.
   virtual bool WriteProfileString(const QString& section, const QString& entry,
                                   const QString& value) = 0;
-};
-
-// A store that lives in memory only; used by tests.
-class MemoryProfileStore final : public ProfileStore {
- public:
-  std::int32_t GetProfileInt(const QString& section, const QString& entry,
-                             std::int32_t def) const override;
-  bool WriteProfileInt(const QString& section, const QString& entry, std::int32_t value) override;
-  QString GetProfileString(const QString& section, const QString& entry,
-                           const QString& def) const override;
-  bool WriteProfileString(const QString& section, const QString& entry,
-                          const QString& value) override;
-  // Whether an entry exists at all.
-  bool Contains(const QString& section, const QString& entry) const;
-
- private:
-  std::map<QString, QVariant> m_values;  // keyed "section/entry"
 };
 
 namespace detail {

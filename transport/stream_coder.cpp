@@ -5,12 +5,13 @@
 
 namespace cyrvert {
 namespace {
-// Bytes of a new slice added to a carry at a time; a carry that still cannot be coded
-// doubles, so a long undecided stretch costs linear time.
+// A carry is coded again only once it has doubled since Code last saw it (grown by this much
+// at least), however small the slices: a long undecided stretch costs linear time.
 constexpr std::size_t kCarryStep = 64;
 }  // namespace
 
 std::size_t StreamCoder::Run(std::string_view text, bool last, std::string& out) {
+  m_nCoded += text.size();
   const std::size_t used = Code(text, last, out);
   m_nBase += used;
   return used;
@@ -26,9 +27,11 @@ void StreamCoder::Put(std::string_view slice, std::string& out) {
   if (!ok() || m_bFinished) return;
   // Complete the carried bytes with the start of the slice until they are used up.
   while (!m_carry.empty() && !slice.empty()) {
-    const std::size_t old = m_carry.size();
-    const std::size_t take = std::min(slice.size(), std::max(kCarryStep, old));
+    const std::size_t old = m_carry.size();  // below `target`, always
+    const std::size_t target = m_nCarryTried + std::max(kCarryStep, m_nCarryTried);
+    const std::size_t take = std::min(slice.size(), target - old);
     m_carry.append(slice.substr(0, take));
+    if (m_carry.size() < target) return;  // all of the slice carried, waiting for more
     const std::size_t used = Run(m_carry, false, out);
     if (!ok()) return;
     if (used >= old) {
@@ -37,11 +40,14 @@ void StreamCoder::Put(std::string_view slice, std::string& out) {
       break;
     }
     m_carry.erase(0, used);
+    m_nCarryTried = m_carry.size();
     slice.remove_prefix(take);
   }
   if (!m_carry.empty() || slice.empty()) return;
   const std::size_t used = Run(slice, false, out);
-  if (ok()) m_carry.assign(slice.substr(used));
+  if (!ok()) return;
+  m_carry.assign(slice.substr(used));
+  m_nCarryTried = m_carry.size();
 }
 
 void StreamCoder::Finish(std::string& out) {

@@ -34,6 +34,8 @@ class StreamCoder {
   DecodeError error() const { return m_error; }
   // Offset of the offending byte in the whole text.
   std::size_t error_position() const { return m_nErrorAt; }
+  // Bytes handed to Code so far, those it was given again included: the work the text cost.
+  std::size_t coded_bytes() const { return m_nCoded; }
 
   // A whole text through a fresh decoder: the output, or the error and where it was found.
   static DecodeResult Whole(StreamCoder& coder, std::string_view text);
@@ -54,8 +56,10 @@ class StreamCoder {
   // Calls Code and moves the base past what it used.
   std::size_t Run(std::string_view text, bool last, std::string& out);
 
-  std::string m_carry;  // bytes given but not yet used
+  std::string m_carry;            // bytes given but not yet used
+  std::size_t m_nCarryTried = 0;  // size of the carry when Code last saw it
   std::size_t m_nBase = 0;
+  std::size_t m_nCoded = 0;
   bool m_bFinished = false;
   DecodeError m_error = DecodeError::kNone;
   std::size_t m_nErrorAt = 0;

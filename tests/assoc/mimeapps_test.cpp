@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace cyrvert {
 namespace {
@@ -69,10 +71,10 @@ TEST(DefaultApplicationTest, UserListThenSystemListThenCache) {
   std::string pattern = (fs::temp_directory_path() / "cyrvert-xdg-XXXXXX").string();
   const fs::path root = mkdtemp(pattern.data());
   XdgDirs dirs;
-  dirs.configHome = root / "config";
-  dirs.configDirs = {root / "etc"};
-  dirs.dataHome = root / "data";
-  dirs.dataDirs = {root / "share"};
+  dirs.config_home = root / "config";
+  dirs.config_dirs = {root / "etc"};
+  dirs.data_home = root / "data";
+  dirs.data_dirs = {root / "share"};
   const fs::path apps = root / "share" / "applications";
   WriteAll(apps / "browser.desktop",
            "[Desktop Entry]\nName=B\nExec=browser --new \"%u\" --x\n[Desktop Action n]\nExec=no\n");
@@ -80,15 +82,15 @@ TEST(DefaultApplicationTest, UserListThenSystemListThenCache) {
   WriteAll(apps / "mimeinfo.cache", "[MIME Cache]\ntext/html=cached.desktop;viewer.desktop;\n");
 
   // Only the cache knows an application.
-  EXPECT_EQ(DefaultApplication(dirs, "text/html"), "cached.desktop");
+  EXPECT_EQ(DefaultApplication(dirs, "text/html")->desktop_id, "cached.desktop");
   // A system default wins over the cache; entries not installed are passed over.
   WriteAll(root / "etc" / "mimeapps.list",
            "[Default Applications]\ntext/html=gone.desktop;viewer.desktop\n");
-  EXPECT_EQ(DefaultApplication(dirs, "text/html"), "viewer.desktop");
+  EXPECT_EQ(DefaultApplication(dirs, "text/html")->desktop_id, "viewer.desktop");
   // The user's default wins over both.
-  WriteAll(dirs.configHome / "mimeapps.list",
+  WriteAll(dirs.config_home / "mimeapps.list",
            "[Default Applications]\ntext/html=browser.desktop\n");
-  EXPECT_EQ(DefaultApplication(dirs, "text/html"), "browser.desktop");
+  EXPECT_EQ(DefaultApplication(dirs, "text/html")->desktop_id, "browser.desktop");
   EXPECT_EQ(DefaultApplication(dirs, "image/png"), std::nullopt);
 
   const std::optional<fs::path> entry = FindDesktopEntry(dirs, "browser.desktop");
@@ -97,6 +99,65 @@ TEST(DefaultApplicationTest, UserListThenSystemListThenCache) {
   EXPECT_EQ(FindDesktopEntry(dirs, "../applications/browser.desktop"), std::nullopt);
   EXPECT_EQ(FindDesktopEntry(dirs, "cached.desktop"), std::nullopt);
   fs::remove_all(root);
+}
+
+TEST(MimeAppsListsTest, DesktopListsComeFirstInEachFolder) {
+  XdgDirs dirs;
+  dirs.config_home = "/home/u/.config/";
+  dirs.config_dirs = {"/etc/xdg"};
+  dirs.data_home = "/home/u/.local/share";
+  dirs.data_dirs = {"/usr/share"};
+  dirs.desktops = {"x-test", "gnome"};
+  const std::vector<fs::path> want = {
+      "/home/u/.config/x-test-mimeapps.list",
+      "/home/u/.config/gnome-mimeapps.list",
+      "/home/u/.config/mimeapps.list",
+      "/etc/xdg/x-test-mimeapps.list",
+      "/etc/xdg/gnome-mimeapps.list",
+      "/etc/xdg/mimeapps.list",
+      "/home/u/.local/share/applications/x-test-mimeapps.list",
+      "/home/u/.local/share/applications/gnome-mimeapps.list",
+      "/home/u/.local/share/applications/mimeapps.list",
+      "/usr/share/applications/x-test-mimeapps.list",
+      "/usr/share/applications/gnome-mimeapps.list",
+      "/usr/share/applications/mimeapps.list",
+  };
+  const std::vector<fs::path> lists = MimeAppsLists(dirs);
+  ASSERT_EQ(lists.size(), want.size());
+  for (std::size_t i = 0; i < want.size(); ++i) {
+    EXPECT_EQ(lists[i].lexically_normal(), want[i]) << i;
+    EXPECT_EQ(IsUserMimeAppsList(dirs, lists[i]), i < 3) << i;
+  }
+}
+
+TEST(MimeAppsListsTest, DesktopNamesComeLowerCasedFromTheEnvironment) {
+  struct Case {
+    const char* value;  // nullptr: unset
+    std::vector<std::string> want;
+  };
+  const Case kCases[] = {
+      {nullptr, {}},
+      {"", {}},
+      {"GNOME", {"gnome"}},
+      {"ubuntu:GNOME", {"ubuntu", "gnome"}},
+      {"X-Cinnamon::KDE:", {"x-cinnamon", "kde"}},
+  };
+  const char* saved = std::getenv("XDG_CURRENT_DESKTOP");
+  const std::string saved_value = saved != nullptr ? saved : "";
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.value != nullptr ? c.value : "(unset)");
+    if (c.value != nullptr) {
+      setenv("XDG_CURRENT_DESKTOP", c.value, 1);
+    } else {
+      unsetenv("XDG_CURRENT_DESKTOP");
+    }
+    EXPECT_EQ(XdgDirsFromEnvironment().desktops, c.want);
+  }
+  if (saved != nullptr) {
+    setenv("XDG_CURRENT_DESKTOP", saved_value.c_str(), 1);
+  } else {
+    unsetenv("XDG_CURRENT_DESKTOP");
+  }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace cyrvert {
 namespace {
@@ -46,6 +47,29 @@ class TempDir {
 
  private:
   fs::path m_path;
+};
+
+// A user and a system of our own: config and data folders in a fresh TempDir, with the
+// programs the cases name installed (the editor's entry counts as installed regardless).
+struct Xdg {
+  TempDir dir;
+  XdgDirs dirs;
+  explicit Xdg(std::vector<std::string> desktops = {}) {
+    dirs.config_home = dir.Path() / "config";
+    dirs.config_dirs = {dir.Path() / "etc"};
+    dirs.data_home = dir.Path() / "data";
+    dirs.data_dirs = {dir.Path() / "share"};
+    dirs.desktops = std::move(desktops);
+    for (std::string_view id :
+         {"kate.desktop", "org.gnome.gedit.desktop", "mousepad.desktop", "eog.desktop"}) {
+      WriteAll(dirs.data_dirs.front() / "applications" / id,
+               "[Desktop Entry]\nType=Application\nName=X\nExec=true %f\n");
+    }
+  }
+  fs::path UserList(std::string_view name = "mimeapps.list") const {
+    return dirs.config_home / name;
+  }
+  TxtAssociation Association() const { return TxtAssociation(dirs); }
 };
 
 constexpr std::string_view kNoFile = "<none>";
@@ -117,24 +141,25 @@ constexpr ApplyCase kApplyCases[] = {
      AssocResult::kUnusable, "[Default Applications\ntext/plain=x\n"},
     {"a zero byte: untouched",
      std::string_view("[Default Applications]\ntext/plain=cyrvert.desktop;\0\n", 51), false,
-     AssocResult::kUnusable,
+     AssocResult::kUnchanged,
      std::string_view("[Default Applications]\ntext/plain=cyrvert.desktop;\0\n", 51)},
 };
 
 TEST(TxtAssociationTest, ApplyRewritesOnlyOurEntries) {
   for (const ApplyCase& c : kApplyCases) {
     SCOPED_TRACE(c.name);
-    TempDir dir;
-    const fs::path list = dir.Path() / "mimeapps.list";
+    const Xdg xdg;
+    const fs::path list = xdg.UserList();
     if (c.before != kNoFile) WriteAll(list, c.before);
-    const TxtAssociation association(list);
+    const TxtAssociation association = xdg.Association();
     EXPECT_EQ(association.Apply(c.associate), c.result);
     EXPECT_EQ(ReadAll(list), c.after);
     if (c.result == AssocResult::kWritten) {
       EXPECT_EQ(association.IsAssociated(), c.associate);
     }
     // No temporary file is left beside it.
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(xdg.dirs.config_home), fs::directory_iterator()),
+              1);
   }
 }
 
@@ -159,27 +184,27 @@ TEST(TxtAssociationTest, IsAssociatedReadsTheFirstDefault) {
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.text);
-    TempDir dir;
-    WriteAll(dir.Path() / "mimeapps.list", c.text);
-    EXPECT_EQ(TxtAssociation(dir.Path() / "mimeapps.list").IsAssociated(), c.want);
+    const Xdg xdg;
+    WriteAll(xdg.UserList(), c.text);
+    EXPECT_EQ(xdg.Association().IsAssociated(), c.want);
   }
-  TempDir dir;
-  EXPECT_FALSE(TxtAssociation(dir.Path() / "missing.list").IsAssociated());
+  const Xdg xdg;
+  EXPECT_FALSE(xdg.Association().IsAssociated());
 }
 
 TEST(TxtAssociationTest, UnwritableFolderChangesNothing) {
-  TempDir dir;
+  const Xdg xdg;
   // A regular file where the config folder should be: nothing can be created below it.
-  WriteAll(dir.Path() / "config", "not a folder");
-  const TxtAssociation association(dir.Path() / "config" / "mimeapps.list");
+  WriteAll(xdg.dirs.config_home, "not a folder");
+  const TxtAssociation association = xdg.Association();
   EXPECT_EQ(association.Apply(true), AssocResult::kWriteFailed);
-  EXPECT_EQ(ReadAll(dir.Path() / "config"), "not a folder");
+  EXPECT_EQ(ReadAll(xdg.dirs.config_home), "not a folder");
   EXPECT_FALSE(association.IsAssociated());
 }
 
 TEST(TxtAssociationTest, ReadOnlyFileIsNotReplaced) {
-  TempDir dir;
-  const fs::path list = dir.Path() / "mimeapps.list";
+  const Xdg xdg;
+  const fs::path list = xdg.UserList();
   const std::string_view text = "[Default Applications]\ntext/plain=kate.desktop\n";
   WriteAll(list, text);
   fs::permissions(list, fs::perms::owner_read);
@@ -187,31 +212,46 @@ TEST(TxtAssociationTest, ReadOnlyFileIsNotReplaced) {
     std::fclose(probe);
     GTEST_SKIP() << "file permissions do not bind this user";
   }
-  EXPECT_EQ(TxtAssociation(list).Apply(true), AssocResult::kWriteFailed);
+  EXPECT_EQ(xdg.Association().Apply(true), AssocResult::kWriteFailed);
   EXPECT_EQ(ReadAll(list), text);
 }
 
 TEST(TxtAssociationTest, WritingKeepsLinkAndPermissions) {
-  TempDir dir;
-  const fs::path real = dir.Path() / "dotfiles" / "mimeapps.list";
+  const Xdg xdg;
+  const fs::path real = xdg.dir.Path() / "dotfiles" / "mimeapps.list";
   WriteAll(real, "[Default Applications]\ntext/plain=kate.desktop\n");
   fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
-  const fs::path link = dir.Path() / "mimeapps.list";
-  fs::create_symlink(fs::path("dotfiles") / "mimeapps.list", link);
+  const fs::path link = xdg.UserList();
+  fs::create_directories(link.parent_path());
+  fs::create_symlink(fs::path("..") / "dotfiles" / "mimeapps.list", link);
 
-  ASSERT_EQ(TxtAssociation(link).Apply(true), AssocResult::kWritten);
+  ASSERT_EQ(xdg.Association().Apply(true), AssocResult::kWritten);
   EXPECT_TRUE(fs::is_symlink(fs::symlink_status(link)));
-  EXPECT_TRUE(TxtAssociation(real).IsAssociated());
+  XdgDirs dotfiles = xdg.dirs;
+  dotfiles.config_home = real.parent_path();
+  EXPECT_TRUE(TxtAssociation(dotfiles).IsAssociated());
   EXPECT_EQ(fs::status(real).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
-// Runs txtassoc with `args` (a shell word list) and XDG_CONFIG_HOME at `config`; what it
-// printed lands in `output`.
-int RunTxtassoc(const fs::path& config, std::string_view args, std::string* output) {
+// The environment that hands `dirs` to a program run by the shell, and no desktop but theirs.
+std::string XdgEnvironment(const XdgDirs& dirs) {
+  std::string desktops;
+  for (const std::string& name : dirs.desktops) {
+    desktops += (desktops.empty() ? "" : ":") + name;
+  }
+  return "env -u KDE_FULL_SESSION -u GNOME_DESKTOP_SESSION_ID -u DESKTOP_SESSION "
+         "XDG_CURRENT_DESKTOP='" +
+         desktops + "' XDG_CONFIG_HOME='" + dirs.config_home.string() + "' XDG_CONFIG_DIRS='" +
+         dirs.config_dirs.front().string() + "' XDG_DATA_HOME='" + dirs.data_home.string() +
+         "' XDG_DATA_DIRS='" + dirs.data_dirs.front().string() + "' ";
+}
+
+// Runs txtassoc with `args` (a shell word list) on `dirs`; what it printed lands in `output`.
+int RunTxtassoc(const XdgDirs& dirs, std::string_view args, std::string* output) {
   const fs::path out =
       fs::temp_directory_path() / ("txtassoc-" + std::to_string(getpid()) + ".out");
-  const std::string command = "XDG_CONFIG_HOME='" + config.string() + "' '" TXTASSOC_PATH "' " +
-                              std::string(args) + " >'" + out.string() + "' 2>&1";
+  const std::string command = XdgEnvironment(dirs) + "'" TXTASSOC_PATH "' " + std::string(args) +
+                              " >'" + out.string() + "' 2>&1";
   const int status = std::system(command.c_str());
   *output = ReadAll(out);
   fs::remove(out);
@@ -248,33 +288,29 @@ TEST(TxtassocProgramTest, GivesBackOnlyOnExactSwitchAndOnlyOurs) {
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(std::string(c.args) + " on " + std::string(c.before));
-    TempDir dir;
-    WriteAll(dir.Path() / "mimeapps.list", c.before);
+    const Xdg xdg;
+    WriteAll(xdg.UserList(), c.before);
     std::string output;
-    EXPECT_EQ(RunTxtassoc(dir.Path(), c.args, &output), 0);
+    EXPECT_EQ(RunTxtassoc(xdg.dirs, c.args, &output), 0);
     EXPECT_EQ(output, "");
-    EXPECT_EQ(ReadAll(dir.Path() / "mimeapps.list"), c.after);
+    EXPECT_EQ(ReadAll(xdg.UserList()), c.after);
   }
   // No mimeapps.list at all, or a config folder that cannot exist: still silent and 0.
-  TempDir dir;
+  Xdg xdg;
   std::string output;
-  EXPECT_EQ(RunTxtassoc(dir.Path(), "/uninstall", &output), 0);
-  EXPECT_FALSE(fs::exists(dir.Path() / "mimeapps.list"));
-  EXPECT_EQ(RunTxtassoc(dir.Path() / "missing" / "deeper", "/uninstall", &output), 0);
+  EXPECT_EQ(RunTxtassoc(xdg.dirs, "/uninstall", &output), 0);
+  EXPECT_FALSE(fs::exists(xdg.UserList()));
+  xdg.dirs.config_home = xdg.dir.Path() / "missing" / "deeper";
+  EXPECT_EQ(RunTxtassoc(xdg.dirs, "/uninstall", &output), 0);
 }
 
 // What `xdg-mime query default text/plain` says with these XDG folders, or nothing without it.
 std::optional<std::string> XdgMimeDefault(const XdgDirs& dirs) {
   if (std::system("command -v xdg-mime >/dev/null 2>&1") != 0) return std::nullopt;
-  const fs::path out = dirs.configHome / "query.out";
-  const std::string command =
-      "env -u XDG_CURRENT_DESKTOP -u KDE_FULL_SESSION -u GNOME_DESKTOP_SESSION_ID -u "
-      "DESKTOP_SESSION"
-      " XDG_CONFIG_HOME='" +
-      dirs.configHome.string() + "' XDG_CONFIG_DIRS='" + dirs.configDirs.front().string() +
-      "' XDG_DATA_HOME='" + dirs.dataHome.string() + "' XDG_DATA_DIRS='" +
-      dirs.dataDirs.front().string() + "' xdg-mime query default text/plain >'" + out.string() +
-      "' 2>/dev/null";
+  const fs::path out = dirs.data_home / "query.out";
+  fs::create_directories(dirs.data_home);
+  const std::string command = XdgEnvironment(dirs) + "xdg-mime query default text/plain >'" +
+                              out.string() + "' 2>/dev/null";
   std::system(command.c_str());
   std::string answer = ReadAll(out);
   fs::remove(out);
@@ -283,31 +319,139 @@ std::optional<std::string> XdgMimeDefault(const XdgDirs& dirs) {
 }
 
 TEST(TxtAssociationTest, AgreesWithXdgMime) {
-  TempDir dir;
-  XdgDirs dirs;
-  dirs.configHome = dir.Path() / "config";
-  dirs.configDirs = {dir.Path() / "etc"};
-  dirs.dataHome = dir.Path() / "data";
-  dirs.dataDirs = {dir.Path() / "share"};
-  constexpr std::string_view kEntry =
-      "[Desktop Entry]\nType=Application\nName=X\nExec=true %f\nMimeType=text/plain;\n";
-  WriteAll(dirs.dataHome / "applications" / "cyrvert.desktop", kEntry);
-  WriteAll(dirs.dataDirs.front() / "applications" / "kate.desktop", kEntry);
-  WriteAll(UserMimeAppsPath(dirs),
+  const Xdg xdg;
+  WriteAll(xdg.dirs.data_home / "applications" / "cyrvert.desktop",
+           "[Desktop Entry]\nType=Application\nName=X\nExec=true %f\nMimeType=text/plain;\n");
+  WriteAll(xdg.UserList(),
            "[Added Associations]\ntext/plain=kate.desktop;\n\n[Default Applications]\n"
            "text/plain=kate.desktop\n");
-  const TxtAssociation association(UserMimeAppsPath(dirs));
+  const TxtAssociation association = xdg.Association();
 
   for (const bool on : {true, false, true}) {
     SCOPED_TRACE(on);
     ASSERT_EQ(association.Apply(on), AssocResult::kWritten);
     EXPECT_EQ(association.IsAssociated(), on);
     const std::string want = on ? "cyrvert.desktop" : "kate.desktop";
-    EXPECT_EQ(DefaultApplication(dirs, kTextPlainType), want);
-    if (std::optional<std::string> xdg = XdgMimeDefault(dirs)) {
-      EXPECT_EQ(*xdg, want);
+    EXPECT_EQ(DefaultApplication(xdg.dirs, kTextPlainType)->desktop_id, want);
+    if (std::optional<std::string> xdg_mime = XdgMimeDefault(xdg.dirs)) {
+      EXPECT_EQ(*xdg_mime, want);
     }
   }
+}
+
+// The lists of the current desktops outrank mimeapps.list: the association is taken in the
+// list that decides, given back there (also by txtassoc), and xdg-mime agrees at every step.
+TEST(TxtAssociationTest, DesktopSpecificListsDecide) {
+  constexpr std::string_view kKate = "[Default Applications]\ntext/plain=kate.desktop\n";
+  constexpr std::string_view kGedit =
+      "[Default Applications]\ntext/plain=org.gnome.gedit.desktop\n";
+  struct File {
+    std::string_view where;  // "user" or "system", then the list's name
+    std::string_view name;
+    std::string_view text;
+  };
+  struct Case {
+    std::string_view name;
+    std::vector<File> files;
+    std::string_view before;   // the default before
+    std::string_view written;  // the list the association is taken in
+    bool by_txtassoc;          // given back by txtassoc rather than the editor
+  };
+  const Case kCases[] = {
+      {"the user's desktop list outranks the user's plain list",
+       {{"user", "gnome-mimeapps.list", kGedit}, {"user", "mimeapps.list", kKate}},
+       "org.gnome.gedit.desktop",
+       "gnome-mimeapps.list",
+       false},
+      {"the first desktop's list outranks the second's",
+       {{"user", "x-test-mimeapps.list", kKate}, {"user", "gnome-mimeapps.list", kGedit}},
+       "kate.desktop",
+       "x-test-mimeapps.list",
+       true},
+      {"a system desktop list is outranked by the user's plain list",
+       {{"system", "gnome-mimeapps.list", kGedit},
+        {"user", "mimeapps.list", "[Added Associations]\n"}},
+       "org.gnome.gedit.desktop",
+       "mimeapps.list",
+       true},
+      {"a desktop list naming nothing installed does not decide",
+       {{"user", "gnome-mimeapps.list", "[Default Applications]\ntext/plain=gone.desktop\n"},
+        {"user", "mimeapps.list", kKate}},
+       "kate.desktop",
+       "mimeapps.list",
+       false},
+      {"no lists at all: the user's plain list", {}, "", "mimeapps.list", true},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    const Xdg xdg({"x-test", "gnome"});
+    WriteAll(xdg.dirs.data_home / "applications" / "cyrvert.desktop",
+             "[Desktop Entry]\nType=Application\nName=X\nExec=true %f\n");
+    for (const File& file : c.files) {
+      const fs::path base = file.where == "user" ? xdg.dirs.config_home : xdg.dirs.config_dirs[0];
+      WriteAll(base / file.name, file.text);
+    }
+    auto default_now = [&] {
+      const std::optional<DefaultApp> app = DefaultApplication(xdg.dirs, kTextPlainType);
+      const std::string id = app ? app->desktop_id : "";
+      if (std::optional<std::string> xdg_mime = XdgMimeDefault(xdg.dirs)) {
+        EXPECT_EQ(*xdg_mime, id);
+      }
+      return id;
+    };
+    // Everything but the list that decides stays as it was.
+    auto others_kept = [&](std::string_view except) {
+      for (const File& file : c.files) {
+        if (file.where == "user" && file.name == except) continue;
+        const fs::path base = file.where == "user" ? xdg.dirs.config_home : xdg.dirs.config_dirs[0];
+        EXPECT_EQ(ReadAll(base / file.name), file.text) << file.name;
+      }
+    };
+    ASSERT_EQ(default_now(), c.before);
+    const TxtAssociation association = xdg.Association();
+    EXPECT_FALSE(association.IsAssociated());
+
+    ASSERT_EQ(association.Apply(true), AssocResult::kWritten);
+    EXPECT_TRUE(association.IsAssociated());
+    EXPECT_EQ(default_now(), "cyrvert.desktop");
+    const std::optional<DefaultApp> taken = DefaultApplication(xdg.dirs, kTextPlainType);
+    EXPECT_EQ(taken->source, xdg.UserList(c.written));
+    others_kept(c.written);
+
+    if (c.by_txtassoc) {
+      std::string output;
+      EXPECT_EQ(RunTxtassoc(xdg.dirs, "/uninstall", &output), 0);
+    } else {
+      EXPECT_EQ(association.Apply(false), AssocResult::kWritten);
+    }
+    EXPECT_FALSE(association.IsAssociated());
+    EXPECT_EQ(default_now(), c.before);
+    others_kept(c.written);
+  }
+}
+
+// Giving back uncovers an older entry of ours in a list further down: that one goes too.
+TEST(TxtAssociationTest, GivingBackClearsEveryListThatNamesUs) {
+  const Xdg xdg({"gnome"});
+  WriteAll(xdg.UserList("gnome-mimeapps.list"),
+           "[Default Applications]\ntext/plain=cyrvert.desktop;\n");
+  WriteAll(xdg.UserList(),
+           "[Default Applications]\ntext/plain=cyrvert.desktop;\n\n[X-Cyrvert Previous Defaults]\n"
+           "text/plain=kate.desktop\n");
+  const TxtAssociation association = xdg.Association();
+  ASSERT_TRUE(association.IsAssociated());
+  EXPECT_EQ(association.Apply(false), AssocResult::kWritten);
+  EXPECT_FALSE(association.IsAssociated());
+  EXPECT_EQ(DefaultApplication(xdg.dirs, kTextPlainType)->desktop_id, "kate.desktop");
+  EXPECT_EQ(ReadAll(xdg.UserList("gnome-mimeapps.list")), "[Default Applications]\n");
+
+  // A system list that names the editor is not ours to change.
+  const Xdg system({"gnome"});
+  WriteAll(system.dirs.config_dirs[0] / "mimeapps.list",
+           "[Default Applications]\ntext/plain=cyrvert.desktop;\n");
+  EXPECT_TRUE(system.Association().IsAssociated());
+  EXPECT_EQ(system.Association().Apply(false), AssocResult::kUnchanged);
+  EXPECT_FALSE(fs::exists(system.UserList()));
 }
 
 TEST(TxtAssociationTest, CommandTailSkipsLeadingBlanksOnly) {

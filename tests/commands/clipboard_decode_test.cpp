@@ -56,7 +56,7 @@ class FakeClipboardHost : public ClipboardHost {
     return IsOpen(result.view) ? result.view : nullptr;
   }
   bool EngineBusy() const override { return m_commands.m_busy; }
-  Settings CurrentSettings() const override { return m_commands.m_settings; }
+  const Settings& CurrentSettings() const override { return m_commands.m_settings; }
   bool IsBetweenCommands() const override { return !m_in_command; }
   void ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon) override {
     m_commands.ShowMessage(text, caption, icon);

@@ -262,6 +262,9 @@ TEST(TransportCommand, DecodeErrorsShowTheirMessageAndOpenNothing) {
        strings::kBase64DecodeCaption},
       {ImportFrom(TransportFormat::kUu), "no begin line", strings::kUuDecodeError,
        strings::kUuDecodeCaption},
+      // A begin line must name the file the data is for.
+      {ImportFrom(TransportFormat::kUu), "begin 644\n#86)C\n`\nend\n", strings::kUuDecodeError,
+       strings::kUuDecodeCaption},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.in);

@@ -1,7 +1,9 @@
 #!/bin/sh
 # The .txt association on a real (virtual) desktop: install into a temporary prefix, start the
 # editor, toggle ".txt association" from the Edit menu by keyboard, check that xdg-mime names
-# cyrvert.desktop, then run txtassoc /uninstall and check the old default is back.
+# cyrvert.desktop, then run txtassoc /uninstall and check the old default is back. The old
+# default stands in the desktop's own list, which outranks mimeapps.list: the change is made
+# there and mimeapps.list is left alone.
 #   association_check.sh BUILD_DIR
 # Exit 77 (skipped) without xvfb-run, xdotool or xdg-mime.
 set -eu
@@ -32,7 +34,8 @@ export XDG_CONFIG_DIRS="$work/etc"
 export XDG_DATA_DIRS="$prefix/share:/usr/share"
 export XDG_RUNTIME_DIR="$work/runtime"
 export PATH="$prefix/bin:$PATH"
-unset XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID || true
+unset DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID || true
+export XDG_CURRENT_DESKTOP=X-Test
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME/applications" "$XDG_CONFIG_DIRS" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 cat >"$XDG_DATA_HOME/applications/oldeditor.desktop" <<'ENTRY'
@@ -42,8 +45,13 @@ Name=Old editor
 Exec=true %f
 MimeType=text/plain;
 ENTRY
+sed 's/Old editor/Outranked editor/' "$XDG_DATA_HOME/applications/oldeditor.desktop" \
+  >"$XDG_DATA_HOME/applications/outranked.desktop"
+list=$XDG_CONFIG_HOME/x-test-mimeapps.list
 printf '# kept\n[Default Applications]\ntext/plain=oldeditor.desktop\nimage/png=oldeditor.desktop\n' \
-  >"$XDG_CONFIG_HOME/mimeapps.list"
+  >"$list"
+printf '[Default Applications]\ntext/plain=outranked.desktop\n' >"$XDG_CONFIG_HOME/mimeapps.list"
+cp "$XDG_CONFIG_HOME/mimeapps.list" "$work/plain-before"
 
 query() { xdg-mime query default text/plain; }
 # Waits up to 10 s for xdg-mime to name $1.
@@ -53,7 +61,7 @@ expect_default() {
     sleep 0.2
   done
   echo "xdg-mime names '$(query)', expected '$1'"
-  cat "$XDG_CONFIG_HOME/mimeapps.list"
+  cat "$list"
   exit 1
 }
 
@@ -72,9 +80,11 @@ xdotool key Up
 sleep 0.3
 xdotool key Return
 expect_default cyrvert.desktop
-grep -qx '# kept' "$XDG_CONFIG_HOME/mimeapps.list" || { echo "comment lost"; exit 1; }
-grep -q '^\[X-Cyrvert Previous Defaults\]' "$XDG_CONFIG_HOME/mimeapps.list" ||
+grep -qx '# kept' "$list" || { echo "comment lost"; exit 1; }
+grep -q '^\[X-Cyrvert Previous Defaults\]' "$list" ||
   { echo "previous default not stored"; exit 1; }
+cmp -s "$XDG_CONFIG_HOME/mimeapps.list" "$work/plain-before" ||
+  { echo "the outranked mimeapps.list was changed"; exit 1; }
 
 kill "$editor_pid"
 wait "$editor_pid" 2>/dev/null || true
@@ -82,6 +92,7 @@ editor_pid=
 
 txtassoc /uninstall
 expect_default oldeditor.desktop
-grep -qx 'image/png=oldeditor.desktop' "$XDG_CONFIG_HOME/mimeapps.list" ||
-  { echo "other entry lost"; exit 1; }
+grep -qx 'image/png=oldeditor.desktop' "$list" || { echo "other entry lost"; exit 1; }
+cmp -s "$XDG_CONFIG_HOME/mimeapps.list" "$work/plain-before" ||
+  { echo "the outranked mimeapps.list was changed"; exit 1; }
 echo "association taken from the menu and given back by txtassoc"

@@ -233,7 +233,7 @@ void DialogsTest::waitAnimationMovesWhileWorkRuns() {
   const int shown_before = dlg.Animation()->FramesShown();
   // The work blocks until the clip has advanced three frames, which only happens if this
   // thread keeps running the animation's timer meanwhile.
-  const int result = dlg.Run([&] {
+  const int result = RunOnWorkerThread([&] {
     const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (dlg.Animation()->FramesShown() < shown_before + 3) {
       if (std::chrono::steady_clock::now() > give_up) return -1;
@@ -242,7 +242,7 @@ void DialogsTest::waitAnimationMovesWhileWorkRuns() {
     return 42;
   });
   QCOMPARE(result, 42);
-  dlg.Run([] {});  // work without a result
+  RunOnWorkerThread([] {});  // work without a result
 }
 
 void DialogsTest::variantPreviewUsesTheViewsByteTable_data() {

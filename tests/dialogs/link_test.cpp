@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "dialogs/about_dlg.h"
@@ -21,18 +23,27 @@ namespace {
 
 using test::FakeBoxes;
 
-// Answers with preset codes and records what it was asked.
+// Answers with preset codes, at once or when told, and records what it was asked.
 class FakeOpener final : public LinkOpener {
  public:
-  int ShellOpen(const QString& target) override {
+  void ShellOpen(const QString& target, OpenDone done) override {
     opened.append(target);
-    return shellResult;
+    if (deferred) {
+      waiting = std::move(done);
+    } else {
+      done(shellResult);
+    }
   }
   std::optional<QString> WebPageHandlerCommand() override { return handler; }
   int Start(const QString& program, const QStringList& arguments) override {
     started.push_back(QStringList{program} + arguments);
     return startResult;
   }
+
+  bool deferred = false;  // keep the answer until Answer()
+  OpenDone waiting;
+  // Gives the kept answer.
+  void Answer(int code) { std::exchange(waiting, nullptr)(code); }
 
   int shellResult = kOpenSucceeded;
   std::optional<QString> handler;
@@ -57,7 +68,12 @@ class LinkTest : public QObject {
   void emptyTextShowsTheTarget();
   void fitToTextKeepsTheAlignedEdge_data();
   void fitToTextKeepsTheAlignedEdge();
+  void clickWaitsForTheDesktopsAnswer();
   void desktopOpenerMapsFailuresToCodes();
+  void desktopOpenerWaitsForXdgOpen_data();
+  void desktopOpenerWaitsForXdgOpen();
+  void failingXdgOpenFallsBackToTheWebPageHandler_data();
+  void failingXdgOpenFallsBackToTheWebPageHandler();
   void aboutBoxShowsVersionAndFourLinks();
   void aboutBoxMailLinkOpensMailto();
   void aboutBoxClosesOnOkEnterAndEsc_data();
@@ -92,7 +108,10 @@ void LinkTest::openTargetFallsBackToTheWebPageHandler() {
   opener.shellResult = shell;
   if (handler != "-") opener.handler = handler;
   opener.startResult = start;
-  QCOMPARE(OpenTarget(opener, QStringLiteral("https://x.example/")), want);
+  std::vector<int> results;
+  OpenTarget(opener, QStringLiteral("https://x.example/"),
+             [&](int code) { results.push_back(code); });
+  QCOMPARE(results, std::vector<int>{want});
   QCOMPARE(opener.opened, QStringList{"https://x.example/"});
   if (started.isEmpty()) {
     QVERIFY(opener.started.empty());
@@ -224,27 +243,168 @@ void LinkTest::fitToTextKeepsTheAlignedEdge() {
   }
 }
 
+void LinkTest::clickWaitsForTheDesktopsAnswer() {
+  FakeOpener opener;
+  opener.deferred = true;
+  FakeBoxes boxes;
+  auto link = std::make_unique<CUrlStatic>(QStringLiteral("page"),
+                                           QStringLiteral("https://p.example/"), opener, boxes);
+  // Nothing is decided before the desktop answers; a second click does not open it twice.
+  link->OnClicked();
+  link->OnClicked();
+  QCOMPARE(opener.opened.size(), 1);
+  QVERIFY(link->IsOpening());
+  QVERIFY(!link->IsVisited());
+  QCOMPARE(link->cursor().shape(), Qt::BusyCursor);
+
+  opener.Answer(kOpenNoHandler);
+  QVERIFY(!link->IsOpening());
+  QVERIFY(!link->IsVisited());
+  QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
+  QCOMPARE(boxes.texts.size(), 1u);
+
+  link->OnClicked();
+  opener.Answer(kOpenSucceeded);
+  QVERIFY(link->IsVisited());
+  QCOMPARE(boxes.texts.size(), 1u);
+
+  // An answer for a link that is gone is dropped.
+  link->OnClicked();
+  link.reset();
+  opener.Answer(kOpenNoHandler);
+  QCOMPARE(boxes.texts.size(), 1u);
+}
+
+namespace {
+
+// XDG folders of a test's own, and a folder of programs first on PATH; both restored after.
+class DesktopSandbox {
+ public:
+  DesktopSandbox() {
+    for (const char* name : kNames) m_saved.emplace_back(name, qgetenv(name));
+    QDir root(m_dir.path());
+    root.mkpath("config");
+    root.mkpath("share/applications");
+    root.mkpath("bin");
+    qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toUtf8());
+    qputenv("XDG_CONFIG_DIRS", m_dir.filePath("config").toUtf8());
+    qputenv("XDG_DATA_HOME", m_dir.filePath("share").toUtf8());
+    qputenv("XDG_DATA_DIRS", m_dir.filePath("share").toUtf8());
+    qputenv("PATH", (m_dir.filePath("bin") + ":").toUtf8() + m_saved.back().second);
+  }
+  ~DesktopSandbox() {
+    for (const auto& [name, value] : m_saved) qputenv(name, value);
+  }
+  // A file of the sandbox.
+  QString Path(const QString& name) const { return m_dir.filePath(name); }
+  // Writes `text` to the sandbox file `name`; `executable` makes it a program.
+  bool Write(const QString& name, const QByteArray& text, bool executable = false) const {
+    QFile file(Path(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) return false;
+    file.close();
+    return !executable ||
+           file.setPermissions(file.permissions() | QFile::ExeOwner | QFile::ExeUser);
+  }
+  // An xdg-open that runs `body` as a shell script.
+  bool XdgOpen(const QByteArray& body) const {
+    return Write("bin/xdg-open", "#!/bin/sh\n" + body + "\n", true);
+  }
+
+ private:
+  static constexpr const char* kNames[] = {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME",
+                                           "XDG_DATA_DIRS", "PATH"};
+  QTemporaryDir m_dir;
+  std::vector<std::pair<const char*, QByteArray>> m_saved;
+};
+
+// What `opener` answers for `target`, waited for.
+int ShellOpenResult(LinkOpener& opener, const QString& target) {
+  int result = -1;
+  bool answered = false;
+  opener.ShellOpen(target, [&](int code) {
+    result = code;
+    answered = true;
+  });
+  if (!QTest::qWaitFor([&] { return answered; }, 10000)) return -2;
+  return result;
+}
+
+}  // namespace
+
 void LinkTest::desktopOpenerMapsFailuresToCodes() {
-  QTemporaryDir dir;
-  QVERIFY(QDir(dir.path()).mkpath("config") && QDir(dir.path()).mkpath("share/applications"));
-  qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
-  qputenv("XDG_CONFIG_DIRS", dir.filePath("config").toUtf8());
-  qputenv("XDG_DATA_HOME", dir.filePath("share").toUtf8());
-  qputenv("XDG_DATA_DIRS", dir.filePath("share").toUtf8());
+  DesktopSandbox sandbox;
   DesktopLinkOpener opener;
-  QCOMPARE(opener.ShellOpen(dir.filePath("missing.html")), kOpenNotFound);
-  QCOMPARE(opener.Start(dir.filePath("missing-program"), {}), kOpenNotFound);
+  QCOMPARE(ShellOpenResult(opener, sandbox.Path("missing.html")), kOpenNotFound);
+  QCOMPARE(opener.Start(sandbox.Path("missing-program"), {}), kOpenNotFound);
   QCOMPARE(opener.WebPageHandlerCommand(), std::nullopt);
 
-  QFile entry(dir.filePath("share/applications/web.desktop"));
-  QVERIFY(entry.open(QIODevice::WriteOnly));
-  entry.write("[Desktop Entry]\nType=Application\nName=Web\nExec=web-browser %u\n");
-  entry.close();
-  QFile list(dir.filePath("config/mimeapps.list"));
-  QVERIFY(list.open(QIODevice::WriteOnly));
-  list.write("[Default Applications]\ntext/html=web.desktop\n");
-  list.close();
+  QVERIFY(sandbox.Write("share/applications/web.desktop",
+                        "[Desktop Entry]\nType=Application\nName=Web\nExec=web-browser %u\n"));
+  QVERIFY(sandbox.Write("config/mimeapps.list", "[Default Applications]\ntext/html=web.desktop\n"));
   QCOMPARE(opener.WebPageHandlerCommand(), QStringLiteral("web-browser %u"));
+}
+
+void LinkTest::desktopOpenerWaitsForXdgOpen_data() {
+  QTest::addColumn<QByteArray>("script");
+  QTest::addColumn<int>("want");
+  QTest::newRow("opened") << QByteArray("exit 0") << kOpenSucceeded;
+  QTest::newRow("no handler for the scheme") << QByteArray("exit 3") << kOpenNoHandler;
+  QTest::newRow("file not found") << QByteArray("exit 2") << kOpenNotFound;
+  QTest::newRow("handler failed") << QByteArray("exit 4") << kOpenBadAssociation;
+  QTest::newRow("killed") << QByteArray("kill -9 $$") << kOpenBadAssociation;
+  // Some handlers keep xdg-open in the foreground while they run.
+  QTest::newRow("still running: opened") << QByteArray("sleep 3") << kOpenSucceeded;
+}
+
+void LinkTest::desktopOpenerWaitsForXdgOpen() {
+  QFETCH(QByteArray, script);
+  QFETCH(int, want);
+  DesktopSandbox sandbox;
+  QVERIFY(sandbox.XdgOpen("echo \"$1\" >\"$(dirname \"$0\")/asked\"\n" + script));
+  DesktopLinkOpener opener(std::chrono::milliseconds(300));
+  QCOMPARE(ShellOpenResult(opener, QStringLiteral("https://x.example/a b")), want);
+  QFile asked(sandbox.Path("bin/asked"));
+  QVERIFY(asked.open(QIODevice::ReadOnly));
+  QCOMPARE(asked.readAll(), QByteArray("https://x.example/a%20b\n"));
+}
+
+void LinkTest::failingXdgOpenFallsBackToTheWebPageHandler_data() {
+  QTest::addColumn<bool>("handler");
+  QTest::newRow("web-page handler installed") << true;
+  QTest::newRow("no web-page handler") << false;
+}
+
+// The whole way from a click: xdg-open fails, the text/html default application is started
+// with the target, or the failure is explained; visited only when something opened.
+void LinkTest::failingXdgOpenFallsBackToTheWebPageHandler() {
+  QFETCH(bool, handler);
+  DesktopSandbox sandbox;
+  QVERIFY(sandbox.XdgOpen("exit 3"));
+  if (handler) {
+    QVERIFY(sandbox.Write("bin/browser", "#!/bin/sh\necho \"$@\" >\"$(dirname \"$0\")/shown\"\n",
+                          true));
+    QVERIFY(sandbox.Write("share/applications/web.desktop",
+                          "[Desktop Entry]\nType=Application\nName=Web\nExec=" +
+                              sandbox.Path("bin/browser").toUtf8() + " --new %u\n"));
+    QVERIFY(
+        sandbox.Write("config/mimeapps.list", "[Default Applications]\ntext/html=web.desktop\n"));
+  }
+  DesktopLinkOpener opener;
+  FakeBoxes boxes;
+  CUrlStatic link(QStringLiteral("page"), QStringLiteral("https://p.example/"), opener, boxes);
+  link.OnClicked();
+  QTRY_VERIFY_WITH_TIMEOUT(!link.IsOpening(), 10000);
+  QCOMPARE(link.IsVisited(), handler);
+  if (handler) {
+    QVERIFY(boxes.texts.empty());
+    QFile shown(sandbox.Path("bin/shown"));
+    QTRY_VERIFY_WITH_TIMEOUT(shown.exists() && shown.size() > 0, 10000);
+    QVERIFY(shown.open(QIODevice::ReadOnly));
+    QCOMPARE(shown.readAll(), QByteArray("--new https://p.example/\n"));
+  } else {
+    QCOMPARE(boxes.texts.size(), 1u);
+    QCOMPARE(QString::fromStdString(boxes.texts[0]), OpenErrorText(kOpenNoHandler));
+  }
 }
 
 void LinkTest::aboutBoxShowsVersionAndFourLinks() {

@@ -9,17 +9,18 @@
 #include <QTest>
 
 #include "dialogs/options_dlg.h"
-#include "profile/profile_store.h"
 #include "profile/qt_profile_store.h"
 #include "profile/recent_file_list.h"
 #include "profile/settings_io.h"
 #include "tests/fakes/fake_boxes.h"
+#include "tests/fakes/memory_profile_store.h"
 
 using namespace cyrvert;
 
 namespace {
 
 using test::FakeBoxes;
+using test::MemoryProfileStore;
 
 QRadioButton* Radio(COptionsDlg& dlg, int id) {
   return qobject_cast<QRadioButton*>(dlg.Control(id));

@@ -382,6 +382,31 @@ class DocViewTest : public QObject {
     QCOMPARE(period(), blinking);
   }
 
+  void CaretMovesDoNotCountTheColumn() {
+    // The toolkit's own handler of caret moves counts the caret's column from the start of
+    // its line and announces it; the view detaches that handler by name. A plain control
+    // announces the move, so the check stands for as long as the name is right.
+    QsciScintilla plain;
+    CCyrvertView view(nullptr);
+    view.PutViewText("first line\r\nsecond line");
+    plain.setText(QStringLiteral("first line\r\nsecond line"));
+    for (QsciScintilla* editor : {&plain, static_cast<QsciScintilla*>(&view)}) {
+      editor->resize(300, 100);
+      editor->show();
+      QVERIFY(QTest::qWaitForWindowExposed(editor));
+    }
+    QSignalSpy plain_moves(&plain, &QsciScintilla::cursorPositionChanged);
+    QSignalSpy view_moves(&view, &QsciScintilla::cursorPositionChanged);
+    for (QsciScintilla* editor : {&plain, static_cast<QsciScintilla*>(&view)}) {
+      editor->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, 15UL);
+      editor->update();
+    }
+    QTRY_VERIFY(plain_moves.count() > 0);
+    QTest::qWait(20);
+    QCOMPARE(view_moves.count(), 0);
+    QCOMPARE(view.SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS), 15L);
+  }
+
   void InputMethodsSeeABoundedStretchAroundTheCaret() {
     CCyrvertView* view = NewView();
     view->PutViewText(std::string(5000, 'a') + "\xC6" + std::string(5000, 'b') + "\r\nnext");

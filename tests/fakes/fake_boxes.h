@@ -11,7 +11,7 @@ namespace cyrvert::test {
 
 class FakeBoxes final : public MessageBoxes {
  public:
-  void Show(std::string_view text, std::string_view caption, MessageIcon icon) override {
+  void ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon) override {
     texts.emplace_back(text);
     captions.emplace_back(caption);
     icons.push_back(icon);

@@ -71,7 +71,7 @@ class FakeHost : public CommandHost {
     if (m_on_message) m_on_message(m_messages.back());
   }
   void Beep(int hertz, int milliseconds) override { m_beeps.push_back({hertz, milliseconds}); }
-  Settings CurrentSettings() const override { return m_settings; }
+  const Settings& CurrentSettings() const override { return m_settings; }
   bool PumpPendingMessages() override {
     ++m_pumps;
     if (m_stop_requested) ++m_pumps_after_stop;

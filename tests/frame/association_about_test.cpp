@@ -15,32 +15,36 @@
 #include "app/cyrvert_app.h"
 #include "dialogs/about_dlg.h"
 #include "frame/main_frame.h"
-#include "profile/profile_store.h"
 #include "tests/fakes/fake_boxes.h"
 #include "tests/fakes/fake_prompts.h"
+#include "tests/fakes/test_app.h"
 
 using namespace cyrvert;
 
 namespace {
 
-// An application whose config folder is `config`; built after XDG_CONFIG_HOME points there.
-struct Harness {
-  explicit Harness(const QString& config) {
+// Points the XDG folders at `config` and folders beside it, where "kate.desktop" stands for
+// another program that is installed, and names no desktop.
+struct XdgFolders {
+  explicit XdgFolders(const QString& config) {
     qputenv("XDG_CONFIG_HOME", config.toUtf8());
-    app = std::make_unique<CCyrvertApp>(store, boxes, prompts);
-  }
-  ~Harness() {
-    if (QPointer<CMainFrame> frame = app->MainFrame()) {
-      frame->close();
-      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    qputenv("XDG_CONFIG_DIRS", (config + "-etc").toUtf8());
+    qputenv("XDG_DATA_HOME", (config + "-data").toUtf8());
+    qputenv("XDG_DATA_DIRS", (config + "-share").toUtf8());
+    qunsetenv("XDG_CURRENT_DESKTOP");
+    QDir().mkpath(config + "-data/applications");
+    QFile entry(config + "-data/applications/kate.desktop");
+    if (entry.open(QIODevice::WriteOnly)) {
+      entry.write("[Desktop Entry]\nType=Application\nName=Kate\nExec=true %f\n");
     }
   }
-  QAction* Toggle() { return app->MainFrame()->Action(CommandId::kTxtAssociation); }
+};
 
-  MemoryProfileStore store;
-  test::FakeBoxes boxes;
-  test::FakePrompts prompts;
-  std::unique_ptr<CCyrvertApp> app;
+// An application whose config folder is `config`; built after the XDG folders point there.
+struct Harness : XdgFolders, test::TestApp {
+  explicit Harness(const QString& config) : XdgFolders(config) {}
+  ~Harness() { CloseMainFrame(); }
+  QAction* Toggle() { return Frame().Action(CommandId::kTxtAssociation); }
 };
 
 QByteArray ReadFile(const QString& path) {
@@ -85,12 +89,12 @@ class AssociationAboutTest : public QObject {
     QTemporaryDir dir;
     WriteFile(dir.filePath("mimeapps.list"), text);
     Harness h(dir.path());
-    QVERIFY(h.app->InitInstance({}));
+    QVERIFY(h.Start());
     QAction* toggle = h.Toggle();
     QVERIFY(toggle->isEnabled());
     QVERIFY(toggle->isCheckable());
     QCOMPARE(toggle->isChecked(), checked);
-    QVERIFY(MenuActions(*h.app->MainFrame(), "&Edit").contains(toggle));
+    QVERIFY(MenuActions(*h.app.MainFrame(), "&Edit").contains(toggle));
   }
 
   void ToggleTakesAndGivesBack() {
@@ -100,7 +104,7 @@ class AssociationAboutTest : public QObject {
     WriteFile(list, before);
     {
       Harness h(dir.path());
-      QVERIFY(h.app->InitInstance({}));
+      QVERIFY(h.Start());
       QVERIFY(!h.Toggle()->isChecked());
       h.Toggle()->trigger();
       QVERIFY(h.Toggle()->isChecked());
@@ -110,7 +114,7 @@ class AssociationAboutTest : public QObject {
     }
     // The next start reads the association from the file.
     Harness h(dir.path());
-    QVERIFY(h.app->InitInstance({}));
+    QVERIFY(h.Start());
     QVERIFY(h.Toggle()->isChecked());
     h.Toggle()->trigger();
     QVERIFY(!h.Toggle()->isChecked());
@@ -124,22 +128,22 @@ class AssociationAboutTest : public QObject {
     const QString config = dir.filePath("config/deeper");
     {
       Harness h(config);
-      QVERIFY(h.app->InitInstance({}));
+      QVERIFY(h.Start());
       h.Toggle()->trigger();
       QVERIFY(h.Toggle()->isChecked());
       QVERIFY(h.boxes.texts.empty());
     }
     QCOMPARE(ReadFile(dir.filePath("config")), "not a folder");
     Harness h(config);
-    QVERIFY(h.app->InitInstance({}));
+    QVERIFY(h.Start());
     QVERIFY(!h.Toggle()->isChecked());
   }
 
   void AboutOpensTheAboutBoxFromMenuAndToolbar() {
     QTemporaryDir dir;
     Harness h(dir.path());
-    QVERIFY(h.app->InitInstance({}));
-    CMainFrame& frame = *h.app->MainFrame();
+    QVERIFY(h.Start());
+    CMainFrame& frame = *h.app.MainFrame();
     QAction* about = frame.Action(CommandId::kAppAbout);
     QVERIFY(about->isEnabled());
     QVERIFY(MenuActions(frame, "&Help").contains(about));

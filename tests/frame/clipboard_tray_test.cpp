@@ -19,9 +19,9 @@
 #include "docview/document_prompts.h"
 #include "engine/unicode_codec.h"
 #include "frame/main_frame.h"
-#include "profile/profile_store.h"
 #include "tests/fakes/fake_boxes.h"
 #include "tests/fakes/fake_prompts.h"
+#include "tests/fakes/test_app.h"
 #include "tests/fakes/when_modal.h"
 
 using namespace cyrvert;
@@ -51,7 +51,7 @@ struct Harness {
   }
 
   bool real;
-  MemoryProfileStore store;
+  test::MemoryProfileStore store;
   test::FakeBoxes boxes;
   test::FakePrompts prompts;
   QtDocumentPrompts real_prompts;
@@ -288,6 +288,34 @@ class ClipboardTrayTest : public QObject {
     QVERIFY(!frame.m_bTrayIconShown);
     QVERIFY(frame.isVisible());
     QVERIFY(!frame.isMinimized());
+  }
+
+  // A panel that starts after the editor gets the icon without a visit to Options; a panel
+  // that quits gives a hidden window back.
+  void TheIconFollowsANotificationAreaThatComesAndGoes() {
+    Harness h(0);
+    QVERIFY(h.started);
+    CMainFrame& frame = h.Frame();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    bool panel = false;
+    frame.SetTrayProbe([&panel] { return panel; }, std::chrono::milliseconds(5));
+    QTest::qWait(30);
+    QVERIFY(!frame.m_bTrayIconShown);
+    panel = true;
+    QTRY_VERIFY(frame.m_bTrayIconShown);
+
+    frame.showMinimized();
+    QTRY_VERIFY(!frame.isVisible());
+    panel = false;
+    QTRY_VERIFY(!frame.m_bTrayIconShown);
+    QVERIFY(frame.isVisible());
+    QVERIFY(!frame.isMinimized());
+
+    // Tray off: a panel that comes back shows nothing.
+    h.app.m_settings.Tray = 0;
+    panel = true;
+    QTest::qWait(30);
+    QVERIFY(!frame.m_bTrayIconShown);
   }
 };
 

@@ -25,11 +25,11 @@
 #include "frame/command_ids.h"
 #include "frame/engine_commands.h"
 #include "frame/main_frame.h"
-#include "profile/profile_store.h"
 #include "resources/strings.h"
 #include "tests/fakes/fake_boxes.h"
 #include "tests/fakes/fake_hosts.h"
 #include "tests/fakes/fake_prompts.h"
+#include "tests/fakes/test_app.h"
 #include "tests/fakes/when_modal.h"
 
 // Q_INIT_RESOURCE must be expanded outside any namespace.
@@ -83,30 +83,22 @@ class EngineCommandsGuiTest : public QObject {
   // Fills the active document with the sample damaged by W2K.
   std::string PutDamagedText();
 
-  std::unique_ptr<MemoryProfileStore> m_store;
-  std::unique_ptr<FakeBoxes> m_boxes;
-  std::unique_ptr<FakePrompts> m_prompts;
-  std::unique_ptr<CCyrvertApp> m_app;
+  std::unique_ptr<test::TestApp> m_test;
   CMainFrame* m_frame = nullptr;
 };
 
 void EngineCommandsGuiTest::init() {
-  m_store = std::make_unique<MemoryProfileStore>();
-  m_boxes = std::make_unique<FakeBoxes>();
-  m_prompts = std::make_unique<FakePrompts>();
-  m_app = std::make_unique<CCyrvertApp>(*m_store, *m_boxes, *m_prompts);
-  QVERIFY(m_app->InitInstance({}));
-  m_frame = m_app->MainFrame();
-  QVERIFY(m_frame != nullptr);
-  ConnectEngineCommands(*m_frame, *m_app);
-  m_app->m_settings.ShowTranslateWay = 1;
+  m_test = std::make_unique<test::TestApp>();
+  QVERIFY(m_test->Start());
+  m_frame = &m_test->Frame();
+  ConnectEngineCommands(*m_frame, m_test->app);
+  m_test->app.m_settings.ShowTranslateWay = 1;
   QVERIFY(QTest::qWaitForWindowExposed(m_frame));
 }
 
 void EngineCommandsGuiTest::cleanup() {
-  if (m_frame != nullptr) m_frame->close();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  m_app.reset();
+  m_test->CloseMainFrame();
+  m_test.reset();
   m_frame = nullptr;
 }
 
@@ -133,14 +125,14 @@ void EngineCommandsGuiTest::ctrlYOpensTheRepairedTextTitledWithItsPath() {
   QCOMPARE(QString::fromUtf8(result->Title()), QStringLiteral("Cyrvert2(K2W)"));
   QVERIFY(source->GetViewText() == damaged);
   QCOMPARE(QString::fromUtf8(source->Title()), QString::fromUtf8(title));
-  QVERIFY(m_boxes->texts.empty());
+  QVERIFY(m_test->boxes.texts.empty());
 }
 
 void EngineCommandsGuiTest::variantListOpensThePickedVariantTwice() {
   const std::string damaged = PutDamagedText();
-  m_app->m_settings.Out_to = 1;
-  m_app->m_settings.Sense = 2;
-  m_app->m_settings.N_best = 0;
+  m_test->app.m_settings.Out_to = 1;
+  m_test->app.m_settings.Sense = 2;
+  m_test->app.m_settings.N_best = 0;
 
   HighByteHistogram histogram;
   BuildHighByteHistogram(histogram, damaged);
@@ -179,15 +171,15 @@ void EngineCommandsGuiTest::variantListOpensThePickedVariantTwice() {
     QVERIFY(child != nullptr);
     QVERIFY(child->GetActiveView()->GetViewText() == want_text);
   }
-  QVERIFY(m_boxes->texts.empty());
+  QVERIFY(m_test->boxes.texts.empty());
 }
 
 void EngineCommandsGuiTest::runningSearchLocksDocumentAndCommands() {
   CCyrvertView* source = m_frame->ActiveView();
   CChildFrame* child = m_frame->ActiveChild();
   const std::string damaged = PutDamagedText();
-  m_app->m_settings.Depth = 2;
-  m_app->m_settings.Sense = 0;
+  m_test->app.m_settings.Depth = 2;
+  m_test->app.m_settings.Sense = 0;
 
   bool checked = false;
   QTimer::singleShot(0, m_frame, [&] {
@@ -228,8 +220,8 @@ void EngineCommandsGuiTest::stopEndsTheSearchWithoutAWindow_data() {
 void EngineCommandsGuiTest::stopEndsTheSearchWithoutAWindow() {
   QFETCH(bool, by_escape);
   PutDamagedText();
-  m_app->m_settings.Depth = 5;
-  m_app->m_settings.Sense = 2;
+  m_test->app.m_settings.Depth = 5;
+  m_test->app.m_settings.Sense = 2;
   bool progress_seen = false;
   auto* poll = new QTimer(m_frame);
   poll->setInterval(1);
@@ -251,18 +243,18 @@ void EngineCommandsGuiTest::stopEndsTheSearchWithoutAWindow() {
   m_frame->Action(CommandId::kCyrvert)->trigger();
   QVERIFY(progress_seen);
   QCOMPARE(WindowCount(), 1);
-  QCOMPARE(m_boxes->texts, std::vector<std::string>{std::string(strings::kStoppedByUser)});
+  QCOMPARE(m_test->boxes.texts, std::vector<std::string>{std::string(strings::kStoppedByUser)});
   QVERIFY(!m_frame->m_bEngineBusy);
 }
 
 void EngineCommandsGuiTest::closingTheMainWindowDuringASearchEndsBoth() {
   PutDamagedText();
-  m_app->m_settings.Depth = 5;
-  m_app->m_settings.Sense = 2;
+  m_test->app.m_settings.Depth = 5;
+  m_test->app.m_settings.Sense = 2;
   QPointer<CMainFrame> frame = m_frame;
   QTimer::singleShot(0, m_frame, [&] { m_frame->close(); });
   m_frame->Action(CommandId::kCyrvert)->trigger();
-  QVERIFY(m_boxes->texts.empty());
+  QVERIFY(m_test->boxes.texts.empty());
   QCOMPARE(WindowCount(), 1);
   // The close was only deferred: it happens once the run has returned.
   QTRY_VERIFY(frame.isNull() || !frame->isVisible());
@@ -322,13 +314,13 @@ void EngineCommandsGuiTest::smartRepairSitsBesideCyrvertAndOpensTheRepair() {
            QStringLiteral("Cyrvert2 (K2W: KOI8-R read as cp-1251)"));
   QVERIFY(!m_frame->ActiveChild()->GetActiveDocument()->IsModified());
   QVERIFY(source->GetViewText() == damaged);
-  QVERIFY(m_boxes->texts.empty());
+  QVERIFY(m_test->boxes.texts.empty());
 
   // The repaired text is not damaged: a message, no window.
   smart->trigger();
   QCOMPARE(WindowCount(), 2);
-  QCOMPARE(m_boxes->texts.size(), std::size_t{1});
-  QVERIFY(m_boxes->texts[0] == strings::kNotDamaged);
+  QCOMPARE(m_test->boxes.texts.size(), std::size_t{1});
+  QVERIFY(m_test->boxes.texts[0] == strings::kNotDamaged);
 }
 
 }  // namespace cyrvert

@@ -30,6 +30,7 @@
 #include "resources/strings.h"
 #include "tests/fakes/fake_boxes.h"
 #include "tests/fakes/fake_prompts.h"
+#include "tests/fakes/test_app.h"
 #include "tests/fakes/when_modal.h"
 
 using namespace cyrvert;
@@ -40,19 +41,12 @@ using test::FakeBoxes;
 using test::FakePrompts;
 
 // An application over an in-memory store.
-struct Harness {
-  MemoryProfileStore store;
-  FakeBoxes boxes;
-  FakePrompts prompts;
-  CCyrvertApp app{store, boxes, prompts};
-
-  CMainFrame& Frame() { return *app.MainFrame(); }
+struct Harness : test::TestApp {
   QList<QMdiSubWindow*> Windows() { return Frame().MdiArea()->subWindowList(); }
-  // Closes the main window and lets it be deleted.
+  // Closes the main window and checks it is gone.
   void Exit() {
     QPointer<CMainFrame> frame = app.MainFrame();
-    frame->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    CloseMainFrame();
     QVERIFY(frame.isNull());
   }
 };
@@ -480,7 +474,7 @@ class FrameTest : public QObject {
   }
 
   void MessageBoxesBelongToTheCommandsWindow() {
-    MemoryProfileStore store;
+    test::MemoryProfileStore store;
     QtMessageBoxes boxes;
     FakePrompts prompts;
     CCyrvertApp app(store, boxes, prompts);

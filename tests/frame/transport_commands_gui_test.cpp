@@ -29,10 +29,10 @@
 #include "frame/main_frame.h"
 #include "frame/transport_command_handlers.h"
 #include "frame/transport_ui.h"
-#include "profile/profile_store.h"
 #include "resources/strings.h"
 #include "tests/fakes/fake_boxes.h"
 #include "tests/fakes/fake_prompts.h"
+#include "tests/fakes/test_app.h"
 #include "tests/fakes/when_modal.h"
 #include "transport/base64.h"
 
@@ -83,31 +83,23 @@ class TransportCommandsGuiTest : public QObject {
   // Puts `text` in the active view and runs `id` on it.
   void RunOn(const std::string& text, CommandId id);
 
-  std::unique_ptr<MemoryProfileStore> m_store;
-  std::unique_ptr<FakeBoxes> m_boxes;
-  std::unique_ptr<FakePrompts> m_prompts;
-  std::unique_ptr<CCyrvertApp> m_app;
+  std::unique_ptr<test::TestApp> m_test;
   CMainFrame* m_frame = nullptr;
   QPointer<CCyrvertView> m_source;
 };
 
 void TransportCommandsGuiTest::init() {
-  m_store = std::make_unique<MemoryProfileStore>();
-  m_boxes = std::make_unique<FakeBoxes>();
-  m_prompts = std::make_unique<FakePrompts>();
-  m_app = std::make_unique<CCyrvertApp>(*m_store, *m_boxes, *m_prompts);
-  QVERIFY(m_app->InitInstance({}));
-  m_frame = m_app->MainFrame();
-  QVERIFY(m_frame != nullptr);
-  ConnectTransportCommands(*m_frame, *m_app);
+  m_test = std::make_unique<test::TestApp>();
+  QVERIFY(m_test->Start());
+  m_frame = &m_test->Frame();
+  ConnectTransportCommands(*m_frame, m_test->app);
   QVERIFY(QTest::qWaitForWindowExposed(m_frame));
   m_source = m_frame->ActiveView();
 }
 
 void TransportCommandsGuiTest::cleanup() {
-  if (m_frame != nullptr) m_frame->close();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  m_app.reset();
+  m_test->CloseMainFrame();
+  m_test.reset();
   m_frame = nullptr;
 }
 
@@ -131,7 +123,7 @@ void TransportCommandsGuiTest::itemsAreEnabledOnlyWithADocument() {
 }
 
 void TransportCommandsGuiTest::base64ImportOpensTheBytesUnderTheWaitWindow() {
-  m_app->m_settings.Import = 1;
+  m_test->app.m_settings.Import = 1;
   // Big enough that the conversion outlasts a few turns of the event loop.
   std::string bytes;
   for (int i = 0; i < 16 * 1024; ++i) bytes += AllBytes();
@@ -160,7 +152,7 @@ void TransportCommandsGuiTest::base64ImportOpensTheBytesUnderTheWaitWindow() {
   QVERIFY(result->GetViewText() == bytes);
   QVERIFY(!result->GetDocument()->IsModified());
   QVERIFY(m_source->GetViewText() == body);
-  QVERIFY(m_boxes->texts.empty());
+  QVERIFY(m_test->boxes.texts.empty());
   QVERIFY(waited);
   QVERIFY(clip_played);
   QVERIFY(others_held);
@@ -191,7 +183,7 @@ void TransportCommandsGuiTest::outputChoiceLeadsToAWindowAFileOrTheCancelMessage
   QFETCH(int, windows);
   QFETCH(QString, message);
   const auto id = static_cast<CommandId>(command);
-  m_app->m_settings.Import = 2;  // ask
+  m_test->app.m_settings.Import = 2;  // ask
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("result.bin"));
   const std::string text = "a=3D=C0=\r\nb\r\n";
@@ -223,13 +215,14 @@ void TransportCommandsGuiTest::outputChoiceLeadsToAWindowAFileOrTheCancelMessage
   if (windows == 2) QVERIFY(m_frame->ActiveView()->GetViewText() == want);
   QCOMPARE(QFileInfo::exists(path), saved);
   if (saved) QVERIFY(ReadFileBytes(path).bytes == want);
-  QCOMPARE(m_boxes->texts.empty() ? QString() : QString::fromUtf8(m_boxes->texts[0]), message);
-  QVERIFY(m_boxes->texts.size() <= 1);
+  QCOMPARE(m_test->boxes.texts.empty() ? QString() : QString::fromUtf8(m_test->boxes.texts[0]),
+           message);
+  QVERIFY(m_test->boxes.texts.size() <= 1);
   QVERIFY(m_source->GetViewText() == text);
 }
 
 void TransportCommandsGuiTest::uudecodeTitlesTheWindowWithTheFileName() {
-  m_app->m_settings.Import = 1;
+  m_test->app.m_settings.Import = 1;
   RunOn("begin 644 \xCF\xE8\xF1\xFC\xEC\xEE.txt\r\n#86)C\r\n`\r\nend\r\n",
         CommandId::kImportUucode);
   QCOMPARE(WindowCount(), 2);
@@ -239,7 +232,7 @@ void TransportCommandsGuiTest::uudecodeTitlesTheWindowWithTheFileName() {
 }
 
 void TransportCommandsGuiTest::failedSaveNamesTheFileAndTheReason() {
-  m_app->m_settings.Import = 0;
+  m_test->app.m_settings.Import = 0;
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("no/such/dir/result.bin"));
   WhenModal<QFileDialog>(m_frame, [&](QFileDialog* files) {
@@ -248,20 +241,20 @@ void TransportCommandsGuiTest::failedSaveNamesTheFileAndTheReason() {
   });
   RunOn("YWJj", CommandId::kImportBase64);
   QCOMPARE(WindowCount(), 1);
-  QCOMPARE(m_boxes->texts.size(), std::size_t{1});
-  QVERIFY(QString::fromUtf8(m_boxes->texts[0]).contains(path));
-  QVERIFY(
-      QString::fromUtf8(m_boxes->texts[0]).contains(QStringLiteral("No such file or directory")));
-  QCOMPARE(m_boxes->icons.at(0), MessageIcon::kStop);
+  QCOMPARE(m_test->boxes.texts.size(), std::size_t{1});
+  QVERIFY(QString::fromUtf8(m_test->boxes.texts[0]).contains(path));
+  QVERIFY(QString::fromUtf8(m_test->boxes.texts[0])
+              .contains(QStringLiteral("No such file or directory")));
+  QCOMPARE(m_test->boxes.icons.at(0), MessageIcon::kStop);
 }
 
 void TransportCommandsGuiTest::minimisedMainWindowRunsWithoutTheWaitWindow() {
-  m_app->m_settings.Import = 1;
+  m_test->app.m_settings.Import = 1;
   m_source->PutViewText("a\nb\n");
   m_frame->showMinimized();
   QVERIFY(m_frame->isMinimized());
   // A minimised frame has no active window for the menu: run the command as its item does.
-  CEngineCommandHost host(*m_app, *m_frame, m_source);
+  CEngineCommandHost host(m_test->app, *m_frame, m_source);
   CTransportUi ui(host, *m_source);
   bool waited = false;
   QTimer probe;
@@ -282,19 +275,19 @@ void TransportCommandsGuiTest::decodeErrorAndAutoOnlyShowTheirMessage() {
   RunOn("@@@@", CommandId::kImportBase64);
   RunOn("@@@@", CommandId::kImportAuto);
   QCOMPARE(WindowCount(), 1);
-  QVERIFY(m_boxes->texts == std::vector<std::string>({std::string(strings::kBase64DecodeError),
-                                                      std::string(strings::kNotImplemented)}));
-  QVERIFY(m_boxes->captions ==
+  QVERIFY(m_test->boxes.texts == std::vector<std::string>({std::string(strings::kBase64DecodeError),
+                                                           std::string(strings::kNotImplemented)}));
+  QVERIFY(m_test->boxes.captions ==
           std::vector<std::string>({std::string(strings::kBase64DecodeCaption),
                                     std::string(strings::kNotImplementedCaption)}));
-  QVERIFY(m_boxes->icons ==
+  QVERIFY(m_test->boxes.icons ==
           std::vector<MessageIcon>({MessageIcon::kStop, MessageIcon::kExclamation}));
   QVERIFY(m_source->GetViewText() == "@@@@");
 }
 
 void TransportCommandsGuiTest::textCopiedDuringTheSaveAsIsDecodedAfterIt() {
-  m_app->m_settings.Import = 0;
-  m_app->m_settings.AutoClip = 1;
+  m_test->app.m_settings.Import = 0;
+  m_test->app.m_settings.AutoClip = 1;
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("result.txt"));
   // Damaged text (cp-1251 read as KOI8-R), as another program copies it.
@@ -315,7 +308,7 @@ void TransportCommandsGuiTest::textCopiedDuringTheSaveAsIsDecodedAfterIt() {
   // The latest text, once the command has ended.
   QTRY_COMPARE(WindowCount(), 2);
   QCOMPARE(QString::fromUtf8(m_frame->ActiveView()->Title()), QStringLiteral("CyrClip"));
-  QVERIFY(m_boxes->texts.empty());
+  QVERIFY(m_test->boxes.texts.empty());
 }
 
 }  // namespace cyrvert

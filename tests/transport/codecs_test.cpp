@@ -247,6 +247,9 @@ TEST(Uuencode, DecoderErrors) {
   const Case cases[] = {
       {"", DecodeError::kUuNoBegin, 0},
       {"begin\nbegin 644\nbegin x a\n", DecodeError::kUuNoBegin, 26},
+      // No file name: not a begin line, so the data after it has none either.
+      {"begin 644\n#0V%T\n`\nend\n", DecodeError::kUuNoBegin, 22},
+      {"begin 644 \r\n#0V%T\r\n`\r\nend\r\n", DecodeError::kUuNoBegin, 27},
       {"begin 644 a\n#0V%T\n", DecodeError::kUuNoEnd, 18},
       {"begin 644 a\n#0V\n`\nend\n", DecodeError::kUuBadLine, 12},
       {"begin 644 a\n#0V\x7F"

@@ -222,3 +222,41 @@ TEST(TransportStreams, EditorImportReadsTheWholeText) {
 
 }  // namespace
 }  // namespace cyrvert
+
+namespace cyrvert {
+namespace {
+
+// A long run of blanks keeps the QP decoder undecided (they vanish if a line break follows):
+// however the text is sliced, each byte is looked at a bounded number of times.
+TEST(StreamCoders, AnUndecidedStretchCostsLinearWork) {
+  constexpr std::size_t kBlanks = 200000;
+  struct Case {
+    std::string_view name;
+    std::string tail;  // after the blanks
+    std::string want_tail;
+  };
+  const Case cases[] = {
+      {"blanks inside a line are kept", "b\r\n", std::string(kBlanks, ' ') + "b\r\n"},
+      {"blanks at a line end are dropped", "\r\nb", "\r\nb"},
+      {"blanks before a soft break are kept", "=\r\nb", std::string(kBlanks, ' ') + "b"},
+  };
+  for (const Case& c : cases) {
+    const std::string text = "a" + std::string(kBlanks, ' ') + c.tail;
+    for (const std::size_t slice :
+         {std::size_t{1}, std::size_t{7}, std::size_t{4096}, std::size_t{1} << 20}) {
+      SCOPED_TRACE(std::string(c.name) + ", slices of " + std::to_string(slice));
+      QpDecoder decoder;
+      std::string out;
+      for (std::size_t at = 0; at < text.size(); at += slice) {
+        decoder.Put(std::string_view(text).substr(at, slice), out);
+      }
+      decoder.Finish(out);
+      ASSERT_TRUE(decoder.ok());
+      EXPECT_EQ(out, "a" + c.want_tail);
+      EXPECT_LE(decoder.coded_bytes(), 4 * text.size());
+    }
+  }
+}
+
+}  // namespace
+}  // namespace cyrvert
