@@ -1,11 +1,9 @@
 #include "assoc/mimeapps.h"
 
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <system_error>
+
+#include "fileio/text_file.h"
 
 namespace cyrvert {
 
@@ -158,69 +156,26 @@ KeyFileLoad LoadKeyFile(const fs::path& path) {
     load.error = KeyFileError::kUnreadable;
     return load;
   }
-  std::ifstream in(path, std::ios::binary);
-  std::string text;
-  if (in) text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (!in.is_open() || in.bad()) {
+  const ReadResult read = ReadTextFromFile(path.string());
+  if (read.error != ReadError::kNone) {
     load.error = KeyFileError::kUnreadable;
     return load;
   }
-  load.file = KeyFile::Parse(text);
+  load.file = KeyFile::Parse(read.bytes);
   if (!load.file) load.error = KeyFileError::kUnparsable;
   return load;
 }
 
-namespace {
-
-// Follows symbolic links at `path` so that writing replaces the file, not the link.
-fs::path ResolveLinks(fs::path path) {
-  for (int hops = 0; hops < 40; ++hops) {
-    std::error_code ec;
-    if (!fs::is_symlink(fs::symlink_status(path, ec))) break;
-    fs::path target = fs::read_symlink(path, ec);
-    if (ec) break;
-    path = target.is_absolute() ? target : path.parent_path() / target;
-  }
-  return path;
-}
-
-}  // namespace
-
 KeyFileError WriteFileAtomically(const fs::path& path, std::string_view text) {
-  const fs::path target = ResolveLinks(path);
-  std::error_code ec;
-  const fs::file_status status = fs::status(target, ec);
-  const bool exists = status.type() != fs::file_type::not_found && !ec;
-  if (exists) {
-    if (status.type() != fs::file_type::regular) return KeyFileError::kWriteFailed;
-    // Renaming would replace a file we may not write; opening it for append changes nothing.
-    std::FILE* probe = std::fopen(target.c_str(), "ab");
-    if (probe == nullptr) return KeyFileError::kWriteFailed;
-    std::fclose(probe);
-  } else if (target.has_parent_path()) {
-    fs::create_directories(target.parent_path(), ec);
-    if (ec) return KeyFileError::kWriteFailed;
+  ReplaceOptions options;
+  options.create_parents = true;
+  options.require_writable = true;
+  Replacement file(path.string(), options);
+  if (file.Replaced().kind != FileKind::kRegular && file.Replaced().kind != FileKind::kMissing) {
+    return KeyFileError::kWriteFailed;
   }
-
-  std::random_device random;
-  fs::path temporary;
-  std::FILE* out = nullptr;
-  for (int attempt = 0; attempt < 8 && out == nullptr; ++attempt) {
-    temporary = target;
-    temporary += ".tmp-" + std::to_string(random());
-    out = std::fopen(temporary.c_str(), "wbx");
-  }
-  if (out == nullptr) return KeyFileError::kWriteFailed;
-  const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
-  const bool flushed = std::fflush(out) == 0;
-  const bool closed = std::fclose(out) == 0;
-  if (written && flushed && closed) {
-    if (exists) fs::permissions(temporary, status.permissions(), ec);
-    if (!ec) fs::rename(temporary, target, ec);
-    if (!ec) return KeyFileError::kNone;
-  }
-  fs::remove(temporary, ec);
-  return KeyFileError::kWriteFailed;
+  if (!file.Write(text) || !file.Commit()) return KeyFileError::kWriteFailed;
+  return KeyFileError::kNone;
 }
 
 namespace {

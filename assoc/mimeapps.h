@@ -1,6 +1,6 @@
 // The freedesktop mimeapps.list and desktop-entry files as the association needs them: read a
 // value, change one entry, write the file back with every other byte kept. Standard library
-// only, so txtassoc links nothing of the editor.
+// and fileio/ only, so txtassoc links nothing of the editor.
 #pragma once
 
 #include <filesystem>
@@ -63,8 +63,8 @@ struct KeyFileLoad {
 KeyFileLoad LoadKeyFile(const std::filesystem::path& path);
 
 // Replaces the file at `path` (or the file a symbolic link there points to) with `text`
-// atomically: a temporary file beside it, flushed, then renamed over it. Keeps the old
-// permissions, creates missing parent folders, and refuses a file we may not write.
+// atomically, by the program's one file replacement (fileio/file_system.h). Keeps the old
+// attributes, creates missing parent folders, and refuses a file we may not write.
 KeyFileError WriteFileAtomically(const std::filesystem::path& path, std::string_view text);
 
 // The base folders of the freedesktop base-directory rules, and the desktop names that pick

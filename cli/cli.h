@@ -43,6 +43,7 @@ struct Option {
 struct Invocation {
   std::vector<std::pair<std::string, std::string>> options;  // name and value, as given
   std::vector<std::string> operands;  // the other arguments, in order; "-" is standard input
+  bool help = false;                  // --help or -h stood where an option may
 
   // Whether the option was given.
   bool Has(std::string_view option) const;
@@ -91,9 +92,12 @@ class Input {
   int m_nFd = -1;
 };
 
-// Opening or reading an input failed; what() is the whole message.
+// Opening or reading an input failed; what() is the whole message, `brief` the part after
+// the name ("cannot open: No such file or directory").
 struct InputFailure : std::runtime_error {
-  using std::runtime_error::runtime_error;
+  InputFailure(const std::string& message, std::string brief_text = {})
+      : std::runtime_error(message), brief(std::move(brief_text)) {}
+  std::string brief;
 };
 
 // Bytes read at a time by the streaming sub-commands.
@@ -115,8 +119,9 @@ std::span<const Command> Commands();
 
 // Fills `call` from `args` (the words after the sub-command's name) by the rules every
 // sub-command shares: --opt=value or --opt value, "--" ends the options, "-" is standard
-// input, an empty argument is refused. False after one message on `err` for the first
-// mistake.
+// input, an empty argument is refused, --help (or -h) where an option may stand sets
+// `help` (as an option's value it is that value). False after one message on `err` for the
+// first mistake.
 bool ParseArguments(const Command& command, std::span<const std::string> args, Invocation& call,
                     std::ostream& err);
 
@@ -133,6 +138,14 @@ std::string InputPath(const Invocation& call, std::size_t before);
 
 // Messages of the editor on one line, as every front end prints them.
 using api::OneLine;
+
+// A name for the terminal: control characters and backslashes escaped as \xHH, so a name
+// cannot move the cursor or pass for more than one line.
+std::string Printable(std::string_view name);
+
+// `bytes` as a JSON string. Bytes that are not UTF-8 become "\udcHH" (HH the byte, as
+// Python's surrogateescape reads them back); control characters become "\u00HH".
+std::string JsonString(std::string_view bytes);
 
 // Sub-commands.
 int RunDecode(const Invocation& call, Output& out, std::ostream& err);

@@ -97,20 +97,37 @@ when it is not damaged or cannot be repaired, goes to standard output in
 cp-1251 (characters cp-1251 lacks become "?"); the verdict, the steps (such as
 K2W,U8) and a confidence go to standard error.
   --target    code page of the text written: win (cp-1251, default), dos
-              (cp-866), koi (KOI8-R), iso (ISO-8859-5)
+              (cp-866), koi (KOI8-R), iso (ISO-8859-5); not with --utf8
   --utf8      write UTF-8 instead (keeps every character)
   --explain   name the steps in words ("UTF-8 read as cp-1251, then ...")
-  --json      one JSON record per file on standard output (file, verdict,
-              steps, explain, confidence, output, error) instead of the text
-  --dry-run   analyse only, write no text
-  --output-dir DIR  write each FILE's result to DIR under the same name
-  --in-place  rewrite each repaired FILE (written beside it, then renamed over
-              it), keeping the original as FILE.bak
+  --json      one JSON record per file on standard output, printed as each
+              file is done, instead of the text: file, verdict, steps,
+              explain, confidence, output, and backup, error and not_kept
+              when there are any. Bytes of a name that are not UTF-8 are
+              written as \udcXX (XX the byte; Python reads them back with
+              os.fsencode)
+  --dry-run   analyse only, write no text (DIR and the targets are still
+              checked)
+  --output-dir DIR  write each FILE's result to DIR under the same name,
+              with the FILE's permission bits
+  --in-place  rewrite each repaired FILE: it is locked while it is repaired
+              (another run on it waits), written beside itself and renamed
+              over it (refused if it was replaced meanwhile), keeping owner,
+              group, mode and extended attributes (what cannot be kept is
+              reported).
+              Only regular files are rewritten; a symbolic link is followed
+              and the file it names is rewritten and backed up beside itself.
+              A result that would write "?" over a character is refused. The
+              original is kept as FILE.bak, or FILE.bak.1, FILE.bak.2, ...
+              when that name is taken: a backup is never replaced
   --no-backup with --in-place, keep no FILE.bak
 Several files need --output-dir, --in-place, --dry-run or --json; a progress
-bar shows on a terminal and a summary ends the run. Exit status: 0 repaired or
-not damaged, 3 cannot repair (some file), 4 empty input, 2 bad usage or a file
-that cannot be read or written.
+bar shows on a terminal and a summary ends the run. Every target is checked
+before anything is written: a FILE named twice, and a result that would
+replace an input or another FILE's result, are refused. A file that cannot be
+read or written is reported and the others go on. Exit status: 2 bad usage or
+some file could not be read or written, else 3 some file cannot be repaired,
+else 4 every input was empty, else 0 (repaired or not damaged).
 )"},
 };
 
@@ -124,11 +141,14 @@ void PrintUsage(std::ostream& out) {
     out << "  cyrvert-cli " << command.name << ' ' << command.synopsis << '\n';
   }
   out << R"(  cyrvert-cli --help
+  cyrvert-cli --version
 
 Input is FILE, or standard input when FILE is absent or "-", read as bytes to its
 end in slices, so texts of any size take little memory. Results go to standard
-output as bytes as they are made; messages go to standard error. Options take
-their value as --opt VALUE or --opt=VALUE; "--" ends the options.
+output as bytes as they are made; messages go to standard error, with control
+characters and backslashes in names written as \xHH. Options take their value
+as --opt VALUE or --opt=VALUE; "--" ends the options; --help anywhere an option
+may stand prints this text.
 )";
   for (const Command& command : kCommands) {
     out << '\n' << command.name << ":\n";

@@ -66,6 +66,10 @@ bool ReadDecodeOptions(const Invocation& call, DecodeOptions& options, std::ostr
   }
   options.big_letters = call.Has("--big-letters");
   options.list = call.Has("--list");
+  if (call.Has("--best") && !options.list) {
+    err << "cyrvert-cli: --best goes with --list\n";
+    return false;
+  }
   options.utf8 = call.Has("--utf8");
   options.path = InputPath(call, 0);
   return true;

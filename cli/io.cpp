@@ -15,7 +15,15 @@ namespace {
 constexpr std::size_t kOutputBuffer = 1 << 16;
 
 std::string Describe(const std::string& path) {
-  return path == "-" ? std::string("standard input") : "'" + path + "'";
+  return path == "-" ? std::string("standard input") : "'" + Printable(path) + "'";
+}
+
+// The failure to `action` (open, read) the input at `path` for `error`.
+InputFailure Failure(std::string_view action, const std::string& path, int error) {
+  const std::string reason = std::strerror(error);
+  return InputFailure(
+      "cyrvert-cli: cannot " + std::string(action) + " " + Describe(path) + ": " + reason,
+      "cannot " + std::string(action) + ": " + reason);
 }
 
 }  // namespace
@@ -62,8 +70,7 @@ Input::Input(const std::string& path) : m_path(path) {
   } else {
     m_nFd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (m_nFd < 0) {
-      throw InputFailure("cyrvert-cli: cannot open " + Describe(path) + ": " +
-                         std::strerror(errno));
+      throw Failure("open", path, errno);
     }
   }
   // A directory opens, but holds no text.
@@ -71,7 +78,7 @@ Input::Input(const std::string& path) : m_path(path) {
   if (::fstat(m_nFd, &status) == 0 && S_ISDIR(status.st_mode)) {
     if (m_nFd != STDIN_FILENO) ::close(m_nFd);
     m_nFd = -1;
-    throw InputFailure("cyrvert-cli: cannot open " + Describe(path) + ": " + std::strerror(EISDIR));
+    throw Failure("open", path, EISDIR);
   }
 }
 
@@ -88,8 +95,7 @@ bool Input::Read(std::string& slice, std::size_t size) {
     got = ::read(m_nFd, slice.data(), size);
   } while (got < 0 && errno == EINTR);
   if (got < 0) {
-    throw InputFailure("cyrvert-cli: cannot read " + Describe(m_path) + ": " +
-                       std::strerror(errno));
+    throw Failure("read", m_path, errno);
   }
   slice.resize(static_cast<std::size_t>(got));
   return got > 0;

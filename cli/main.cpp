@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "resources/project_info.h"
 #include "resources/strings.h"
 
 int main(int argc, char** argv) {
@@ -16,27 +17,33 @@ int main(int argc, char** argv) {
   // ending the process silently.
   std::signal(SIGPIPE, SIG_IGN);
   const std::vector<std::string> args(argv + 1, argv + argc);
-  for (const std::string& arg : args) {
-    if (arg == "--") break;
-    if (arg == "--help" || arg == "-h") {
-      PrintUsage(std::cout);
-      return kExitOk;
-    }
-  }
   if (args.empty()) {
     std::cerr << "cyrvert-cli: no command given; see cyrvert-cli --help\n";
     return kExitUsage;
+  }
+  if (args[0] == "--help" || args[0] == "-h") {
+    PrintUsage(std::cout);
+    return kExitOk;
+  }
+  if (args[0] == "--version") {
+    std::cout << "cyrvert-cli " << cyrvert::project::kVersion << "\n";
+    return kExitOk;
   }
   const Command* command = nullptr;
   for (const Command& entry : Commands()) {
     if (args[0] == entry.name) command = &entry;
   }
   if (command == nullptr) {
-    std::cerr << "cyrvert-cli: unknown command '" << args[0] << "'; see cyrvert-cli --help\n";
+    std::cerr << "cyrvert-cli: unknown command '" << Printable(args[0])
+              << "'; see cyrvert-cli --help\n";
     return kExitUsage;
   }
   Invocation call;
   if (!ParseArguments(*command, std::span(args).subspan(1), call, std::cerr)) return kExitUsage;
+  if (call.help) {
+    PrintUsage(std::cout);
+    return kExitOk;
+  }
   Output out(1);
   try {
     const int status = command->run(call, out, std::cerr);

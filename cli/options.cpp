@@ -35,6 +35,10 @@ bool ParseArguments(const Command& command, std::span<const std::string> args, I
       options_done = true;
       continue;
     }
+    if (arg == "--help" || arg == "-h") {
+      call.help = true;
+      continue;
+    }
     const std::size_t equals = arg.find('=');
     const std::string name = arg.substr(0, equals);
     const Option* known = nullptr;
@@ -42,7 +46,7 @@ bool ParseArguments(const Command& command, std::span<const std::string> args, I
       if (name == option.name) known = &option;
     }
     if (known == nullptr || arg[1] != '-') {
-      err << "cyrvert-cli: " << command.name << " takes no option '" << name << "'\n";
+      err << "cyrvert-cli: " << command.name << " takes no option '" << Printable(name) << "'\n";
       return false;
     }
     if (!known->takes_value) {

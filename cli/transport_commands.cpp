@@ -1,7 +1,6 @@
 // import and export, streamed a slice at a time.
 #include "transport/transport_commands.h"
 
-#include <cstdio>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -30,23 +29,6 @@ const TransportFormatInfo* FindCodec(std::string_view command, const std::string
 std::string_view FileTitle(std::string_view path) {
   const std::size_t slash = path.find_last_of('/');
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
-// A name read from the input, with control characters and backslashes escaped so it
-// cannot move the cursor or pass for more than one line.
-std::string Printable(std::string_view name) {
-  std::string printable;
-  for (const char c : name) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7F || c == '\\') {
-      char escape[5];
-      std::snprintf(escape, sizeof escape, "\\x%02X", u);
-      printable += escape;
-    } else {
-      printable += c;
-    }
-  }
-  return printable;
 }
 
 // Streams the input through `coder` to `out`. Returns kExitTooLittle (with the editor's
@@ -93,6 +75,10 @@ int RunImport(const Invocation& call, Output& out, std::ostream& err) {
 int RunExport(const Invocation& call, Output& out, std::ostream& err) {
   const TransportFormatInfo* codec = FindCodec("export", call.operands[0], err);
   if (codec == nullptr) return kExitUsage;
+  if (call.Has("--name") && codec->format != TransportFormat::kUu) {
+    err << "cyrvert-cli: --name goes with export uu\n";
+    return kExitUsage;
+  }
   const std::string path = InputPath(call, 1);
   std::string_view title = kDefaultTitle;
   if (const std::string* name = call.Value("--name")) {

@@ -1,12 +1,12 @@
 // A document's file as exact bytes, by the program's one reader and writer
-// (transport/text_file.h), for paths and messages as Qt holds them.
+// (fileio/text_file.h), for paths and messages as Qt holds them.
 #pragma once
 
 #include <QString>
 #include <string>
 #include <string_view>
 
-#include "transport/text_file.h"
+#include "fileio/text_file.h"
 
 namespace cyrvert {
 

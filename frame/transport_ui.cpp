@@ -9,9 +9,9 @@
 #include "dialogs/import_target_dlg.h"
 #include "docview/cyrvert_doc.h"
 #include "docview/cyrvert_view.h"
+#include "fileio/text_file.h"
 #include "frame/engine_commands.h"
 #include "frame/main_frame.h"
-#include "transport/text_file.h"
 
 namespace cyrvert {
 namespace {

@@ -2,11 +2,15 @@
 #include "assoc/mimeapps.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,6 +69,32 @@ TEST(KeyFileTest, FirstDesktopIdOfAList) {
 void WriteAll(const fs::path& path, std::string_view text) {
   fs::create_directories(path.parent_path());
   std::ofstream(path, std::ios::binary) << text;
+}
+
+TEST(WriteFileAtomicallyTest, AFailedWriteLeavesTheOldListWhole) {
+  const fs::path dir = fs::path(::testing::TempDir()) / "mimeapps_failed_write";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const fs::path list = dir / "mimeapps.list";
+  const std::string old_text = "[Default Applications]\ntext/plain=editor.desktop;\n";
+  std::ofstream(list, std::ios::binary) << old_text;
+  // A file size limit in a child process fails the write part way, as a full disk would.
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{16, 16};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    const std::string text = old_text + "[Added Associations]\ntext/plain=cyrvert.desktop;\n";
+    ::_exit(WriteFileAtomically(list, text) == KeyFileError::kWriteFailed ? 0 : 1);
+  }
+  int status = -1;
+  ::waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  std::ifstream in(list, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), old_text);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1)
+      << "no temporary file stays behind";
+  fs::remove_all(dir);
 }
 
 TEST(DefaultApplicationTest, UserListThenSystemListThenCache) {

@@ -5,11 +5,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace cyrvert::test {
 
@@ -46,6 +49,30 @@ inline CliRun RunCli(const std::string& args, const std::string& input = "/dev/n
   run.out = ReadFile(out);
   run.err = ReadFile(err);
   return run;
+}
+
+// A sample of the smart-repair tests, named by its answer.
+inline std::string Sample(const std::string& name) {
+  return std::string(CYRVERT_TEST_DATA_DIR) + "/smart/" + name;
+}
+
+// A fresh, empty folder `name` for one test (per process, so runs side by side do not meet).
+inline std::filesystem::path Scratch(const std::string& name) {
+  const std::filesystem::path dir =
+      std::filesystem::path(::testing::TempDir()) / (name + "_" + std::to_string(::getpid()));
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  return dir;
+}
+
+// The names in a folder, sorted.
+inline std::vector<std::string> Names(const std::filesystem::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 }  // namespace cyrvert::test

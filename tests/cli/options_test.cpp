@@ -52,6 +52,12 @@ TEST(CliOptions, OneParserForEverySubCommand) {
       {"--help", 0, "", "Usage:"},
       {"import qp --help", 0, "", "Usage:"},
       {"set8bit -- --help", 2, "cyrvert-cli: cannot open '--help'*", ""},
+      {"--version", 0, "", "cyrvert-cli 1."},
+      // --help as an option's value is that value, not a request for the usage.
+      {"export uu --name --help", 0, "", "Content-Type", file},
+      {"export qp --name x", 2, "cyrvert-cli: --name goes with export uu\n", ""},
+      {"decode --best 3", 2, "cyrvert-cli: --best goes with --list\n", ""},
+      {"set8bit \"$(printf 'a\\033[2Jb')\"", 2, "cyrvert-cli: cannot open 'a\\x1B[2Jb'*", ""},
   };
   for (const Case& c : cases) {
     const CliRun run = RunCli(c.args, c.input);

@@ -1,6 +1,6 @@
 // Saving and reading whole files: what is replaced, what is written in place, what is refused,
 // and the reasons given.
-#include "transport/text_file.h"
+#include "fileio/text_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -14,6 +14,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "tests/fileio/scratch_folder.h"
 
 namespace cyrvert {
 namespace {
@@ -32,41 +34,9 @@ constexpr bool kSanitized = false;
 constexpr bool kSanitized = false;
 #endif
 
-std::string Contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void Write(const fs::path& path, std::string_view bytes) {
-  std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-}
-
-// A fresh folder per test, removed afterwards.
-class TextFileTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    m_dir = fs::path(::testing::TempDir()) /
-            ("text_file_" +
-             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(m_dir);
-    fs::create_directories(m_dir);
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::permissions(m_dir, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(m_dir, ec);
-  }
-  // Names in the folder, to see that no temporary file stays behind.
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(m_dir)) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-  fs::path m_dir;
-};
+using TextFileTest = test::ScratchFolderTest;
+using test::Contents;
+using test::Write;
 
 const std::string kText("a\0\xFF\r\n\x98", 6);
 

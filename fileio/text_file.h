@@ -1,25 +1,18 @@
-// Reading and writing a whole text as bytes: the one way the program saves a file, for File
+// Reading and saving a whole text as bytes: the one way the program saves a file, for File
 // Save and Save As and for the import commands' results alike, and the one way it reads one.
-//
-// Saving never leaves a half-written file where a good one stood and never replaces what is
-// not a file:
-// - the path is followed through symbolic links; the link stays and its target is written;
-// - a regular file (or a new one) is written to a temporary file beside it, which then takes
-//   its place by a rename, with the old file's permission bits; when the folder admits no
-//   new file but the file itself may be written, it is written in place;
-// - a character device (/dev/null, a terminal) is written in place, never replaced;
-// - a FIFO, a socket, a block device or a folder is refused (a FIFO with no reader would
-//   block the program, and a disk or folder is no text);
-// - every failure carries the system's reason ("No space left on device").
+// Saving replaces the file as file_system.h describes; when the folder admits no new file but
+// the file itself may be written, it is written in place.
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "fileio/file_system.h"
+
 namespace cyrvert {
 
 // What went wrong while saving; kNone when the whole text was written.
-enum class SaveError : int { kNone = 0, kOpen, kWrite, kClose, kNotRegular };
+using SaveError = ReplaceStage;
 
 // The outcome of SaveTextToFile.
 struct SaveResult {
