@@ -1,6 +1,8 @@
 #include "app/cyrvert_app.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QFileInfo>
 
 #include "docview/doc_template.h"
@@ -31,6 +33,9 @@ bool CCyrvertApp::InitInstance(const QStringList& arguments) {
   m_settings.AutoClip = 0;
   auto* frame = new CMainFrame(*this);
   m_pMainFrame = frame;
+  // The program ends with its main window, also one closed while hidden behind the tray icon
+  // (the toolkit ends it only when the last visible window closes).
+  connect(frame, &QObject::destroyed, this, [] { QCoreApplication::quit(); });
   if (!frame->OnCreate()) {
     delete frame;
     m_settings.AutoClip = autoClip;
@@ -98,7 +103,12 @@ void CCyrvertApp::TryDeferredQuit() {
     m_quitTimer.stop();
     return;
   }
-  if (m_nPumpDepth > 0 || m_pMainFrame->m_bEngineBusy) return;
+  if (m_pMainFrame->m_bEngineBusy || !m_pMainFrame->IsBetweenCommands()) {
+    // A dialog holds up the command under it: it is answered with Cancel, so that the
+    // command returns and the program can end.
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
+    return;
+  }
   m_quitTimer.stop();
   m_bQuitRequested = false;
   m_pMainFrame->close();

@@ -62,7 +62,7 @@ class CyrvertApplication : public QApplication {
       return QApplication::notify(receiver, event);
     } catch (const std::bad_alloc&) {
       if (m_pBoxes != nullptr) {
-        m_pBoxes->ShowMessage(cyrvert::strings::kNoMemory, cyrvert::strings::kAppTitle,
+        m_pBoxes->ShowMessage(cyrvert::strings::kNotEnoughMemory, cyrvert::strings::kAppTitle,
                               cyrvert::MessageIcon::kStop);
       }
       return false;
@@ -94,6 +94,10 @@ int main(int argc, char* argv[]) {
   application.SetBoxes(&boxes);
   cyrvert::QtDocumentPrompts prompts;
   cyrvert::CCyrvertApp app(store, boxes, prompts);
+  boxes.SetOwnerSource([&app]() -> QWidget* {
+    cyrvert::CMainFrame* frame = app.MainFrame();
+    return frame != nullptr ? frame->MessageOwner() : nullptr;
+  });
 
   std::unique_ptr<StartupProbe> probe;
   if (qEnvironmentVariableIsSet("CYRVERT_STARTUP_PROBE")) {

@@ -1,4 +1,4 @@
-// The ten user options, named as they are stored. Plain data: the application object owns
+// The user options, named as they are stored. Plain data: the application object owns
 // the one record of the process; commands read it from there when they need a value.
 #pragma once
 
@@ -22,6 +22,7 @@ struct Settings {
   std::int32_t Target = 0;            // 0 WINDOWS, 1 DOS, 2 KOI8-R, 3 ISO
   std::int32_t BigLetters = 0;        // capitals take part in the letter statistics
   std::int32_t ShowTranslateWay = 0;  // append the conversion path to result titles
+  std::int32_t ClipOnlyDamaged = 0;   // clipboard: repair its characters, open only damage
   bool operator==(const Settings&) const = default;
 };
 

@@ -1,8 +1,8 @@
 #include "commands/smart_repair_command.h"
 
+#include <new>
 #include <string>
 
-#include "engine/smart_repair.h"
 #include "resources/strings.h"
 
 namespace cyrvert {
@@ -34,24 +34,40 @@ EngineStatus SmartRepairText(DocumentHost& view, CommandHost& host) {
     return EngineStatus::kNoMemory;
   }
   block.clear();
-  if (analysis.plan.stretches.empty()) {
-    RepairStream stream(analysis.steps, RepairOutput::kWindows);
-    stream.Feed(text, block);
-    stream.Finish(block);
-  } else {
-    block = ApplyPlan(text, analysis.plan, RepairOutput::kWindows);
+  try {
+    if (analysis.plan.stretches.empty()) {
+      RepairStream stream(analysis.steps, RepairOutput::kWindows);
+      stream.Feed(text, block);
+      stream.Finish(block);
+    } else {
+      block = ApplyPlan(text, analysis.plan, RepairOutput::kWindows);
+    }
+  } catch (const std::bad_alloc&) {
+    host.ShowMessage(strings::kNotEnoughMemory, strings::kAppTitle, MessageIcon::kStop);
+    return EngineStatus::kNoMemory;
   }
   DocumentHost* window = host.OpenNewDocumentWindow();
+  // A window that cannot take the text is closed again: an empty result would save as an
+  // empty file.
+  if (window != nullptr && !window->PutViewText(block)) {
+    window->CloseWindow();
+    window = nullptr;
+  }
   if (window == nullptr) {
     host.ShowMessage(strings::kNotEnoughMemory, strings::kAppTitle, MessageIcon::kStop);
     return EngineStatus::kNoMemory;
   }
-  window->PutViewText(block);
-  window->SetTitle(window->Title() + " (" + PlanCodes(analysis.plan) + ": " +
-                   DescribePlan(analysis.plan) + ")");
+  window->SetTitle(window->Title() + RepairTitleSuffix(analysis.plan));
   window->SetModified(false);
   window->Redraw();
   return EngineStatus::kDone;
+}
+
+std::string RepairTitleSuffix(const RepairPlan& plan) {
+  if (!plan.stretches.empty()) return " (" + PlanCodes(plan) + ": " + DescribePlan(plan) + ")";
+  // The words tell the damage as it happened, the last repair step first.
+  const RepairSteps as_happened(plan.steps.rbegin(), plan.steps.rend());
+  return " (" + RepairCodes(as_happened) + ": " + DescribeRepair(plan.steps) + ")";
 }
 
 }  // namespace cyrvert

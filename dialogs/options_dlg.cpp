@@ -124,12 +124,15 @@ void COptionsDlg::BuildControls() {
   // Automation: clipboard, N best.
   auto* automation = new QGroupBox(QStringLiteral("Автоматизация"), this);
   m_autoClip = check(kIdAutoClip, "автоматически декодировать clipboard");
+  // Clipboard text is repaired as the characters it holds, and shown only when damaged.
+  m_clipOnlyDamaged = check(kIdClipOnlyDamaged, "только повреждённый текст");
   m_nBestEdit = edit(kIdNValue);
   m_nBestSpin = spin(kIdNSpin, m_nBestEdit);
   m_nBestOn = check(kIdNBestOn, "только N лучших результатов");
   {
     auto* layout = new QVBoxLayout(automation);
     layout->addWidget(m_autoClip);
+    layout->addWidget(m_clipOnlyDamaged);
     auto* row = new QHBoxLayout;
     row->addWidget(m_nBestOn);
     row->addWidget(new QLabel(QStringLiteral("N= "), automation));
@@ -226,6 +229,7 @@ void COptionsDlg::SetFromSettings(const Settings& settings) {
   m_data.target = settings.Target;
   m_data.capitalLetters = settings.BigLetters != 0;
   m_data.showPath = settings.ShowTranslateWay != 0;
+  m_data.clipOnlyDamaged = settings.ClipOnlyDamaged != 0;
 }
 
 Settings COptionsDlg::GetSettings() const {
@@ -240,6 +244,7 @@ Settings COptionsDlg::GetSettings() const {
   s.Target = m_data.target;
   s.BigLetters = m_data.capitalLetters ? 1 : 0;
   s.ShowTranslateWay = m_data.showPath ? 1 : 0;
+  s.ClipOnlyDamaged = m_data.clipOnlyDamaged ? 1 : 0;
   return s;
 }
 
@@ -278,6 +283,7 @@ bool COptionsDlg::UpdateData(bool saveAndValidate) {
     SetRadio(m_target, m_data.target);
     m_tray->setChecked(m_data.tray);
     m_showWay->setChecked(m_data.showPath);
+    m_clipOnlyDamaged->setChecked(m_data.clipOnlyDamaged);
     return true;
   }
   // Read in the order of the dialog's exchange, stopping at the first failed check.
@@ -293,6 +299,7 @@ bool COptionsDlg::UpdateData(bool saveAndValidate) {
   m_data.target = GetRadio(m_target, m_data.target);
   m_data.tray = m_tray->isChecked();
   m_data.showPath = m_showWay->isChecked();
+  m_data.clipOnlyDamaged = m_clipOnlyDamaged->isChecked();
   return true;
 }
 

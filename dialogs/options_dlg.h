@@ -19,7 +19,7 @@ namespace cyrvert {
 
 class CUpDown;
 
-// Modal dialog 131 over the ten Settings.
+// Modal dialog 131 over the Settings.
 class COptionsDlg : public QDialog {
   Q_OBJECT
 
@@ -41,24 +41,26 @@ class COptionsDlg : public QDialog {
     kIdTarget0 = 1041,  // 1041..1044
     kIdBigLetters = 1045,
     kIdShowWay = 1051,
+    kIdClipOnlyDamaged = 1052,
     kIdOk = 1,
     kIdCancel = 2,
   };
 
   // The dialog's members, which the controls are exchanged with.
   struct Members {
-    bool clipboardOn = false;     // 1020
-    int n = 1;                    // 1022
-    bool nBestOn = false;         // 1021
-    bool capitalLetters = false;  // 1045
-    bool depthAutomatic = false;  // 1012
-    int manualDepth = 1;          // 1013
-    int importChoice = -1;        // 1036..1038
-    int output = -1;              // 1025..1026
-    int sensitivity = -1;         // 1015..1019
-    int target = -1;              // 1041..1044
-    bool tray = false;            // 1029
-    bool showPath = false;        // 1051
+    bool clipboardOn = false;      // 1020
+    int n = 1;                     // 1022
+    bool nBestOn = false;          // 1021
+    bool capitalLetters = false;   // 1045
+    bool depthAutomatic = false;   // 1012
+    int manualDepth = 1;           // 1013
+    int importChoice = -1;         // 1036..1038
+    int output = -1;               // 1025..1026
+    int sensitivity = -1;          // 1015..1019
+    int target = -1;               // 1041..1044
+    bool tray = false;             // 1029
+    bool showPath = false;         // 1051
+    bool clipOnlyDamaged = false;  // 1052
   };
 
   // Called by "Сохранить" with the dialog's record; the owner stores it at once.
@@ -107,6 +109,7 @@ class COptionsDlg : public QDialog {
   bool m_bInitialised = false;
   std::map<int, QWidget*> m_controls;  // by control id
   QCheckBox* m_autoClip = nullptr;
+  QCheckBox* m_clipOnlyDamaged = nullptr;
   QLineEdit* m_nBestEdit = nullptr;  // the N-best count, and its arrows
   CUpDown* m_nBestSpin = nullptr;
   QCheckBox* m_nBestOn = nullptr;

@@ -11,8 +11,9 @@ void QtMessageBoxes::ShowMessage(std::string_view text, std::string_view caption
   const QMessageBox::Icon kind = icon == MessageIcon::kStop          ? QMessageBox::Critical
                                  : icon == MessageIcon::kExclamation ? QMessageBox::Warning
                                                                      : QMessageBox::Information;
+  QWidget* owner = m_owner ? m_owner() : nullptr;
   QMessageBox box(kind, QString::fromUtf8(caption), QString::fromUtf8(text), QMessageBox::Ok,
-                  QApplication::activeWindow());
+                  owner != nullptr ? owner : QApplication::activeWindow());
   box.exec();
 }
 

@@ -270,15 +270,37 @@ void CCyrvertView::PasteClipboardText() {
 }
 
 void CCyrvertView::CopySelectionToClipboard(bool cut) {
-  const long start = SendScintilla(SCI_GETSELECTIONSTART);
-  const long end = SendScintilla(SCI_GETSELECTIONEND);
-  if (start >= end) return;
-  const auto* text = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
-  const std::string bytes =
-      kViewCodec.FromUtf8(std::string_view(text + start, static_cast<std::size_t>(end - start)));
+  const std::string bytes = SelectedBytes();
+  if (bytes.empty()) return;
   const QString title = m_pDocument != nullptr ? m_pDocument->GetTitle() : QString();
   QApplication::clipboard()->setMimeData(MakeClipboardData(bytes, title), QClipboard::Clipboard);
   if (cut && !isReadOnly()) removeSelectedText();
+}
+
+std::string CCyrvertView::SelectedBytes() const {
+  // As the control copies: every selection's text in turn; a rectangle's lines top to
+  // bottom, each ended by a line end.
+  const bool rectangle = SendScintilla(SCI_SELECTIONISRECTANGLE) != 0;
+  const auto count = static_cast<unsigned long>(SendScintilla(SCI_GETSELECTIONS));
+  std::vector<std::pair<long, long>> ranges;
+  bool empty = true;
+  for (unsigned long i = 0; i < count; ++i) {
+    ranges.emplace_back(SendScintilla(SCI_GETSELECTIONNSTART, i),
+                        SendScintilla(SCI_GETSELECTIONNEND, i));
+    empty = empty && ranges.back().first >= ranges.back().second;
+  }
+  if (empty) return {};
+  if (rectangle) std::sort(ranges.begin(), ranges.end());
+  const auto* text = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+  std::string bytes;
+  for (const auto& [start, end] : ranges) {
+    if (end > start) {
+      bytes += kViewCodec.FromUtf8(
+          std::string_view(text + start, static_cast<std::size_t>(end - start)));
+    }
+    if (rectangle) bytes += "\r\n";
+  }
+  return bytes;
 }
 
 void CCyrvertView::copy() { CopySelectionToClipboard(false); }

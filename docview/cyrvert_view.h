@@ -80,6 +80,9 @@ class CCyrvertView : public QsciScintilla, public DocumentHost {
   void PasteClipboardText();
   // Puts the selected bytes on the clipboard; Cut then deletes them.
   void CopySelectionToClipboard(bool cut);
+  // The selected bytes as the control would copy them: a rectangle's lines each with a line
+  // end, several selections one after the other; empty when nothing is selected.
+  std::string SelectedBytes() const;
 
  public slots:
   // Edit Copy, Cut and Paste (also the context menu and the editor's own keys): the bytes

@@ -103,7 +103,7 @@ void CFindReplaceDlg::OnReplaceAll() {
   const int replaced = m_view.ReplaceAll(m_pFind->text(), m_pReplace->text(),
                                          m_pMatchCase->isChecked(), m_pWholeWord->isChecked());
   if (replaced == CCyrvertView::kNoMemoryForReplace && m_view.GetDocument() != nullptr) {
-    m_view.GetDocument()->Prompts().ShowError(this, QString::fromUtf8(strings::kNoMemory));
+    m_view.GetDocument()->Prompts().ShowError(this, QString::fromUtf8(strings::kNotEnoughMemory));
   } else if (replaced <= 0) {
     QApplication::beep();
   }

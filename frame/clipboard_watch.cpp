@@ -3,7 +3,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <algorithm>
 
 #include "docview/child_frame.h"
 #include "docview/clipboard_text.h"
@@ -15,31 +14,43 @@
 #include "frame/main_frame.h"
 
 namespace cyrvert {
+namespace {
+
+// How often a waiting clipboard notice is offered to the monitor again.
+constexpr int kRetryMs = 50;
+
+}  // namespace
 
 bool CClipboardHost::ClipboardHasText() const {
   const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
   return data != nullptr && data->hasText();
 }
 
+std::optional<std::string> CClipboardHost::ClipboardUnicodeText() const {
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
+  if (data == nullptr || !data->hasText()) return std::nullopt;
+  return data->text().toStdString();
+}
+
 DocumentHost* CClipboardHost::OpenNewDocumentWindow() {
-  return Track(m_frame.OpenNewDocumentWindow());
+  return m_views.Track(m_frame.OpenNewDocumentWindow());
 }
 
 void CClipboardHost::PasteClipboardText(DocumentHost& document) {
-  if (CCyrvertView* view = ViewOf(&document)) view->PasteClipboardText();
+  if (CCyrvertView* view = m_views.Find(&document)) view->PasteClipboardText();
 }
 
 DocumentHost* CClipboardHost::FindDocument(std::string_view title) {
   const QString wanted = QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
   for (CCyrvertDoc* doc : m_frame.DocTemplate().Documents()) {
     if (doc->GetTitle() != wanted) continue;
-    if (CCyrvertView* view = doc->GetFirstView()) return Track(view);
+    if (CCyrvertView* view = doc->GetFirstView()) return m_views.Track(view);
   }
   return nullptr;
 }
 
 void CClipboardHost::CloseDocument(DocumentHost& document) {
-  CCyrvertView* view = ViewOf(&document);
+  CCyrvertView* view = m_views.Find(&document);
   if (view == nullptr) return;
   if (CCyrvertDoc* doc = view->GetDocument()) {
     doc->SetModifiedFlag(false);
@@ -48,44 +59,33 @@ void CClipboardHost::CloseDocument(DocumentHost& document) {
 }
 
 bool CClipboardHost::IsOpen(const DocumentHost* document) const {
-  return ViewOf(document) != nullptr;
+  return m_views.Find(document) != nullptr;
 }
 
 DocumentHost* CClipboardHost::RunAutoDecode(DocumentHost& document, bool silent) {
-  CCyrvertView* view = ViewOf(&document);
+  CCyrvertView* view = m_views.Find(&document);
   if (view == nullptr) return nullptr;
-  return Track(AutoDecodeView(m_app, m_frame, *view, silent));
+  return m_views.Track(AutoDecodeView(m_app, m_frame, *view, silent));
 }
 
 bool CClipboardHost::EngineBusy() const { return m_frame.m_bEngineBusy; }
 
 const Settings& CClipboardHost::CurrentSettings() const { return m_app.CurrentSettings(); }
 
-DocumentHost* CClipboardHost::Track(CCyrvertView* view) {
-  if (view == nullptr) return nullptr;
-  // Forget windows that are gone, so the list stays as short as the open windows.
-  std::erase_if(m_views, [](const QPointer<CCyrvertView>& p) { return p.isNull(); });
-  if (std::find(m_views.begin(), m_views.end(), view) == m_views.end()) m_views.emplace_back(view);
-  return view;
-}
+bool CClipboardHost::IsBetweenCommands() const { return m_frame.IsBetweenCommands(); }
 
-CCyrvertView* CClipboardHost::ViewOf(const DocumentHost* document) const {
-  if (document == nullptr) return nullptr;
-  for (const QPointer<CCyrvertView>& view : m_views) {
-    // Addresses are compared before anything is dereferenced: `document` may be stale.
-    if (view.isNull() || static_cast<const DocumentHost*>(view.data()) != document) continue;
-    // A closed window can outlive its close until the event loop deletes it.
-    CChildFrame* child = view->GetParentFrame();
-    if (child == nullptr || child->isHidden() || view->GetDocument() == nullptr) return nullptr;
-    return view.data();
-  }
-  return nullptr;
+void CClipboardHost::ShowMessage(std::string_view text, std::string_view caption,
+                                 MessageIcon icon) {
+  m_app.Boxes().ShowMessage(text, caption, icon);
 }
 
 CClipboardWatch::CClipboardWatch(AppServices& app, CMainFrame& frame)
-    : QObject(&frame), m_host(app, frame) {
+    : QObject(&frame), m_host(app, frame), m_pRetry(new QTimer(this)) {
   connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
           &CClipboardWatch::OnDataChanged);
+  // Nothing tells when a dialog or command ends; a short poll while a notice waits does.
+  m_pRetry->setInterval(kRetryMs);
+  connect(m_pRetry, &QTimer::timeout, this, &CClipboardWatch::RetryWaitingNotice);
 }
 
 void CClipboardWatch::OnDataChanged() {
@@ -103,6 +103,12 @@ void CClipboardWatch::HandleChange() {
   notice.empty = notice.has_text && data->text().isEmpty();
   notice.copied_from = CopiedFromTitle(data).toStdString();
   m_monitor.OnClipboardChanged(notice);
+  if (m_monitor.HasWaitingNotice() && !m_pRetry->isActive()) m_pRetry->start();
+}
+
+void CClipboardWatch::RetryWaitingNotice() {
+  m_monitor.HandleWaitingNotice();
+  if (!m_monitor.HasWaitingNotice()) m_pRetry->stop();
 }
 
 }  // namespace cyrvert

@@ -3,10 +3,10 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
-#include <vector>
+#include <QTimer>
 
 #include "commands/clipboard_decode.h"
+#include "frame/view_tracker.h"
 
 namespace cyrvert {
 
@@ -21,6 +21,7 @@ class CClipboardHost : public ClipboardHost {
   CClipboardHost(AppServices& app, CMainFrame& frame) : m_app(app), m_frame(frame) {}
 
   bool ClipboardHasText() const override;
+  std::optional<std::string> ClipboardUnicodeText() const override;
   DocumentHost* OpenNewDocumentWindow() override;
   void PasteClipboardText(DocumentHost& document) override;
   DocumentHost* FindDocument(std::string_view title) override;
@@ -29,20 +30,18 @@ class CClipboardHost : public ClipboardHost {
   DocumentHost* RunAutoDecode(DocumentHost& document, bool silent) override;
   bool EngineBusy() const override;
   const Settings& CurrentSettings() const override;
+  bool IsBetweenCommands() const override;
+  void ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon) override;
 
  private:
-  // Starts watching `view`; returns it as a document, or null for null.
-  DocumentHost* Track(CCyrvertView* view);
-  // The open, watched view behind `document`, or null.
-  CCyrvertView* ViewOf(const DocumentHost* document) const;
-
   AppServices& m_app;
   CMainFrame& m_frame;
-  std::vector<QPointer<CCyrvertView>> m_views;  // every window handed out
+  CViewTracker m_views;  // every window handed out
 };
 
 // Feeds the clipboard's change notices to the monitor, from the event loop rather than from
-// inside whatever changed the clipboard.
+// inside whatever changed the clipboard; a notice the monitor keeps waiting is taken up again
+// as soon as the command or dialog under way has ended.
 class CClipboardWatch : public QObject {
   Q_OBJECT
 
@@ -57,10 +56,13 @@ class CClipboardWatch : public QObject {
   void OnDataChanged();
   // Hands the clipboard as it is now to the monitor.
   void HandleChange();
+  // Offers a waiting notice to the monitor again until it is taken.
+  void RetryWaitingNotice();
 
   CClipboardHost m_host;
   ClipboardMonitor m_monitor{m_host};
   bool m_bPending = false;  // a change waits to be handled
+  QTimer* m_pRetry;         // runs while the monitor keeps a notice waiting
 };
 
 }  // namespace cyrvert

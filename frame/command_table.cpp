@@ -82,6 +82,10 @@ constexpr CommandInfo kFixedCommands[] = {
     {C::kCloseAll, "C&lose All\tCtrl+L", "Close all windows\nClose All", nullptr, V, false},
     {C::kCloseNonIconised, "Close non &iconised\tCtrl+I",
      "Close all windows that are not minimised\nClose non iconised", nullptr, V, false},
+    // Keys only: the document windows have one pane each, so the next pane is the next window.
+    {C::kNextPane, "Next Pane\tF6", "Switch to the next window pane\nNext Pane", nullptr, V, false},
+    {C::kPrevPane, "Previous Pane\tShift+F6",
+     "Switch back to the previous window pane\nPrevious Pane", nullptr, V, false},
     // Help.
     {C::kHelpFinder, "&Help Topics", "List Help topics\nHelp Topics", nullptr, F, false},
     {C::kAppAbout, "&About cyrvert...",
@@ -136,6 +140,8 @@ constexpr Accelerator kAccelerators[] = {
     {"F1", C::kHelp},
     {"Shift+F1", C::kContextHelp},
     {"F3", C::kEditRepeat},
+    {"F6", C::kNextPane},
+    {"Shift+F6", C::kPrevPane},
     {"Esc", C::kStop},
 };
 

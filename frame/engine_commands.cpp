@@ -58,25 +58,19 @@ class SearchedView : public DocumentHost {
 }  // namespace
 }  // namespace detail
 
-CEngineCommandHost::CEngineCommandHost(AppServices& app, CMainFrame& frame, QWidget* searched)
-    : m_app(app), m_frame(frame), m_pSearched(searched) {}
+CEngineCommandHost::CEngineCommandHost(AppServices& app, CMainFrame& frame, CCyrvertView* searched)
+    : m_app(app), m_frame(frame), m_owner(frame, searched) {
+  m_views.Track(searched);
+}
 
 CEngineCommandHost::~CEngineCommandHost() = default;
 
 DocumentHost* CEngineCommandHost::OpenNewDocumentWindow() {
-  CCyrvertView* view = m_frame.OpenNewDocumentWindow();
-  if (view != nullptr) m_opened.emplace_back(view);
-  return view;
+  return m_views.Track(m_frame.OpenNewDocumentWindow());
 }
 
-CCyrvertView* CEngineCommandHost::OpenedView(const DocumentHost* document) const {
-  for (const QPointer<CCyrvertView>& view : m_opened) {
-    // Compared by address only: `document` may point at a window already deleted.
-    if (!view.isNull() && static_cast<const DocumentHost*>(view.data()) == document) {
-      return view.data();
-    }
-  }
-  return nullptr;
+CCyrvertView* CEngineCommandHost::ViewOf(const DocumentHost* document) const {
+  return m_views.Find(document);
 }
 
 void CEngineCommandHost::ShowMessage(std::string_view text, std::string_view caption,
@@ -122,8 +116,7 @@ void CEngineCommandHost::CloseProgress() { m_pProgress.reset(); }
 void CEngineCommandHost::ShowVariantList(const std::vector<std::string>& previews,
                                          const std::vector<Variant>& variants,
                                          const std::function<void(const Variant&)>& open) {
-  QWidget* parent = m_pSearched != nullptr ? m_pSearched : m_frame.ActiveView();
-  CVariantListDlg dlg(parent != nullptr ? parent : &m_frame);
+  CVariantListDlg dlg(m_frame.MessageOwner());
   dlg.SetVariants(previews, variants, open);
   dlg.exec();
 }
@@ -139,16 +132,16 @@ CCyrvertView* AutoDecodeView(AppServices& app, CMainFrame& frame, CCyrvertView& 
   options.silent = silent;
   detail::SearchedView searched(view);
   const AutoDecodeResult result = AutoDecode(searched, host, options);
-  return host.OpenedView(result.view);
+  return host.ViewOf(result.view);
 }
 
 void ConnectEngineCommands(CMainFrame& frame, AppServices& app) {
   // A run greys the commands that would start another.
-  const auto idle = [&frame] { return !frame.m_bEngineBusy; };
+  const auto idle = [&frame] { return frame.IsIdle(); };
   frame.SetCommandHandler(
       CommandId::kCyrvert,
       [&frame, &app] {
-        if (CCyrvertView* view = frame.ActiveView(); view != nullptr && !frame.m_bEngineBusy) {
+        if (CCyrvertView* view = frame.ActiveView(); view != nullptr && frame.IsIdle()) {
           AutoDecodeView(app, frame, *view, false);
         }
       },
@@ -156,7 +149,7 @@ void ConnectEngineCommands(CMainFrame& frame, AppServices& app) {
   frame.SetCommandHandler(
       CommandId::kSmartRepair,
       [&frame, &app] {
-        if (CCyrvertView* view = frame.ActiveView(); view != nullptr && !frame.m_bEngineBusy) {
+        if (CCyrvertView* view = frame.ActiveView(); view != nullptr && frame.IsIdle()) {
           CEngineCommandHost host(app, frame);
           SmartRepairText(*view, host);
         }
@@ -166,7 +159,7 @@ void ConnectEngineCommands(CMainFrame& frame, AppServices& app) {
       CommandId::kTranslate,
       [&frame, &app] {
         QPointer<CCyrvertView> view = frame.ActiveView();
-        if (view == nullptr || frame.m_bEngineBusy) return;
+        if (view == nullptr || !frame.IsIdle()) return;
         CTranslateDlg dlg(&frame);
         if (dlg.exec() != QDialog::Accepted || view == nullptr) return;
         CEngineCommandHost host(app, frame);

@@ -3,11 +3,12 @@
 // and Set 8-th bit.
 #pragma once
 
-#include <QPointer>
 #include <memory>
 #include <vector>
 
 #include "commands/command_host.h"
+#include "frame/main_frame.h"
+#include "frame/view_tracker.h"
 
 class QWidget;
 
@@ -15,15 +16,15 @@ namespace cyrvert {
 
 class AppServices;
 class CCyrvertView;
-class CMainFrame;
 class CProgressDlg;
 
 // The application, main frame and dialogs as the engine commands use them. One lives for
 // the length of one command.
 class CEngineCommandHost : public CommandHost {
  public:
-  // `searched` parents the variant list; null: the active view.
-  CEngineCommandHost(AppServices& app, CMainFrame& frame, QWidget* searched = nullptr);
+  // `searched`, the view the command works on, owns the variant list and the message boxes;
+  // null: the window the frame's command ran for.
+  CEngineCommandHost(AppServices& app, CMainFrame& frame, CCyrvertView* searched = nullptr);
   ~CEngineCommandHost() override;
 
   DocumentHost* OpenNewDocumentWindow() override;
@@ -43,16 +44,18 @@ class CEngineCommandHost : public CommandHost {
                        const std::vector<Variant>& variants,
                        const std::function<void(const Variant&)>& open) override;
 
-  // The window behind `document` if this host opened it and it still exists, else null.
-  // Events pumped during a run can close any result window.
-  CCyrvertView* OpenedView(const DocumentHost* document) const;
+  // The main frame the commands run in.
+  CMainFrame& Frame() const { return m_frame; }
+  // The window behind `document` if it is the searched view or one this host opened, and it
+  // is still open; else null. Events pumped during a run can close any result window.
+  CCyrvertView* ViewOf(const DocumentHost* document) const;
 
  private:
   AppServices& m_app;
   CMainFrame& m_frame;
-  QWidget* m_pSearched;                          // the view whose text is searched, or null
-  std::unique_ptr<CProgressDlg> m_pProgress;     // open during a search only
-  std::vector<QPointer<CCyrvertView>> m_opened;  // windows this host opened
+  CMainFrame::CommandWindowScope m_owner;     // message boxes belong to the searched view
+  CViewTracker m_views;                       // the searched view and the windows opened
+  std::unique_ptr<CProgressDlg> m_pProgress;  // open during a search only
 };
 
 // Auto-decodes `view` with the current options; returns the result view in silent mode,

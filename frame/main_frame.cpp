@@ -240,8 +240,9 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
-  // A long command still works on this frame and its views: end once it has returned.
-  if (m_bEngineBusy || m_app.IsPumping()) {
+  // A command, dialog or search still works on this frame and its views: end once it has
+  // returned.
+  if (m_bEngineBusy || !IsBetweenCommands()) {
     m_app.PostQuitRequest();
     event->ignore();
     return;

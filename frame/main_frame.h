@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <chrono>
 #include <functional>
 #include <map>
@@ -54,6 +55,29 @@ class CMainFrame : public QMainWindow {
   // Recomputes every command's enabled and checked state.
   void UpdateActions();
 
+  // Whether neither a search nor a conversion runs: the commands that start one wait for it.
+  bool IsIdle() const { return !m_bEngineBusy && !m_bConversionRunning; }
+  // Whether nothing is under way that holds on to windows: no command, dialog, menu or nested
+  // event loop on the stack. Only then may windows be closed or opened without being asked
+  // (the clipboard monitor, the end of the program).
+  bool IsBetweenCommands() const;
+  // The window message boxes belong to: the dialog that is up, else the view (or frame) the
+  // running command is for.
+  QWidget* MessageOwner() const;
+  // Makes `window` the one the running command is for, until the scope ends; null keeps the
+  // current one.
+  class CommandWindowScope {
+   public:
+    CommandWindowScope(CMainFrame& frame, QWidget* window);
+    ~CommandWindowScope();
+    CommandWindowScope(const CommandWindowScope&) = delete;
+    CommandWindowScope& operator=(const CommandWindowScope&) = delete;
+
+   private:
+    CMainFrame& m_frame;
+    QPointer<QWidget> m_previous;
+  };
+
   // The area the document windows live in.
   QMdiArea* MdiArea() const { return m_pMdiArea; }
   // Makes and lists the document windows.
@@ -97,11 +121,12 @@ class CMainFrame : public QMainWindow {
   // Windows the Window menu lists by name; More Windows... lists the rest.
   static constexpr int kWindowMenuEntries = 9;
 
-  LogFont m_viewLogFont;            // description of the view font
-  std::optional<QFont> m_viewFont;  // the view font, when one could be made
-  bool m_bStopRequested = false;    // Stop was asked for; polled by the search
-  bool m_bEngineBusy = false;       // an auto-decode run is under way
-  bool m_bTrayIconShown = false;    // the notification-area icon is present
+  LogFont m_viewLogFont;              // description of the view font
+  std::optional<QFont> m_viewFont;    // the view font, when one could be made
+  bool m_bStopRequested = false;      // Stop was asked for; polled by the search
+  bool m_bEngineBusy = false;         // an auto-decode run is under way
+  bool m_bConversionRunning = false;  // an import or export converts its text
+  bool m_bTrayIconShown = false;      // the notification-area icon is present
 
  public slots:
   // Options: the options dialog, then the tray icon by the Tray setting.
@@ -145,6 +170,8 @@ class CMainFrame : public QMainWindow {
   void OnMoreWindows();
   // Frame title from the active document.
   void UpdateTitle();
+  // Runs the handler of command `id`, counted as a command under way for its window.
+  void RunCommand(CommandId id, const std::function<void()>& run);
   // Hooks a new document window up to the frame.
   void OnDocumentWindowCreated(CChildFrame* child);
   // Opens a file and records it in the recent list.
@@ -188,6 +215,8 @@ class CMainFrame : public QMainWindow {
   bool m_bDestroyed = false;                     // OnDestroy ran
   bool m_bTearingDown = false;                   // the destructor is running
   bool m_bClipboardHasText = false;              // the clipboard held text at its last change
+  int m_nCommandDepth = 0;                       // commands under way, nested ones included
+  QPointer<QWidget> m_pCommandWindow;            // the window the running command is for
 };
 
 }  // namespace cyrvert

@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QThread>
 #include <QToolBar>
 #include <QUrl>
 #include <QWhatsThis>
@@ -80,6 +81,44 @@ QAction* CMainFrame::Action(CommandId id) const {
   return it == m_actions.end() ? nullptr : it->second;
 }
 
+void CMainFrame::RunCommand(CommandId id, const std::function<void()>& run) {
+  const CommandInfo* info = FindCommand(id);
+  QWidget* window = info != nullptr && info->scope == CommandScope::kView
+                        ? static_cast<QWidget*>(ActiveView())
+                        : static_cast<QWidget*>(this);
+  const CommandWindowScope owner(*this, window);
+  // Counted also when memory runs out in the handler and the event is dropped.
+  struct Depth {
+    int& depth;
+    explicit Depth(int& d) : depth(d) { ++depth; }
+    ~Depth() { --depth; }
+  } const depth(m_nCommandDepth);
+  // A copy: the handler may replace the command's handler while it runs.
+  const std::function<void()> handler = run;
+  handler();
+}
+
+bool CMainFrame::IsBetweenCommands() const {
+  // The program's own loop is level 1; a dialog, a menu, a drag or a conversion runs another.
+  return m_nCommandDepth == 0 && !m_app.IsPumping() &&
+         QApplication::activeModalWidget() == nullptr &&
+         QApplication::activePopupWidget() == nullptr && QThread::currentThread()->loopLevel() <= 1;
+}
+
+QWidget* CMainFrame::MessageOwner() const {
+  // A box asked for by a dialog belongs to that dialog.
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  if (m_pCommandWindow != nullptr) return m_pCommandWindow.data();
+  return const_cast<CMainFrame*>(this);
+}
+
+CMainFrame::CommandWindowScope::CommandWindowScope(CMainFrame& frame, QWidget* window)
+    : m_frame(frame), m_previous(frame.m_pCommandWindow) {
+  if (window != nullptr) m_frame.m_pCommandWindow = window;
+}
+
+CMainFrame::CommandWindowScope::~CommandWindowScope() { m_frame.m_pCommandWindow = m_previous; }
+
 void CMainFrame::SetCommandHandler(CommandId id, std::function<void()> handler,
                                    std::function<bool()> enabled) {
   QAction* action = Action(id);
@@ -104,7 +143,7 @@ void CMainFrame::CreateActions() {
     const CommandId id = info.id;
     connect(action, &QAction::triggered, this, [this, id] {
       const auto it = m_handlers.find(id);
-      if (it != m_handlers.end() && Action(id)->isEnabled()) it->second.run();
+      if (it != m_handlers.end() && Action(id)->isEnabled()) RunCommand(id, it->second.run);
       UpdateActions();
     });
     m_actions[info.id] = action;
@@ -189,11 +228,13 @@ void CMainFrame::ConnectCommands() {
       [this] { return !m_pMdiArea->subWindowList().isEmpty(); });
   SetCommandHandler(C::kCloseAll, [this] { OnCloseAll(); });
   SetCommandHandler(C::kCloseNonIconised, [this] { OnCloseNonIconised(); });
+  SetCommandHandler(C::kNextPane, [this] { m_pMdiArea->activateNextSubWindow(); });
+  SetCommandHandler(C::kPrevPane, [this] { m_pMdiArea->activatePreviousSubWindow(); });
   SetCommandHandler(C::kContextHelp, [] { QWhatsThis::enterWhatsThisMode(); });
   SetCommandHandler(C::kRestore, [this] { RestoreFromTray(); });
   SetCommandHandler(
       C::kCyrvertClipboard, [this] { m_pClipboardWatch->Monitor().DecodeClipboard(); },
-      [this] { return !m_bEngineBusy && m_bClipboardHasText; });
+      [this] { return IsIdle() && m_bClipboardHasText; });
   SetCommandHandler(C::kTxtAssociation,
                     [this] { m_app.SetTxtAssociated(!m_app.IsTxtAssociated()); });
   SetCommandHandler(C::kAppAbout, [this] { OnAppAbout(); });

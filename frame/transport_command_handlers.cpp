@@ -21,16 +21,9 @@ void ConnectTransportCommands(CMainFrame& frame, AppServices& app) {
     frame.SetCommandHandler(item, [&frame, &app, run] {
       const QPointer<CCyrvertView> view = frame.ActiveView();
       if (view == nullptr) return;
+      // The frame holds back the clipboard monitor and closing the program while a command
+      // runs, its dialogs and its conversion included; the busy flag is a search's alone.
       CEngineCommandHost host(app, frame, view);
-      // Timers and painting run while the text converts; meanwhile the frame counts as busy,
-      // so that the clipboard monitor and closing the program wait. A search under way,
-      // which may have let this command in, stays busy.
-      struct BusyScope {
-        CEngineCommandHost& host;
-        const bool was_busy;
-        ~BusyScope() { host.SetEngineBusy(was_busy); }
-      } busy{host, frame.m_bEngineBusy};
-      host.SetEngineBusy(true);
       run(view, host);
     });
   };
@@ -40,7 +33,7 @@ void ConnectTransportCommands(CMainFrame& frame, AppServices& app) {
          {std::pair{kTransportItemIds[f].import_id, ImportFrom(format)},
           std::pair{kTransportItemIds[f].export_id, ExportTo(format)}}) {
       connect(item, [command](const QPointer<CCyrvertView>& view, CEngineCommandHost& host) {
-        CTransportUi ui(view);
+        CTransportUi ui(host, *view);
         TransportCommand(command, *view, host, ui);
       });
     }

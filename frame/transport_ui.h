@@ -8,15 +8,17 @@
 #include "commands/transport_command.h"
 #include "dialogs/wait_dlg.h"
 
-class QWidget;
-
 namespace cyrvert {
+
+class CCyrvertView;
+class CEngineCommandHost;
 
 class CTransportUi : public TransportUi {
  public:
-  // Dialogs are owned by `parent`, the view that runs the command. The caller holds back
-  // whatever could start without user input (clipboard, quitting) until the command returns.
-  explicit CTransportUi(QWidget* parent);
+  // `host` runs the command on `source`, which owns the dialogs, and knows the windows it
+  // opens. Whatever could start without user input (clipboard, quitting) waits while a
+  // command runs.
+  CTransportUi(CEngineCommandHost& host, CCyrvertView& source);
   ~CTransportUi() override;
   CTransportUi(const CTransportUi&) = delete;
   CTransportUi& operator=(const CTransportUi&) = delete;
@@ -35,7 +37,8 @@ class CTransportUi : public TransportUi {
   CWaitDlg* WaitWindow() const { return m_pWait.get(); }
 
  private:
-  QPointer<QWidget> m_pParent;
+  CEngineCommandHost& m_host;
+  QPointer<CCyrvertView> m_pParent;
   std::unique_ptr<CWaitDlg> m_pWait;
 };
 

@@ -2,7 +2,7 @@
 
 namespace cyrvert {
 
-const std::array<SettingsField, 10> kSettingsFields = {{
+const std::array<SettingsField, 11> kSettingsFields = {{
     {"Depth", &Settings::Depth, false},
     {"Sense", &Settings::Sense, false},
     {"AutoClip", &Settings::AutoClip, true},
@@ -13,6 +13,7 @@ const std::array<SettingsField, 10> kSettingsFields = {{
     {"Target", &Settings::Target, false},
     {"BigLetters", &Settings::BigLetters, true},
     {"ShowTranslateWay", &Settings::ShowTranslateWay, true},
+    {"ClipOnlyDamaged", &Settings::ClipOnlyDamaged, true},
 }};
 
 Settings LoadSettings(const ProfileStore& store, Settings current) {

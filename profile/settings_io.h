@@ -19,8 +19,8 @@ struct SettingsField {
   bool flag;                       // written as 0 or 1
 };
 
-// The ten fields in the order they are read and written.
-extern const std::array<SettingsField, 10> kSettingsFields;
+// The fields in the order they are read and written.
+extern const std::array<SettingsField, 11> kSettingsFields;
 
 // Reads every field from "General", keeping the field's current value when the entry is missing.
 // Values are taken as stored, with no range check.

@@ -10,6 +10,7 @@ inline constexpr std::string_view kAppTitle = "cyrvert";
 
 // Engine commands.
 inline constexpr std::string_view kNoText = "Нет текста!";
+// Memory ran out: every command's message but the auto-decode's.
 inline constexpr std::string_view kNotEnoughMemory = "Недостаточно памяти!";
 inline constexpr std::string_view kTooFewLetters =
     "Слишком мало символов из второй \nчасти таблицы (меньше 10)!\n";
@@ -17,6 +18,7 @@ inline constexpr std::string_view kNothingFound =
     "Не найдено ни одного подходящего варианта.\n"
     "Попробуйте увеличить глубину просмотра или чувствительность.";
 inline constexpr std::string_view kStoppedByUser = "Перекодировка прервана пользователем!";
+// The auto-decode's own wording when a result window gets no memory.
 inline constexpr std::string_view kNoMemory = "Не хватает памяти!";
 inline constexpr std::string_view kSmartRepairCaption = "Smart repair";
 inline constexpr std::string_view kNotDamaged = "Текст не повреждён: восстанавливать нечего.";

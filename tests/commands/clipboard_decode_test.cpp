@@ -8,6 +8,8 @@
 #include <set>
 
 #include "commands/auto_decode.h"
+#include "engine/unicode_codec.h"
+#include "resources/strings.h"
 #include "tests/fakes/fake_hosts.h"
 
 namespace cyrvert {
@@ -20,6 +22,11 @@ using test::FakeHost;
 class FakeClipboardHost : public ClipboardHost {
  public:
   bool ClipboardHasText() const override { return m_clipboard.has_value(); }
+  std::optional<std::string> ClipboardUnicodeText() const override {
+    if (m_unicode) return m_unicode;
+    if (!m_clipboard) return std::nullopt;
+    return kViewCodec.ToUtf8(*m_clipboard);
+  }
   DocumentHost* OpenNewDocumentWindow() override { return m_commands.OpenNewDocumentWindow(); }
   void PasteClipboardText(DocumentHost& document) override {
     if (m_clipboard) document.PutViewText(document.GetViewText() + *m_clipboard);
@@ -50,6 +57,10 @@ class FakeClipboardHost : public ClipboardHost {
   }
   bool EngineBusy() const override { return m_commands.m_busy; }
   const Settings& CurrentSettings() const override { return m_commands.m_settings; }
+  bool IsBetweenCommands() const override { return !m_in_command; }
+  void ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon) override {
+    m_commands.ShowMessage(text, caption, icon);
+  }
 
   // The windows still open, oldest first.
   std::vector<FakeDocument*> OpenWindows() const {
@@ -67,7 +78,9 @@ class FakeClipboardHost : public ClipboardHost {
   }
 
   FakeHost m_commands;
-  std::optional<std::string> m_clipboard;
+  std::optional<std::string> m_clipboard;  // the clipboard's text as the view's bytes
+  std::optional<std::string> m_unicode;    // its characters, when they are not those bytes
+  bool m_in_command = false;               // a command or dialog is under way
   std::set<const DocumentHost*> m_closed;
   std::vector<std::string> m_titles_at_close;
   std::vector<bool> m_silent_runs;
@@ -79,6 +92,28 @@ std::string KoiDamaged() {
   return text;
 }
 
+// Russian as characters, then those characters' UTF-8 read as cp-1251, as a program that
+// got the encoding wrong would put it on the clipboard.
+std::string Utf8ReadAsCp1251() {
+  const std::string russian = kViewCodec.ToUtf8(test::RussianSample());
+  return kViewCodec.ToUtf8(russian);
+}
+
+// A stand-in for the smart engine on characters: the text above is damaged, a text starting
+// with "?" cannot be repaired, anything else is clean.
+UnicodeRepair FakeRepair(std::string_view utf8) {
+  UnicodeRepair repair{{}, std::string(utf8)};
+  repair.analysis.verdict = RepairVerdict::kNotDamaged;
+  if (utf8 == Utf8ReadAsCp1251()) {
+    repair.analysis.verdict = RepairVerdict::kRepaired;
+    repair.analysis.steps = {{RepairStep::Kind::kFromUtf8, 0}, {RepairStep::Kind::kReadUtf8, 0}};
+    repair.text = kViewCodec.ToUtf8(test::RussianSample());
+  } else if (utf8.starts_with("?")) {
+    repair.analysis.verdict = RepairVerdict::kCannotRepair;
+  }
+  return repair;
+}
+
 // A monitor past start-up with AutoClip on and damaged text on the clipboard.
 struct Fixture {
   Fixture() {
@@ -87,7 +122,7 @@ struct Fixture {
     monitor.Release();
   }
   FakeClipboardHost host;
-  ClipboardMonitor monitor{host};
+  ClipboardMonitor monitor{host, FakeRepair};
 };
 
 ClipboardNotice TextNotice(std::string copied_from = {}) {
@@ -219,6 +254,147 @@ TEST(ClipboardMonitor, IgnoresNoticesDuringItsOwnRun) {
   f.monitor.OnClipboardChanged(TextNotice());
   EXPECT_GT(nested, 0);
   EXPECT_EQ(f.host.m_silent_runs.size(), 1U);
+}
+
+TEST(ClipboardMonitor, ANoticeDuringACommandWaitsAndTheLatestIsHandled) {
+  struct Case {
+    std::string_view name;
+    std::optional<std::string> latest;  // the clipboard when the command has ended
+    ClipboardNotice latest_notice;
+    bool opens;
+  };
+  const Case cases[] = {
+      {"text", KoiDamaged(), TextNotice(), true},
+      {"a picture replaced it", std::nullopt, ClipboardNotice{}, false},
+      {"copied from CyrClip", KoiDamaged(), TextNotice("CyrClip"), false},
+  };
+  for (const Case& c : cases) {
+    Fixture f;
+    f.host.m_in_command = true;
+    f.host.m_clipboard = "first copy";
+    f.monitor.OnClipboardChanged(TextNotice());
+    f.host.m_clipboard = c.latest;
+    f.monitor.OnClipboardChanged(c.latest_notice);
+    f.monitor.HandleWaitingNotice();  // still under way: keeps waiting
+    EXPECT_TRUE(f.host.m_commands.m_windows.empty()) << c.name;
+    EXPECT_EQ(f.monitor.HasWaitingNotice(), c.opens) << c.name;
+
+    f.host.m_in_command = false;
+    f.monitor.HandleWaitingNotice();
+    EXPECT_FALSE(f.monitor.HasWaitingNotice()) << c.name;
+    const std::vector<FakeDocument*> open = f.host.OpenWindows();
+    ASSERT_EQ(open.size(), c.opens ? 1U : 0U) << c.name;
+    if (c.opens) {
+      EXPECT_EQ(open[0]->m_title, "CyrClip");
+      EXPECT_EQ(open[0]->m_text, test::RussianSample());
+    }
+  }
+}
+
+TEST(ClipboardMonitor, AWaitingNoticeIsDroppedWhenASearchHasStarted) {
+  Fixture f;
+  f.host.m_in_command = true;
+  f.monitor.OnClipboardChanged(TextNotice());
+  f.host.m_in_command = false;
+  f.host.m_commands.m_busy = true;
+  f.monitor.HandleWaitingNotice();
+  f.host.m_commands.m_busy = false;
+  f.monitor.HandleWaitingNotice();
+  EXPECT_FALSE(f.monitor.HasWaitingNotice());
+  EXPECT_TRUE(f.host.m_commands.m_windows.empty());
+}
+
+TEST(ClipboardMonitor, OnlyDamagedTextRepairsTheCharactersIntoCyrClip) {
+  struct Case {
+    std::string_view name;
+    std::string unicode;  // the clipboard's characters (UTF-8)
+    bool opens;
+  };
+  const Case cases[] = {
+      {"damaged", Utf8ReadAsCp1251(), true},
+      {"clean Russian", kViewCodec.ToUtf8(test::RussianSample()), false},
+  };
+  for (const Case& c : cases) {
+    Fixture f;
+    f.monitor.OnClipboardChanged(TextNotice());  // an earlier CyrClip, decoded as bytes
+    ASSERT_EQ(f.host.OpenWindows().size(), 1U);
+    FakeDocument* previous = f.host.OpenWindows()[0];
+    f.host.m_commands.m_settings.ClipOnlyDamaged = 1;
+    f.host.m_unicode = c.unicode;
+    f.host.m_silent_runs.clear();
+
+    f.monitor.OnClipboardChanged(TextNotice());
+
+    EXPECT_TRUE(f.host.m_silent_runs.empty()) << c.name << ": the byte engine ran";
+    EXPECT_TRUE(f.host.m_commands.m_messages.empty()) << c.name;
+    const std::vector<FakeDocument*> open = f.host.OpenWindows();
+    ASSERT_EQ(open.size(), 1U) << c.name;
+    if (!c.opens) {
+      EXPECT_EQ(open[0], previous) << c.name << ": clean text replaced CyrClip";
+      continue;
+    }
+    EXPECT_NE(open[0], previous) << c.name;
+    EXPECT_EQ(open[0]->m_title, "CyrClip");
+    EXPECT_EQ(open[0]->m_text, test::RussianSample());
+    EXPECT_FALSE(open[0]->m_modified);
+  }
+}
+
+TEST(DecodeClipboard, OnlyDamagedTextOpensTheRepairOrTellsWhyNot) {
+  struct Case {
+    std::string_view name;
+    std::string unicode;
+    std::size_t windows;
+    std::vector<std::string_view> messages;
+  };
+  const Case cases[] = {
+      {"damaged", Utf8ReadAsCp1251(), 1, {}},
+      {"clean", kViewCodec.ToUtf8(test::RussianSample()), 0, {}},
+      {"cannot repair", "?mangled", 0, {strings::kCannotRepair}},
+  };
+  for (const Case& c : cases) {
+    Fixture f;
+    f.host.m_commands.m_settings.AutoClip = 0;
+    f.host.m_commands.m_settings.ClipOnlyDamaged = 1;
+    f.host.m_unicode = c.unicode;
+    f.monitor.DecodeClipboard();
+    EXPECT_TRUE(f.host.m_silent_runs.empty()) << c.name;
+    const std::vector<FakeDocument*> open = f.host.OpenWindows();
+    ASSERT_EQ(open.size(), c.windows) << c.name;
+    if (c.windows == 1) {
+      EXPECT_EQ(open[0]->m_text, test::RussianSample());
+      EXPECT_EQ(open[0]->m_title.rfind("Cyrvert2 (", 0), 0U) << open[0]->m_title;
+      EXPECT_FALSE(open[0]->m_modified);
+    }
+    std::vector<std::string_view> shown;
+    for (const auto& m : f.host.m_commands.m_messages) shown.push_back(m.text);
+    EXPECT_EQ(shown, c.messages) << c.name;
+  }
+}
+
+TEST(ClipboardMonitor, OnlyDamagedTextUsesTheSmartEngine) {
+  FakeClipboardHost host;
+  ClipboardMonitor monitor(host);
+  monitor.Release();
+  host.m_commands.m_settings.AutoClip = 1;
+  host.m_commands.m_settings.ClipOnlyDamaged = 1;
+  host.m_unicode = Utf8ReadAsCp1251();
+  monitor.OnClipboardChanged(TextNotice());
+  const std::vector<FakeDocument*> open = host.OpenWindows();
+  ASSERT_EQ(open.size(), 1U);
+  EXPECT_EQ(open[0]->m_title, "CyrClip");
+  EXPECT_EQ(open[0]->m_text, test::RussianSample());
+}
+
+TEST(DecodeClipboard, OnlyDamagedTextSaysWhenMemoryRunsOut) {
+  Fixture f;
+  f.host.m_commands.m_settings.ClipOnlyDamaged = 1;
+  f.host.m_commands.m_fail_puts = true;
+  f.host.m_unicode = Utf8ReadAsCp1251();
+  f.monitor.DecodeClipboard();
+  EXPECT_TRUE(f.host.m_commands.Window(0).m_closed) << "an empty window stays";
+  ASSERT_EQ(f.host.m_commands.m_messages.size(), 1U);
+  EXPECT_EQ(f.host.m_commands.m_messages[0].text, strings::kNotEnoughMemory);
 }
 
 TEST(DecodeClipboard, RunsTheEngineAsOnAnyWindowAndRenamesNothing) {

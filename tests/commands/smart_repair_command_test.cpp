@@ -28,7 +28,7 @@ TEST(SmartRepairText, OpensTheRepairTitledWithItsSteps) {
   const Case cases[] = {
       {"utf8-U8.txt", "Cyrvert2 (U8: UTF-8 read as cp-1251)"},
       {"w2k-utf8-U2W_K2W.txt",
-       "Cyrvert2 (U2W,K2W: KOI8-R read as cp-1251, then cp-1251 encoded to UTF-8)"},
+       "Cyrvert2 (K2W,U2W: KOI8-R read as cp-1251, then cp-1251 encoded to UTF-8)"},
       {"w2k-K2W.txt", "Cyrvert2 (K2W: KOI8-R read as cp-1251)"},
   };
   for (const Case& c : cases) {
@@ -88,16 +88,26 @@ TEST(SmartRepairText, TellsWhatItDidNotRepairAndOpensNothing) {
   }
 }
 
-TEST(SmartRepairText, FailuresOpenNothingAndSaySo) {
-  for (const bool fail_windows : {false, true}) {
+TEST(SmartRepairText, FailuresLeaveNoWindowAndSaySo) {
+  struct Case {
+    std::string_view name;
+    void (*fail)(FakeHost&);
+  };
+  const Case cases[] = {
+      {"no copy", [](FakeHost& h) { h.m_fail_allocations = true; }},
+      {"no window", [](FakeHost& h) { h.m_fail_windows = true; }},
+      {"window cannot take the text", [](FakeHost& h) { h.m_fail_puts = true; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     FakeHost host;
-    host.m_fail_allocations = !fail_windows;
-    host.m_fail_windows = fail_windows;
+    c.fail(host);
     FakeDocument doc(Sample("utf8-U8.txt"), "Cyrvert1");
     EXPECT_EQ(SmartRepairText(doc, host), EngineStatus::kNoMemory);
-    EXPECT_TRUE(host.m_windows.empty());
+    for (const auto& window : host.m_windows) EXPECT_TRUE(window->m_closed);
     ASSERT_EQ(host.m_messages.size(), 1U);
     EXPECT_EQ(host.m_messages[0].text, strings::kNotEnoughMemory);
+    EXPECT_EQ(host.m_messages[0].icon, MessageIcon::kStop);
   }
 }
 

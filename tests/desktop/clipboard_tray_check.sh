@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The clipboard monitor and the tray icon on a real (virtual) X display: text already on the
 # clipboard at start is left alone; KOI8-damaged text copied by another program opens a
-# "CyrClip" window whose text, copied back out, is the original; the icon sits in the tray;
+# "CyrClip" window whose text, copied back out, is the original; text copied while CyrClip's
+# Save As dialog is up waits for the dialog and then replaces it; the icon sits in the tray;
 # the tray menu's Exit ends the program.
 #   clipboard_tray_check.sh CYRVERT_BIN
 # Exits 77 (skipped) when xvfb-run, xclip, xdotool, xwininfo, trayer or python3 is missing.
@@ -22,6 +23,11 @@ open(sys.argv[2] + "/original.txt", "w", encoding="utf-8").write(text)
 # Text written in KOI8-R and shown as Windows-1251, as a misconfigured mail reader does.
 open(sys.argv[2] + "/damaged.txt", "w", encoding="utf-8").write(
     text.encode("koi8-r").decode("cp1251"))
+# A second text for the copy made while a dialog is up: the first half.
+half = "".join(text.splitlines(keepends=True)[: max(1, len(text.splitlines()) // 2)])
+open(sys.argv[2] + "/original2.txt", "w", encoding="utf-8").write(half)
+open(sys.argv[2] + "/damaged2.txt", "w", encoding="utf-8").write(
+    half.encode("koi8-r").decode("cp1251"))
 PY
 
 cat >"$work/check.sh" <<CHECK
@@ -71,6 +77,29 @@ xclip -o -selection clipboard >"$work/back.txt"
 cmp -s "$work/back.txt" "$work/original.txt" || fail "CyrClip does not hold the original text"
 echo "ok: CyrClip holds the repaired text"
 
+# Another program copies while CyrClip's Save As dialog is up (a file name to paste into it,
+# then a text): CyrClip stays under its dialog, and the latest text replaces it afterwards.
+xdotool windowfocus --sync "\$wid" key ctrl+s
+wait_for --onlyvisible --name '^Save As' >/dev/null || fail "no Save As dialog"
+printf 'letter.txt' | xclip -selection clipboard
+sleep 0.5
+xclip -selection clipboard -t UTF8_STRING -i "$work/damaged2.txt"
+sleep 1.5
+kill -0 \$pid 2>/dev/null || fail "the program died while the Save As dialog was up"
+xdotool search --onlyvisible --name '^Save As' >/dev/null || fail "the Save As dialog went"
+xdotool key Escape
+replaced=
+for _ in \$(seq 40); do
+  sleep 0.5
+  kill -0 \$pid 2>/dev/null || fail "the program died after the Save As dialog"
+  xdotool windowfocus --sync "\$wid" key ctrl+a ctrl+c
+  sleep 0.3
+  xclip -o -selection clipboard >"$work/back2.txt" 2>/dev/null || true
+  if cmp -s "$work/back2.txt" "$work/original2.txt"; then replaced=1; break; fi
+done
+[ -n "\$replaced" ] || fail "the text copied during Save As was not decoded after it"
+echo "ok: copy during Save As decoded once the dialog closed"
+
 # Exit from the tray menu: the last item.
 eval "\$(xdotool getwindowgeometry --shell "\$panel")"
 xdotool mousemove \$((X + WIDTH / 2)) \$((Y + HEIGHT / 2)) click 3
@@ -81,4 +110,5 @@ pid=
 echo "ok: tray menu Exit"
 CHECK
 chmod +x "$work/check.sh"
-timeout 90 xvfb-run -a -s "-screen 0 1024x768x24" "$work/check.sh"
+# -noreset: without it the server resets between clients, and the next one can fail to connect.
+timeout 110 xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$work/check.sh"

@@ -133,6 +133,28 @@ class SettingsTest : public QObject {
     QCOMPARE(dlg.GetSettings().Sense, 3);
   }
 
+  // Off by default; the box shows the setting, and the setting goes to the profile.
+  void OnlyDamagedClipboardTextRoundTrips() {
+    QCOMPARE(Settings{}.ClipOnlyDamaged, 0);
+    for (const int on : {0, 1}) {
+      FakeBoxes boxes;
+      COptionsDlg dlg(boxes, nullptr);
+      Settings s;
+      s.ClipOnlyDamaged = on;
+      dlg.SetFromSettings(s);
+      dlg.show();
+      QCheckBox* box = Check(dlg, COptionsDlg::kIdClipOnlyDamaged);
+      QCOMPARE(box->isChecked(), on != 0);
+      box->click();
+      dlg.accept();
+      QCOMPARE(dlg.GetSettings().ClipOnlyDamaged, 1 - on);
+      MemoryProfileStore store;
+      SaveSettings(store, dlg.GetSettings());
+      QCOMPARE(store.GetProfileInt("General", "ClipOnlyDamaged", -1), 1 - on);
+      QCOMPARE(LoadSettings(store, Settings{}), dlg.GetSettings());
+    }
+  }
+
   void ManualDepthAndItsAutomaticBox() {
     FakeBoxes boxes;
     COptionsDlg dlg(boxes, nullptr);

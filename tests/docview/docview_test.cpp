@@ -235,6 +235,23 @@ class DocViewTest : public QObject {
     QCOMPARE(target->GetViewText(), in);
   }
 
+  void RectangularSelectionCopiesAndCutsItsLines() {
+    CCyrvertView* view = NewView();
+    view->PutViewText("abcd\r\n\xC0\xC1\xC2\xC3\r\nwxyz");
+    // Columns 1..3 of the three lines (Alt+drag).
+    view->SendScintilla(QsciScintillaBase::SCI_SETRECTANGULARSELECTIONANCHOR,
+                        view->SendScintilla(QsciScintillaBase::SCI_FINDCOLUMN, 0UL, 1L));
+    view->SendScintilla(QsciScintillaBase::SCI_SETRECTANGULARSELECTIONCARET,
+                        view->SendScintilla(QsciScintillaBase::SCI_FINDCOLUMN, 2UL, 3L));
+    QVERIFY(view->SendScintilla(QsciScintillaBase::SCI_SELECTIONISRECTANGLE) != 0);
+    view->copy();
+    const std::string rectangle = "bc\r\n\xC1\xC2\r\nxy\r\n";
+    QCOMPARE(ClipboardBytes(QApplication::clipboard()->mimeData()), rectangle);
+    view->cut();
+    QCOMPARE(ClipboardBytes(QApplication::clipboard()->mimeData()), rectangle);
+    QCOMPARE(view->GetViewText(), std::string("ad\r\n\xC0\xC3\r\nwz"));
+  }
+
   void PasteGoesAfterTheSelectionWithTheCaretInFront_data() {
     QTest::addColumn<bool>("command");  // the Paste command, or the bare insertion
     QTest::addColumn<QByteArray>("want");

@@ -2,34 +2,40 @@
 // the offscreen platform's clipboard (which has no notification area).
 #include <QAction>
 #include <QClipboard>
+#include <QDialog>
 #include <QFile>
 #include <QMdiArea>
 #include <QMimeData>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 
 #include "app/cyrvert_app.h"
 #include "docview/child_frame.h"
 #include "docview/cyrvert_doc.h"
 #include "docview/cyrvert_view.h"
 #include "docview/doc_template.h"
+#include "docview/document_prompts.h"
 #include "engine/unicode_codec.h"
 #include "frame/main_frame.h"
 #include "tests/fakes/fake_boxes.h"
 #include "tests/fakes/fake_prompts.h"
 #include "tests/fakes/test_app.h"
+#include "tests/fakes/when_modal.h"
 
 using namespace cyrvert;
 
 namespace {
 
-// An application over an in-memory store, started with `auto_clip`.
-struct Harness : test::TestApp {
-  explicit Harness(int auto_clip) {
+// An application over an in-memory store, started with `auto_clip`; with `real_dialogs` the
+// documents ask their questions in the real file dialogs and message boxes.
+struct Harness {
+  explicit Harness(int auto_clip, bool real_dialogs = false) : real(real_dialogs) {
     store.WriteProfileInt("General", "AutoClip", auto_clip);
-    started = Start();
+    started = app.InitInstance({});
   }
+  CMainFrame& Frame() { return *app.MainFrame(); }
   // The open documents' titles, oldest first.
   QStringList Titles() {
     QStringList titles;
@@ -44,6 +50,12 @@ struct Harness : test::TestApp {
     return nullptr;
   }
 
+  bool real;
+  test::MemoryProfileStore store;
+  test::FakeBoxes boxes;
+  test::FakePrompts prompts;
+  QtDocumentPrompts real_prompts;
+  CCyrvertApp app{store, boxes, real ? static_cast<DocumentPrompts&>(real_prompts) : prompts};
   bool started = false;
 };
 
@@ -121,6 +133,51 @@ class ClipboardTrayTest : public QObject {
     QCOMPARE(h.View("CyrClip")->GetViewText(), damaged);
   }
 
+  // Text copied elsewhere while a dialog of the "CyrClip" window is up: the window stays until
+  // the dialog has returned, then the latest text replaces it.
+  void CopyDuringADialogOfCyrClipWaitsForTheDialog() {
+    struct Case {
+      const char* name;
+      std::function<void(CCyrvertView&)> open_dialog;  // returns once the dialog is done
+    };
+    const Case cases[] = {
+        {"Save As",
+         [](CCyrvertView& view) {
+           view.GetParentFrame()->mdiArea()->setActiveSubWindow(view.GetParentFrame());
+           qobject_cast<CMainFrame*>(view.window())->Action(CommandId::kFileSaveAs)->trigger();
+         }},
+        {"save changes? on close",
+         [](CCyrvertView& view) {
+           view.PutViewText("edited");
+           view.GetParentFrame()->close();
+         }},
+    };
+    const std::string first = ReadData("win-w2k-K2W.txt");
+    const std::string latest = ReadData("sample-w2k.txt");
+    for (const Case& c : cases) {
+      Harness h(1, true);
+      QVERIFY(h.started);
+      Settle();
+      CopyElsewhere(first);
+      QTRY_VERIFY(h.View("CyrClip") != nullptr);
+      QPointer<CCyrvertView> clip = h.View("CyrClip");
+      bool open_under_dialog = false;
+      test::WhenModal<QDialog>(&h.Frame(), [&](QDialog*) {
+        CopyElsewhere("one copy");
+        QTest::qWait(50);
+        CopyElsewhere(latest);
+        QTest::qWait(50);
+        open_under_dialog = !clip.isNull() && h.View("CyrClip") == clip.data();
+      });
+      c.open_dialog(*clip);
+      QVERIFY2(open_under_dialog, c.name);
+      // The latest text only, once the dialog is gone; the old window closes without asking.
+      QTRY_VERIFY2(clip.isNull(), c.name);
+      QTRY_COMPARE(h.Titles().count(QStringLiteral("CyrClip")), 1);
+      QCOMPARE(h.View("CyrClip")->GetViewText(), ReadData("win-original.txt"));
+    }
+  }
+
   void MonitorIgnoresPicturesAndBusyEngine() {
     Harness h(1);
     QVERIFY(h.started);
@@ -168,6 +225,54 @@ class ClipboardTrayTest : public QObject {
     frame.showMinimized();
     QTest::qWait(20);
     QVERIFY(frame.isVisible());
+  }
+
+  // Exit from the tray menu while the window hides behind the icon ends the program, after
+  // "save changes?" and with a dialog up too.
+  void TrayExitEndsTheProgram() {
+    struct Case {
+      const char* name;
+      bool edited;        // a document asks "save changes?" (answered No)
+      bool options_open;  // Exit is chosen while the Options dialog is up
+    };
+    const Case cases[] = {
+        {"hidden", false, false},
+        {"hidden, edited document", true, false},
+        {"hidden, Options dialog up", false, true},
+    };
+    for (const Case& c : cases) {
+      Harness h(0);
+      QVERIFY(h.started);
+      CMainFrame& frame = h.Frame();
+      QVERIFY(QTest::qWaitForWindowExposed(&frame));
+      frame.m_bTrayIconShown = true;  // as if the desktop had a notification area
+      frame.showMinimized();
+      QTRY_VERIFY(!frame.isVisible());
+      if (c.edited) h.View("Cyrvert1")->PutViewText("edited");
+      QAction* exit = frame.Action(CommandId::kAppExit);
+      // The tray menu's items reach the frame through the event loop, also under a dialog.
+      QTimer under_dialog;
+      under_dialog.setInterval(5);
+      connect(&under_dialog, &QTimer::timeout, exit, [&under_dialog, exit] {
+        if (qobject_cast<QDialog*>(QApplication::activeModalWidget()) == nullptr) return;
+        under_dialog.stop();
+        QMetaObject::invokeMethod(exit, &QAction::trigger, Qt::QueuedConnection);
+      });
+      if (c.options_open) {
+        under_dialog.start();
+        QTimer::singleShot(0, frame.Action(CommandId::kOptions), &QAction::trigger);
+      } else {
+        QTimer::singleShot(0, exit, &QAction::trigger);
+      }
+      // The program must end by itself; a stuck one is ended here, and fails.
+      QTimer stuck;
+      stuck.setSingleShot(true);
+      connect(&stuck, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+      stuck.start(20000);
+      QCOMPARE(QCoreApplication::exec(), 0);
+      QVERIFY2(h.app.MainFrame() == nullptr, c.name);
+      QCOMPARE(h.prompts.asked_to_save, c.edited ? 1 : 0);
+    }
   }
 
   void TurningTheIconOffBringsAHiddenWindowBack() {

@@ -8,6 +8,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,6 +17,7 @@
 
 #include "app/cyrvert_app.h"
 #include "dialogs/options_dlg.h"
+#include "dialogs/qt_message_boxes.h"
 #include "docview/child_frame.h"
 #include "docview/cyrvert_doc.h"
 #include "docview/cyrvert_view.h"
@@ -25,9 +27,11 @@
 #include "frame/main_frame.h"
 #include "profile/qt_profile_store.h"
 #include "profile/settings_io.h"
+#include "resources/strings.h"
 #include "tests/fakes/fake_boxes.h"
 #include "tests/fakes/fake_prompts.h"
 #include "tests/fakes/test_app.h"
+#include "tests/fakes/when_modal.h"
 
 using namespace cyrvert;
 
@@ -334,6 +338,12 @@ class FrameTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(&frame));
     CCyrvertView* view = frame.ActiveView();
     view->setFocus();
+    // F6 and Shift+F6: the next and the previous document window.
+    CChildFrame* second = frame.ActiveChild();
+    QTest::keyClick(view, Qt::Key_F6);
+    QVERIFY(frame.ActiveChild() != second);
+    QTest::keyClick(frame.ActiveView(), Qt::Key_F6, Qt::ShiftModifier);
+    QCOMPARE(frame.ActiveChild(), second);
     QTest::keyClick(view, Qt::Key_L, Qt::ControlModifier);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(h.Windows().isEmpty());
@@ -461,6 +471,32 @@ class FrameTest : public QObject {
     frame->m_bEngineBusy = false;                  // the command returns
     QTRY_VERIFY(frame.isNull());
     QVERIFY(h.store.Contains("General", "Depth"));
+  }
+
+  void MessageBoxesBelongToTheCommandsWindow() {
+    test::MemoryProfileStore store;
+    QtMessageBoxes boxes;
+    FakePrompts prompts;
+    CCyrvertApp app(store, boxes, prompts);
+    boxes.SetOwnerSource([&app]() -> QWidget* { return app.MainFrame()->MessageOwner(); });
+    QVERIFY(app.InitInstance({}));
+    CMainFrame& frame = *app.MainFrame();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QWidget* view = frame.ActiveView();
+    // Another window is the active one when the box comes up (the wait window just closed).
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    QWidget* owner = nullptr;
+    QString text;
+    test::WhenModal<QMessageBox>(&frame, [&](QMessageBox* box) {
+      owner = box->parentWidget();
+      text = box->text();
+    });
+    frame.Action(CommandId::kExportBase64)->trigger();  // on an empty document
+    QCOMPARE(text, QString::fromUtf8(strings::kNoText));
+    QCOMPARE(owner, view);
+    frame.close();
   }
 
   void OptionsCopiesOnOkOnly() {

@@ -2,6 +2,7 @@
 // items, the wait window, the output choice, Save As and the messages.
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
 #include <QMdiArea>
@@ -75,6 +76,7 @@ class TransportCommandsGuiTest : public QObject {
   void failedSaveNamesTheFileAndTheReason();
   void minimisedMainWindowRunsWithoutTheWaitWindow();
   void decodeErrorAndAutoOnlyShowTheirMessage();
+  void textCopiedDuringTheSaveAsIsDecodedAfterIt();
 
  private:
   int WindowCount() const { return static_cast<int>(m_frame->MdiArea()->subWindowList().size()); }
@@ -128,15 +130,16 @@ void TransportCommandsGuiTest::base64ImportOpensTheBytesUnderTheWaitWindow() {
   const std::string body = EncodeBase64(bytes);
   bool waited = false;
   bool clip_played = false;
-  bool others_held = true;  // while the wait window shows, nothing else may start
+  bool others_held = false;  // while the text converts, no search may start
+  bool stop_shown = false;   // Stop has nothing to stop here
   QTimer probe;
   probe.setInterval(1);
   connect(&probe, &QTimer::timeout, this, [&] {
     for (CWaitDlg* wait : m_frame->findChildren<CWaitDlg*>()) {
       waited = waited || wait->isVisible();
       clip_played = clip_played || wait->Animation()->IsPlaying();
-      others_held = others_held && m_frame->m_bEngineBusy &&
-                    !m_frame->Action(CommandId::kCyrvert)->isEnabled();
+      others_held = others_held || !m_frame->Action(CommandId::kCyrvert)->isEnabled();
+      stop_shown = stop_shown || m_frame->Action(CommandId::kStop)->isEnabled();
     }
   });
   probe.start();
@@ -153,8 +156,9 @@ void TransportCommandsGuiTest::base64ImportOpensTheBytesUnderTheWaitWindow() {
   QVERIFY(waited);
   QVERIFY(clip_played);
   QVERIFY(others_held);
+  QVERIFY(!stop_shown);
   QVERIFY(m_frame->findChildren<CWaitDlg*>().isEmpty());
-  QVERIFY(!m_frame->m_bEngineBusy);
+  QVERIFY(m_frame->IsIdle());
 }
 
 void TransportCommandsGuiTest::outputChoiceLeadsToAWindowAFileOrTheCancelMessage_data() {
@@ -191,6 +195,10 @@ void TransportCommandsGuiTest::outputChoiceLeadsToAWindowAFileOrTheCancelMessage
   WhenModal<CImportTargetDlg>(m_frame, [&](CImportTargetDlg* dlg) {
     asked = true;
     QVERIFY(m_frame->findChildren<CWaitDlg*>().isEmpty());
+    // Nothing converts while the dialog asks: Stop is greyed, Cyrvert and Translate are not.
+    QVERIFY(!m_frame->Action(CommandId::kStop)->isEnabled());
+    QVERIFY(m_frame->Action(CommandId::kCyrvert)->isEnabled());
+    QVERIFY(m_frame->Action(CommandId::kTranslate)->isEnabled());
     if (button == CImportTargetDlg::kIdToFile) {
       WhenModal<QFileDialog>(m_frame, [&](QFileDialog* files) {
         QCOMPARE(files->acceptMode(), QFileDialog::AcceptSave);
@@ -247,7 +255,7 @@ void TransportCommandsGuiTest::minimisedMainWindowRunsWithoutTheWaitWindow() {
   QVERIFY(m_frame->isMinimized());
   // A minimised frame has no active window for the menu: run the command as its item does.
   CEngineCommandHost host(m_test->app, *m_frame, m_source);
-  CTransportUi ui(m_source);
+  CTransportUi ui(host, *m_source);
   bool waited = false;
   QTimer probe;
   probe.setInterval(1);
@@ -275,6 +283,32 @@ void TransportCommandsGuiTest::decodeErrorAndAutoOnlyShowTheirMessage() {
   QVERIFY(m_test->boxes.icons ==
           std::vector<MessageIcon>({MessageIcon::kStop, MessageIcon::kExclamation}));
   QVERIFY(m_source->GetViewText() == "@@@@");
+}
+
+void TransportCommandsGuiTest::textCopiedDuringTheSaveAsIsDecodedAfterIt() {
+  m_test->app.m_settings.Import = 0;
+  m_test->app.m_settings.AutoClip = 1;
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("result.txt"));
+  // Damaged text (cp-1251 read as KOI8-R), as another program copies it.
+  const QString damaged = QString::fromUtf8("Бшъ ъецфхфыъ тэрвш ъшщч, ъщч шфгсц ъш шфъфлц.");
+  bool untouched_under_dialog = false;
+  WhenModal<QFileDialog>(m_frame, [&](QFileDialog* files) {
+    files->selectFile(path);  // first: the dialog's folder view settles meanwhile
+    QGuiApplication::clipboard()->setText(QStringLiteral("first"));
+    QTest::qWait(30);
+    QGuiApplication::clipboard()->setText(damaged);
+    QTest::qWait(30);
+    untouched_under_dialog = WindowCount() == 1;
+    static_cast<QDialog*>(files)->accept();
+  });
+  RunOn("YWJj", CommandId::kImportBase64);
+  QVERIFY(untouched_under_dialog);
+  QVERIFY(ReadFileBytes(path).bytes == "abc");
+  // The latest text, once the command has ended.
+  QTRY_COMPARE(WindowCount(), 2);
+  QCOMPARE(QString::fromUtf8(m_frame->ActiveView()->Title()), QStringLiteral("CyrClip"));
+  QVERIFY(m_test->boxes.texts.empty());
 }
 
 }  // namespace cyrvert
