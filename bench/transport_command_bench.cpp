@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <string>
 
@@ -20,9 +21,10 @@
 #include "commands/transport_command.h"
 #include "docview/child_frame.h"
 #include "docview/cyrvert_view.h"
-#include "docview/doc_template.h"
-#include "docview/document_prompts.h"
+#include "frame/engine_commands.h"
+#include "frame/main_frame.h"
 #include "frame/transport_ui.h"
+#include "tests/fakes/test_app.h"
 #include "transport/base64.h"
 
 namespace {
@@ -70,40 +72,6 @@ void ResetPeakRss() {
     std::fclose(f);
   }
 }
-
-// New windows from the document template; Import = 1; never minimised.
-class BenchHost : public cyrvert::CommandHost {
- public:
-  explicit BenchHost(cyrvert::CDocTemplate& doc_template) : m_template(doc_template) {}
-  cyrvert::DocumentHost* OpenNewDocumentWindow() override {
-    cyrvert::CChildFrame* child = m_template.OpenNewDocument();
-    return child != nullptr ? child->GetActiveView() : nullptr;
-  }
-  void ShowMessage(std::string_view text, std::string_view, cyrvert::MessageIcon) override {
-    std::fprintf(stderr, "message: %.*s\n", static_cast<int>(text.size()), text.data());
-  }
-  void Beep(int, int) override {}
-  const cyrvert::Settings& CurrentSettings() const override { return m_settings; }
-  bool PumpPendingMessages() override { return true; }
-  void PostQuit() override {}
-  bool IsMinimised() const override { return false; }
-  void SetEngineBusy(bool) override {}
-  bool StopRequested() const override { return false; }
-  void ClearStopRequest() override {}
-  void OpenProgress(int, int, int) override {}
-  void SetProgress(int) override {}
-  void CloseProgress() override {}
-  void ShowVariantList(const std::vector<std::string>&, const std::vector<cyrvert::Variant>&,
-                       const std::function<void(const cyrvert::Variant&)>&) override {}
-
- private:
-  cyrvert::CDocTemplate& m_template;
-  cyrvert::Settings m_settings = [] {
-    cyrvert::Settings settings;
-    settings.Import = 1;
-    return settings;
-  }();
-};
 
 // The longest pauses of the user-interface thread (a 5 ms probe timer) and of the wait
 // window's clip while a command runs.
@@ -157,27 +125,36 @@ class PauseProbe {
   qint64 m_frame_gap = 0;
 };
 
+// The editor over fakes (no profile on disk, messages recorded), Import = 1, with the two
+// source documents open.
 struct Fixture {
-  QMdiArea area;
-  cyrvert::QtDocumentPrompts prompts;
-  cyrvert::CDocTemplate doc_template{area, prompts};
-  BenchHost host{doc_template};
+  cyrvert::test::TestApp test;
+  cyrvert::CMainFrame* frame = nullptr;
   cyrvert::CChildFrame* base64 = nullptr;
   cyrvert::CChildFrame* russian = nullptr;
 
   Fixture() {
-    area.resize(800, 600);
-    area.show();
-    base64 = doc_template.OpenNewDocument();
-    base64->GetActiveView()->PutViewText(MakeBase64Text());
-    russian = doc_template.OpenNewDocument();
-    russian->GetActiveView()->PutViewText(MakeRussianText());
+    test.app.m_settings.Import = 1;
+    if (!test.Start()) std::abort();
+    frame = &test.Frame();
+    frame->resize(800, 600);
+    frame->show();
+    base64 = OpenWith(MakeBase64Text());
+    russian = OpenWith(MakeRussianText());
+  }
+
+  // A new document window holding `text`.
+  cyrvert::CChildFrame* OpenWith(const std::string& text) {
+    cyrvert::CEngineCommandHost host(test.app, *frame);
+    cyrvert::DocumentHost* view = host.OpenNewDocumentWindow();
+    if (view == nullptr || !view->PutViewText(text)) std::abort();
+    return qobject_cast<cyrvert::CChildFrame*>(frame->MdiArea()->activeSubWindow());
   }
 
   // Runs `id` on `source`'s view; returns the seconds to the filled window and closes it.
   double RunOnce(cyrvert::CChildFrame* source, TransportCommandId id, PauseProbe* probe,
-                 cyrvert::CTransportUi& ui, bool close = true) {
-    area.setActiveSubWindow(source);
+                 cyrvert::CEngineCommandHost& host, cyrvert::CTransportUi& ui, bool close = true) {
+    frame->MdiArea()->setActiveSubWindow(source);
     if (probe != nullptr) probe->Start();
     QElapsedTimer clock;
     clock.start();
@@ -193,7 +170,7 @@ struct Fixture {
   }
 
   void CloseActiveResult(cyrvert::CChildFrame* source) {
-    auto* active = qobject_cast<cyrvert::CChildFrame*>(area.activeSubWindow());
+    auto* active = qobject_cast<cyrvert::CChildFrame*>(frame->MdiArea()->activeSubWindow());
     if (active != nullptr && active != source) active->CloseWithoutAsking();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
@@ -202,13 +179,14 @@ struct Fixture {
 Fixture* g_fixture = nullptr;
 
 void RunCommand(benchmark::State& state, TransportCommandId id, bool base64_source) {
-  cyrvert::CTransportUi ui(&g_fixture->area);
+  cyrvert::CChildFrame* source = base64_source ? g_fixture->base64 : g_fixture->russian;
+  cyrvert::CEngineCommandHost host(g_fixture->test.app, *g_fixture->frame, source->GetActiveView());
+  cyrvert::CTransportUi ui(host, *source->GetActiveView());
   PauseProbe probe(ui);
   double stall = 0;
   double gap = 0;
   for (auto _ : state) {
-    const double seconds =
-        g_fixture->RunOnce(base64_source ? g_fixture->base64 : g_fixture->russian, id, &probe, ui);
+    const double seconds = g_fixture->RunOnce(source, id, &probe, host, ui);
     state.SetIterationTime(seconds);
     stall = std::max(stall, probe.LongestStallMs());
     gap = std::max(gap, probe.LongestFrameGapMs());
@@ -242,13 +220,15 @@ int main(int argc, char** argv) {
   g_fixture = &fixture;
   {
     // Peak of the first import, beyond the documents open before and after it.
-    cyrvert::CTransportUi ui(&fixture.area);
+    cyrvert::CEngineCommandHost host(fixture.test.app, *fixture.frame,
+                                     fixture.base64->GetActiveView());
+    cyrvert::CTransportUi ui(host, *fixture.base64->GetActiveView());
     QCoreApplication::processEvents();
     const long before = CurrentRssKiB();
     ResetPeakRss();
     const long peak_before = PeakRssKiB();
-    const double seconds =
-        fixture.RunOnce(fixture.base64, ImportFrom(TransportFormat::kBase64), nullptr, ui, false);
+    const double seconds = fixture.RunOnce(fixture.base64, ImportFrom(TransportFormat::kBase64),
+                                           nullptr, host, ui, false);
     const long after = CurrentRssKiB();
     const long peak = PeakRssKiB();
     std::printf(
