@@ -16,8 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const cyrvert::DecodeResult wrapped =
       cyrvert::UnwrapMime(cyrvert::WrapMime(input, cyrvert::TransferEncoding::k8Bit));
   if (!wrapped.ok() || wrapped.bytes != input) std::abort();
-  for (const auto import : {cyrvert::ImportBase64, cyrvert::ImportQuotedPrintable}) {
-    const cyrvert::ImportResult got = import(input);
+  for (const auto format :
+       {cyrvert::TransportFormat::kBase64, cyrvert::TransportFormat::kQuotedPrintable}) {
+    const cyrvert::ImportResult got = cyrvert::ImportText(format, input);
     if (!got.result.ok() && got.result.position > size) std::abort();
   }
   return 0;
