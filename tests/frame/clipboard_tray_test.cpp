@@ -80,6 +80,14 @@ void Settle() { QTest::qWait(30); }
 class ClipboardTrayTest : public QObject {
   Q_OBJECT
 
+  // Minimises `frame` behind the tray icon, as if the desktop had a notification area.
+  static void HideBehindTheIcon(CMainFrame& frame) {
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    frame.m_bTrayIconShown = true;
+    frame.showMinimized();
+    QTRY_VERIFY(!frame.isVisible());
+  }
+
  private slots:
   void MonitorRepairsNewTextIntoOneCyrClipWindow() {
     const std::string damaged = ReadData("sample-w2k.txt");
@@ -244,10 +252,8 @@ class ClipboardTrayTest : public QObject {
       Harness h(0);
       QVERIFY(h.started);
       CMainFrame& frame = h.Frame();
-      QVERIFY(QTest::qWaitForWindowExposed(&frame));
-      frame.m_bTrayIconShown = true;  // as if the desktop had a notification area
-      frame.showMinimized();
-      QTRY_VERIFY(!frame.isVisible());
+      HideBehindTheIcon(frame);
+      if (QTest::currentTestFailed()) return;
       if (c.edited) h.View("Cyrvert1")->PutViewText("edited");
       QAction* exit = frame.Action(CommandId::kAppExit);
       // The tray menu's items reach the frame through the event loop, also under a dialog.
@@ -279,10 +285,8 @@ class ClipboardTrayTest : public QObject {
     Harness h(0);
     QVERIFY(h.started);
     CMainFrame& frame = h.Frame();
-    QVERIFY(QTest::qWaitForWindowExposed(&frame));
-    frame.m_bTrayIconShown = true;  // as if the desktop had a notification area
-    frame.showMinimized();
-    QTRY_VERIFY(!frame.isVisible());
+    HideBehindTheIcon(frame);
+    if (QTest::currentTestFailed()) return;
     h.app.m_settings.Tray = 0;
     frame.HideTrayIcon();  // what Options does with Tray off
     QVERIFY(!frame.m_bTrayIconShown);
