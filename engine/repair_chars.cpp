@@ -44,6 +44,7 @@ CharInfo InfoOfChar(std::uint32_t cp) {
     info.flags = kRussian | (cp >= 0x430 ? kLower : kUpper);
     if (folded == 0x1B || folded == 0x1D) info.flags |= kYeryE;
     if (folded == 0x1A) info.flags |= kHardSign;
+    if (folded == 0x1C) info.flags |= kSoftSign;
     return info;
   }
   if (cp == 0x401 || cp == 0x451) {

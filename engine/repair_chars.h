@@ -20,6 +20,7 @@ enum CharFlag : std::uint16_t {
   kYeryE = 1 << 6,     // ы or э: Russian has them, its neighbours mostly do not
   kHardSign = 1 << 7,  // ъ: rare in Russian, common in Bulgarian
   kYo = 1 << 8,        // ё or Ё
+  kSoftSign = 1 << 9,  // ь: common in Russian and Ukrainian, next to none in Bulgarian
 };
 
 // Letter case as the case costs see it.

@@ -33,9 +33,12 @@ void Tally::AddChar(const CharInfo& c, std::int64_t n) {
   if (c.flags & kBad) bad += n;
   if (c.flags & kForeign) foreign += n;
   if (c.flags & kRussian) russian += n;
+  if ((c.flags & kRussian) && (c.flags & kUpper)) russian_upper += n;
   if (c.flags & kLatin) latin += n;
   if (c.flags & kYeryE) yery_e += n;
   if (c.flags & kHardSign) hard_sign += n;
+  if (c.flags & kSoftSign) soft_sign += n;
+  if (c.flags & kYo) yo += n;
 }
 
 void Tally::AddBigram(const CharInfo& a, const CharInfo& b, std::int64_t n) {
@@ -46,14 +49,16 @@ void Tally::AddBigram(const CharInfo& a, const CharInfo& b, std::int64_t n) {
     letter_bigrams += n;
   }
   case_cost += kCaseCost[a.kind][b.kind] * n;
+  if (a.cls == kClassBlank && b.kind == kUpperRussian) initial_upper += n;
 }
 
 void Tally::Add(const Tally& o) {
   cost += o.cost, letter_cost += o.letter_cost, letter_bigrams += o.letter_bigrams;
   relevant += o.relevant, bad += o.bad, foreign += o.foreign, lost += o.lost;
   case_cost += o.case_cost, russian += o.russian, latin += o.latin;
-  ascii_latin += o.ascii_latin;
-  yery_e += o.yery_e, hard_sign += o.hard_sign;
+  ascii_latin += o.ascii_latin, ascii_upper += o.ascii_upper, russian_upper += o.russian_upper;
+  initial_upper += o.initial_upper;
+  yery_e += o.yery_e, hard_sign += o.hard_sign, soft_sign += o.soft_sign, yo += o.yo;
 }
 
 double CostPerChar(const Tally& t) {
@@ -68,26 +73,44 @@ double LetterCost(const Tally& t) {
 }
 
 // ы and э (2.2% of Russian letters, next to none in the others), ъ (0.04% in Russian, 2.6% in
-// Bulgarian) and і, ї, є, ґ and the like (none in Russian, 6% in Ukrainian), as the log odds
-// of their counts.
+// Bulgarian), ь (1.7% in Russian, next to none in Bulgarian), ё and і, ї, є, ґ and the like
+// (none in Russian, 6% in Ukrainian), as the log odds of their counts: each telling letter
+// seen adds log(rate in Russian / rate in the other), and the text's length takes away what
+// the difference in rates would have shown.
 double RussianOdds(const Tally& t) {
+  struct Rates {
+    double yery_e, hard_sign, foreign, soft_sign, yo;
+  };
   const auto n = static_cast<double>(t.russian + t.foreign);
-  const auto y = static_cast<double>(t.yery_e);
-  const auto h = static_cast<double>(t.hard_sign);
-  const auto f = static_cast<double>(t.foreign);
-  const auto odds = [&](double y_rest, double h_rest, double f_rest) {
-    const double ky = kL.russian_yery_e_rate, kh = kL.russian_hard_sign_rate,
-                 kf = kL.russian_foreign_rate;
-    return y * std::log(ky / y_rest) + h * std::log(kh / h_rest) + f * std::log(kf / f_rest) -
-           n * ((ky - y_rest) + (kh - h_rest) + (kf - f_rest));
+  const Rates seen{static_cast<double>(t.yery_e), static_cast<double>(t.hard_sign),
+                   static_cast<double>(t.foreign), static_cast<double>(t.soft_sign),
+                   static_cast<double>(t.yo)};
+  const Rates russian{kL.russian_yery_e_rate, kL.russian_hard_sign_rate, kL.russian_foreign_rate,
+                      kL.russian_soft_sign_rate, kL.russian_yo_rate};
+  const auto odds = [&](const Rates& other) {
+    const auto term = [&](double count, double ru, double rest) {
+      return count * std::log(ru / rest) - n * (ru - rest);
+    };
+    // ь and ё count only when seen: Russian writes ё as е as often as not, and short
+    // Russian lines without ь are common, so their absence would tell little.
+    const auto seen_term = [](double count, double ru, double rest) {
+      return count * std::log(ru / rest);
+    };
+    return term(seen.yery_e, russian.yery_e, other.yery_e) +
+           term(seen.hard_sign, russian.hard_sign, other.hard_sign) +
+           term(seen.foreign, russian.foreign, other.foreign) +
+           seen_term(seen.soft_sign, russian.soft_sign, other.soft_sign) +
+           seen_term(seen.yo, russian.yo, other.yo);
   };
   // A long text with next to no ы or э is a neighbour's (a list of words, say), ъ or not.
   if (t.russian >= kL.long_text_letters && t.yery_e * kL.long_text_yery_e_share < t.russian) {
     return -1e9;
   }
   return std::min(
-      odds(kL.bulgarian_yery_e_rate, kL.bulgarian_hard_sign_rate, kL.bulgarian_foreign_rate),
-      odds(kL.ukrainian_yery_e_rate, kL.ukrainian_hard_sign_rate, kL.ukrainian_foreign_rate));
+      odds({kL.bulgarian_yery_e_rate, kL.bulgarian_hard_sign_rate, kL.bulgarian_foreign_rate,
+            kL.bulgarian_soft_sign_rate, kL.bulgarian_yo_rate}),
+      odds({kL.ukrainian_yery_e_rate, kL.ukrainian_hard_sign_rate, kL.ukrainian_foreign_rate,
+            kL.ukrainian_soft_sign_rate, kL.ukrainian_yo_rate}));
 }
 
 bool MoreRussianThanNeighbour(const Tally& t) { return RussianOdds(t) > 0; }

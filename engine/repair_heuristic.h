@@ -34,11 +34,14 @@ struct RepairLimits {
   double russian_yery_e_rate = 0.022;
   double russian_hard_sign_rate = 0.0004;
   double russian_foreign_rate = 0.0002;
+  double russian_soft_sign_rate = 0.017, russian_yo_rate = 0.001;
   // ... and in Bulgarian, and in Ukrainian.
   double bulgarian_yery_e_rate = 0.0005, bulgarian_hard_sign_rate = 0.026,
-         bulgarian_foreign_rate = 0.002;
+         bulgarian_foreign_rate = 0.002, bulgarian_soft_sign_rate = 0.001,
+         bulgarian_yo_rate = 0.00002;
   double ukrainian_yery_e_rate = 0.0005, ukrainian_hard_sign_rate = 0.0004,
-         ukrainian_foreign_rate = 0.06;
+         ukrainian_foreign_rate = 0.06, ukrainian_soft_sign_rate = 0.014,
+         ukrainian_yo_rate = 0.0001;
   std::int64_t long_text_letters = 250;  // a text this long with next to no ы or э is not Russian
   std::int64_t long_text_yery_e_share = 250;
 
@@ -64,6 +67,14 @@ struct RepairLimits {
   // Two readings whose Russian letter counts and mean letter-bigram costs differ by at most
   // this share hold the same letters, perhaps in another case.
   double same_letters_share = 0.03;
+  // A text whose ASCII letters are at least this share capitals, or small (and this many), is
+  // written in that case.
+  double ascii_case_share = 0.75;
+  std::int64_t ascii_case_min = 4;
+  // Russian letters a reading in small letters needs before a twin in capitals beats it.
+  std::int64_t capitals_min_russian = 12;
+  // A word this long before a full stop ends a sentence (shorter ones may be abbreviations).
+  int sentence_end_word = 4;
 
   // Stretches of a partly damaged text: each at least this many upper-half bytes, and at
   // most this many judged on their own.
@@ -93,8 +104,14 @@ struct Tally {
   std::int64_t russian = 0;
   std::int64_t latin = 0;        // Latin letters outside ASCII
   std::int64_t ascii_latin = 0;  // ASCII letters
+  std::int64_t ascii_upper = 0;  // ASCII capitals
+  std::int64_t russian_upper = 0;
+  std::int64_t initial_upper =
+      0;  // Russian capitals right after a blank: words that open a sentence
   std::int64_t yery_e = 0;
   std::int64_t hard_sign = 0;
+  std::int64_t soft_sign = 0;
+  std::int64_t yo = 0;
 
   // Counts `n` characters like `c`.
   void AddChar(const CharInfo& c, std::int64_t n);

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "engine/code_page.h"
@@ -24,6 +25,7 @@ struct ByteStats {
   std::vector<Pair> pairs;
   std::int64_t high_total = 0;
   std::int64_t ascii_letters = 0;
+  std::int64_t ascii_upper = 0;
 
   // Drops all but the `n` commonest pairs.
   void KeepCommonestPairs(std::size_t n) {
@@ -59,6 +61,7 @@ struct ByteStats {
         high_total += count[b];
       } else if ((b | 0x20) >= 'a' && (b | 0x20) <= 'z') {
         ascii_letters += count[b];
+        if (b <= 'Z') ascii_upper += count[b];
       }
     }
   }
@@ -93,6 +96,7 @@ Tally TallyMapped(const ByteStats& stats, const ByteTable& table) {
   for (const std::uint16_t b : stats.high) info[b] = win[table[b]];
   Tally t;
   t.ascii_latin = stats.ascii_letters;
+  t.ascii_upper = stats.ascii_upper;
   for (const std::uint16_t b : stats.high) {
     const unsigned char m = table[b];
     const std::int64_t n = stats.count[b];
@@ -142,6 +146,7 @@ Tally TallyCodePoints(const std::vector<std::uint32_t>& cps) {
       t.AddChar(info, 1);
     } else if (info.flags & kLatin) {
       ++t.ascii_latin;
+      if (info.flags & kUpper) ++t.ascii_upper;
     }
     if (relevant || prev_relevant) t.AddBigram(prev, info, 1);
     prev = info;
@@ -194,15 +199,17 @@ class Search {
     };
     std::vector<Ranked> ranked;
     std::unordered_set<std::uint64_t> seen;
-    std::unordered_set<std::uint64_t> seen_folded;
+    std::unordered_map<std::uint64_t, int> shortest;  // folded reading -> its shortest chain
     for (const ByteChain& chain : ByteChains()) {
       const int length = static_cast<int>(chain.conversions.size());
       if (length > budget) break;
       // Chains that agree on every byte present read this text alike: score one.
       if (!seen.insert(HashOfPresent(stats, chain.table)).second) continue;
       // A longer chain that only changes the case of the letters a shorter one gives is no
-      // repair: the text keeps its case unless a chain explains it.
-      if (seen_folded.insert(FoldedHashOfPresent(stats, chain.table)).second) {
+      // repair: the text keeps its case unless a chain explains it. Chains of one length
+      // that differ in case are all scored, for the verdict to choose the case.
+      const auto folded = shortest.try_emplace(FoldedHashOfPresent(stats, chain.table), length);
+      if (folded.first->second == length) {
         ranked.push_back({CostPerChar(TallyMapped(sample_stats, chain.table)) +
                               kRepairLimits.step * static_cast<double>(length),
                           ranked.size(), &chain});

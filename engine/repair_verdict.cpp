@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "engine/code_page.h"
 #include "engine/repair_heuristic.h"
 #include "engine/repair_search.h"
+#include "engine/utf8_walk.h"
 
 namespace cyrvert::detail {
 namespace {
@@ -24,6 +26,59 @@ bool SameLetters(const Tally& a, const Tally& b) {
   const auto ra = static_cast<double>(a.russian), rb = static_cast<double>(b.russian);
   return a.russian > 0 && std::abs(ra - rb) <= limit * std::max(ra, rb) &&
          std::abs(LetterCost(a) - LetterCost(b)) <= limit * LetterCost(b);
+}
+
+// Whether most of a reading's Russian letters are capitals.
+bool InCapitals(const Tally& t) { return t.russian_upper * 10 >= t.russian * 9; }
+
+// Russian small letters that open a sentence in a UTF-8 reading: after a word of a few
+// letters, a full stop, "!" or "?", and a blank.
+std::int64_t SmallSentenceStarts(std::string_view utf8) {
+  std::int64_t starts = 0;
+  int word = 0;          // letters of the word being read
+  bool ended = false;    // a sentence ended, waiting for a blank
+  bool opening = false;  // a sentence ended and a blank followed
+  WalkUtf8(utf8, true, [&](std::uint32_t cp) {
+    const CharInfo c = InfoOf(cp);
+    if (c.flags & (kUpper | kLower)) {
+      if (opening && c.kind == kLowerRussian) ++starts;
+      ++word, ended = opening = false;
+    } else if (cp == '.' || cp == '!' || cp == '?') {
+      ended = word >= kRepairLimits.sentence_end_word;
+      word = 0, opening = false;
+    } else if (c.cls == kClassBlank) {
+      opening = ended || opening;
+      word = 0, ended = false;
+    } else {
+      word = 0, ended = opening = false;
+    }
+  });
+  return starts;
+}
+
+// Whether the text `small` reads in small letters (`text` being that reading, as UTF-8) was
+// more likely written in capitals: no word of it opens with a capital, and its ASCII words are
+// in capitals or sentences open with small letters. A text in capitals shifted between the
+// pages reads as small letters too; a line of small letters alone is common.
+bool WrittenInCapitals(const Tally& small, std::string_view text) {
+  const RepairLimits& l = kRepairLimits;
+  const auto ascii_share = [&](std::int64_t n) {
+    return small.ascii_latin >= l.ascii_case_min &&
+           static_cast<double>(n) >= l.ascii_case_share * static_cast<double>(small.ascii_latin);
+  };
+  if (small.initial_upper != 0 || small.russian < l.capitals_min_russian ||
+      ascii_share(small.ascii_latin - small.ascii_upper)) {
+    return false;
+  }
+  return ascii_share(small.ascii_upper) || SmallSentenceStarts(text) > 0;
+}
+
+// Whether the reading `capitals` holds the letters of `small` at least as well.
+bool LettersAsGood(const Tally& capitals, const Tally& small) {
+  const double share = kRepairLimits.same_letters_share;
+  const auto rc = static_cast<double>(capitals.russian), rs = static_cast<double>(small.russian);
+  return capitals.russian > 0 && std::abs(rc - rs) <= share * std::max(rc, rs) &&
+         LetterCost(capitals) <= (1 + share) * LetterCost(small) && capitals.lost <= small.lost;
 }
 
 std::string Bits(double bits) { return std::to_string(static_cast<long long>(bits)); }
@@ -88,6 +143,39 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output) {
   // keeps its case unless a chain explains it.
   for (const Candidate& c : all) {
     if (c.steps.size() < best->steps.size() && SameLetters(c.tally, best->tally)) best = &c;
+  }
+  // Twins: readings of the same letters, one in capitals and one not, by chains at most a step
+  // apart (a text in capitals shifted between the pages reads in small letters too). The
+  // text keeps the case it was written in; a text that reads right as it stands is never
+  // recased.
+  if (!AsItStands(best->steps, output)) {
+    const bool capitals = InCapitals(best->tally);
+    std::optional<bool> written_in_capitals;  // of the best reading, when it is in small letters
+    const auto best_written_in_capitals = [&] {
+      if (!written_in_capitals) {
+        written_in_capitals =
+            WrittenInCapitals(best->tally, ApplyRepair(prefix, best->steps, RepairOutput::kUtf8));
+      }
+      return *written_in_capitals;
+    };
+    const Candidate* twin = nullptr;
+    for (const Candidate& c : all) {
+      if (&c == best || AsItStands(c.steps, output) || !allowed(c) || !ReadsAsRussian(c.tally) ||
+          c.steps.size() > best->steps.size() + 1 || c.steps.size() + 1 < best->steps.size()) {
+        continue;
+      }
+      const bool better =
+          capitals
+              ? !InCapitals(c.tally) && SameLetters(c.tally, best->tally) &&
+                    !WrittenInCapitals(c.tally, ApplyRepair(prefix, c.steps, RepairOutput::kUtf8))
+              : InCapitals(c.tally) && LettersAsGood(c.tally, best->tally) &&
+                    best_written_in_capitals();
+      if (better && (twin == nullptr || c.steps.size() < twin->steps.size() ||
+                     (c.steps.size() == twin->steps.size() && c.cost < twin->cost))) {
+        twin = &c;
+      }
+    }
+    if (twin != nullptr) best = twin;
   }
   Judgement j;
   const Tally& b = best->tally;
