@@ -232,8 +232,10 @@ class Search {
         Tally lost = base;
         for (const std::uint32_t cp : cps) {
           const int b = EncodeForStep(page, cp);
-          // A malformed sequence costs what it costs anywhere, whatever byte stands for it.
-          if (b == kUnmappable || cp == 0xFFFD) {
+          // A character the page lacks is lost here. U+FFFD written as cp-1251's 0x98 is not:
+          // the byte carries it on, to join a UTF-8 sequence it was cut from or to cost as an
+          // unknown byte in the next reading.
+          if (b == kUnmappable) {
             ++lost.lost, ++lost.relevant;
             if (cp == 0xFFFD) ++lost.bad;
           }

@@ -236,6 +236,7 @@ def main():
     work = options.keep or tempfile.mkdtemp(prefix="smart_bench_")
     os.makedirs(work, exist_ok=True)
     samples = {}  # class -> list of (path, expected cp-1251 bytes or None for unchanged)
+    chains = {}  # path -> the chain that damaged it
 
     def add(cls, index, data, expected):
         path = os.path.join(work, f"{cls.replace(' ', '_')}-{index:04d}.txt")
@@ -258,9 +259,13 @@ def main():
         w = win_bytes(t.upper())
         add("capitals undamaged", i, w, None)
         add("capitals UTF-8", i, t.upper().encode("utf-8"), w)
+        u = t.upper().encode("utf-8")
+        mojibake = (u.decode("cp1251", "replace"), u.decode("koi8_r"), cp1252_text(u))[i % 3]
+        add("capitals UTF-8 mojibake", i, mojibake.encode("utf-8"), w)
         chain = random_chain(rng, rng.choice((1, 2, 3)), w)
         if chain is not None:
             add("capitals 8-bit", i, damage(options.cli, w, chain), w)
+            chains[samples["capitals 8-bit"][-1][0]] = chain
     # Snippets: one line, undamaged or damaged one way.
     for low, high in ((20, 60), (60, 150)):
         lines = [l.strip() for l in russian.splitlines()
@@ -310,7 +315,6 @@ def main():
         for i, t in enumerate(chunks(others[lang], rng, n, 40, 130)):
             if len(t.encode("utf-8")) >= 80:
                 add(f"{lang} UTF-8 80-250 bytes", i, t.encode("utf-8"), None)
-    chains = {}
     for depth in (1, 2, 3):
         for i, t in enumerate(chunks(russian, rng, n)):
             w = win_bytes(t)
