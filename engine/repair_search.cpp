@@ -205,11 +205,11 @@ class Search {
       if (length > budget) break;
       // Chains that agree on every byte present read this text alike: score one.
       if (!seen.insert(HashOfPresent(stats, chain.table)).second) continue;
-      // A longer chain that only changes the case of the letters a shorter one gives is no
-      // repair: the text keeps its case unless a chain explains it. Chains of one length
-      // that differ in case are all scored, for the verdict to choose the case.
+      // A chain that only changes the case of the letters a chain two steps shorter gives is
+      // no repair: the text keeps its case unless a chain explains it. Twins in case one step
+      // apart are both scored, for the verdict to choose the case the text was written in.
       const auto folded = shortest.try_emplace(FoldedHashOfPresent(stats, chain.table), length);
-      if (folded.first->second == length) {
+      if (folded.first->second + 1 >= length) {
         ranked.push_back({CostPerChar(TallyMapped(sample_stats, chain.table)) +
                               kRepairLimits.step * static_cast<double>(length),
                           ranked.size(), &chain});
