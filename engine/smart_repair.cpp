@@ -179,16 +179,6 @@ bool EndReadsOtherwise(std::string_view text, std::string_view prefix, const Jud
   return prefix.size() != text.size() && ReadsOtherwise(ScoredEnd(text, prefix), start, output);
 }
 
-// Whether either half of a text (split at a line end) reads clearly better by a chain of its
-// own than by the one found for the whole.
-bool HalvesReadOtherwise(std::string_view text, const Judgement& whole, RepairOutput output) {
-  std::size_t middle = text.find('\n', text.size() / 2);
-  if (middle == std::string_view::npos || middle + 1 >= text.size()) return false;
-  ++middle;
-  return ReadsOtherwise(text.substr(0, middle), whole, output) ||
-         ReadsOtherwise(text.substr(middle), whole, output);
-}
-
 // The stretches of a text whose parts read best with different chains, or none when one
 // chain (`whole`'s) serves all of it.
 std::vector<RepairStretch> FindStretches(std::string_view text, const Judgement& whole,
@@ -345,7 +335,7 @@ RepairAnalysis AnalyzeForRepair(std::string_view text, const AnalysisOptions& op
       (j.verdict == RepairVerdict::kCannotRepair ||
        (j.decided && j.quality < kRepairLimits.stretch_below_quality) ||
        EndReadsOtherwise(text, prefix, j, output) ||
-       (!j.decided && HalvesReadOtherwise(text, j, output)))) {
+       !j.decided)) {
     std::vector<RepairStretch> stretches = FindStretches(text, j, output);
     if (!stretches.empty()) {
       result.verdict = RepairVerdict::kRepaired;
