@@ -67,6 +67,14 @@ double CostPerChar(const Tally& t) {
   return static_cast<double>(total) / static_cast<double>(std::max<std::int64_t>(1, t.relevant));
 }
 
+std::int64_t BigramCost(const CharInfo& a, const CharInfo& b) {
+  return kRussianBigramCost[a.cls][b.cls] + kCaseCost[a.kind][b.kind];
+}
+
+std::int64_t CharCost(const CharInfo& c) {
+  return ((c.flags & kBad) ? kL.bad_char : 0) + ((c.flags & kForeign) ? kL.foreign_letter : 0);
+}
+
 double LetterCost(const Tally& t) {
   if (t.letter_bigrams == 0) return 1e9;
   return static_cast<double>(t.letter_cost) / static_cast<double>(t.letter_bigrams);

@@ -123,6 +123,10 @@ struct Tally {
 
 // The cost per relevant character of a reading (lower is more Russian).
 double CostPerChar(const Tally& t);
+// What one bigram adds to the cost CostPerChar divides, and what one character adds (a
+// character a step lost aside): the tally's parts in one number, for ranking many readings.
+std::int64_t BigramCost(const CharInfo& a, const CharInfo& b);
+std::int64_t CharCost(const CharInfo& c);
 // Mean cost of the bigrams that touch a Russian letter; huge when there are none.
 double LetterCost(const Tally& t);
 // Log odds of Russian over the likelier of Bulgarian and Ukrainian, from the letters that

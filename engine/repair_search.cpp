@@ -110,6 +110,36 @@ Tally TallyMapped(const ByteStats& stats, const ByteTable& table) {
   return t;
 }
 
+// CostPerChar of TallyMapped(stats, table), from tables of what each byte pair and byte
+// read as cp-1251 cost: ranking thousands of chains needs no more.
+double CostPerCharMapped(const ByteStats& stats, const ByteTable& table) {
+  static const std::vector<std::int32_t> pair_cost = [] {
+    const auto& win = WindowsInfo();
+    std::vector<std::int32_t> t(256 * 256);
+    for (std::size_t a = 0; a < 256; ++a) {
+      for (std::size_t b = 0; b < 256; ++b) {
+        t[a * 256 + b] = static_cast<std::int32_t>(BigramCost(win[a], win[b]));
+      }
+    }
+    return t;
+  }();
+  static const std::array<std::int32_t, 256> char_cost = [] {
+    const auto& win = WindowsInfo();
+    std::array<std::int32_t, 256> t{};
+    for (std::size_t m = 0; m < 256; ++m) {
+      t[m] = static_cast<std::int32_t>(CharCost(win[m]) + (m < 0x80 ? kRepairLimits.lost_char : 0));
+    }
+    return t;
+  }();
+  std::int64_t total = 0;
+  for (const std::uint16_t b : stats.high) total += char_cost[table[b]] * stats.count[b];
+  for (const ByteStats::Pair& p : stats.pairs) {
+    total += pair_cost[std::size_t{table[p.a]} * 256 + table[p.b]] * p.n;
+  }
+  return static_cast<double>(total) /
+         static_cast<double>(std::max<std::int64_t>(1, stats.high_total));
+}
+
 // Whether `stats`' text mapped by `table` is likely UTF-8 with some multi-byte characters.
 bool LooksUtf8(const ByteStats& stats, const ByteTable& table) {
   std::int64_t leads = 0;
@@ -198,23 +228,23 @@ class Search {
       const ByteChain* chain;
     };
     std::vector<Ranked> ranked;
-    std::unordered_set<std::uint64_t> seen;
-    std::unordered_map<std::uint64_t, int> shortest;  // folded reading -> its shortest chain
+    ranked.reserve(ByteChains().size());
+    std::unordered_set<std::uint64_t> seen_utf8;
+    // Folded readings of the chains short enough for a chain two steps longer to repeat them
+    // in another case, with the shortest chain giving each.
+    std::unordered_map<std::uint64_t, int> short_folded;
     for (const ByteChain& chain : ByteChains()) {
       const int length = static_cast<int>(chain.conversions.size());
       if (length > budget) break;
-      // Chains that agree on every byte present read this text alike: score one.
-      if (!seen.insert(HashOfPresent(stats, chain.table)).second) continue;
-      // A chain that only changes the case of the letters a chain two steps shorter gives is
-      // no repair: the text keeps its case unless a chain explains it. Twins in case one step
-      // apart are both scored, for the verdict to choose the case the text was written in.
-      const auto folded = shortest.try_emplace(FoldedHashOfPresent(stats, chain.table), length);
-      if (folded.first->second + 1 >= length) {
-        ranked.push_back({CostPerChar(TallyMapped(sample_stats, chain.table)) +
-                              kRepairLimits.step * static_cast<double>(length),
-                          ranked.size(), &chain});
+      ranked.push_back({CostPerCharMapped(sample_stats, chain.table) +
+                            kRepairLimits.step * static_cast<double>(length),
+                        ranked.size(), &chain});
+      if (length + 2 <= budget) {
+        short_folded.try_emplace(FoldedHashOfPresent(stats, chain.table), length);
       }
       if (length + 1 > budget || !LooksUtf8(sample_stats, chain.table)) continue;
+      // Chains that agree on every byte present read this text alike: follow one.
+      if (!seen_utf8.insert(HashOfPresent(stats, chain.table)).second) continue;
       RepairSteps chain_steps = StepsOf(steps, chain);
       std::vector<std::uint32_t> cps;
       cps.reserve(s.size());
@@ -246,22 +276,35 @@ class Search {
         Run(next, from, budget - length - 1, lost);
       }
     }
-    const std::size_t keep = std::min(ranked.size(), kChainsKept);
-    std::partial_sort(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(keep),
-                      ranked.end(), [](const Ranked& a, const Ranked& b) {
-                        return a.cost < b.cost || (a.cost == b.cost && a.order < b.order);
-                      });
-    // The text as it stands (the first chain) is always among them: it is what a repair must beat.
-    const auto identity =
-        std::find_if(ranked.begin(), ranked.end(), [](const Ranked& r) { return r.order == 0; });
-    if (identity != ranked.end() &&
-        identity - ranked.begin() >= static_cast<std::ptrdiff_t>(keep)) {
-      std::iter_swap(ranked.begin() + static_cast<std::ptrdiff_t>(keep) - 1, identity);
+    std::sort(ranked.begin(), ranked.end(), [](const Ranked& x, const Ranked& y) {
+      return x.cost < y.cost || (x.cost == y.cost && x.order < y.order);
+    });
+    // The best few distinct readings, and the text as it stands (the first chain) always: it
+    // is what a repair must beat.
+    std::unordered_set<std::uint64_t> seen;
+    std::vector<const ByteChain*> kept;
+    bool identity_kept = false;
+    for (const Ranked& r : ranked) {
+      const bool identity = r.order == 0;
+      if (kept.size() + (identity_kept ? 0 : 1) >= kChainsKept && !identity) continue;
+      // Chains that agree on every byte present read this text alike: score one.
+      if (!seen.insert(HashOfPresent(stats, r.chain->table)).second) continue;
+      // A chain that only changes the case of the letters a chain two steps shorter gives is
+      // no repair: the text keeps its case unless a chain explains it. Twins in case one step
+      // apart are both scored, for the verdict to choose the case the text was written in.
+      const int length = static_cast<int>(r.chain->conversions.size());
+      if (length >= 2) {
+        const auto shorter = short_folded.find(FoldedHashOfPresent(stats, r.chain->table));
+        if (shorter != short_folded.end() && shorter->second + 2 <= length) continue;
+      }
+      kept.push_back(r.chain);
+      identity_kept = identity_kept || identity;
+      if (identity_kept && kept.size() >= kChainsKept) break;
     }
-    for (std::size_t i = 0; i < keep; ++i) {
-      Tally t = TallyMapped(stats, ranked[i].chain->table);
+    for (const ByteChain* chain : kept) {
+      Tally t = TallyMapped(stats, chain->table);
       t.Add(base);
-      Add(StepsOf(steps, *ranked[i].chain), t);
+      Add(StepsOf(steps, *chain), t);
     }
   }
 

@@ -334,8 +334,7 @@ RepairAnalysis AnalyzeForRepair(std::string_view text, const AnalysisOptions& op
   if (text.size() <= kSmartRepairWindow &&
       (j.verdict == RepairVerdict::kCannotRepair ||
        (j.decided && j.quality < kRepairLimits.stretch_below_quality) ||
-       EndReadsOtherwise(text, prefix, j, output) ||
-       !j.decided)) {
+       EndReadsOtherwise(text, prefix, j, output) || !j.decided)) {
     std::vector<RepairStretch> stretches = FindStretches(text, j, output);
     if (!stretches.empty()) {
       result.verdict = RepairVerdict::kRepaired;
