@@ -98,6 +98,20 @@ def main():
     write("capitals-w2k-K2W.txt", convert(caps_win, "W2K"))
     write("capitals-w2i-I2W.txt", convert(caps_win, "W2I"))
     write("capitals-utf8-U8.txt", caps.encode("utf-8"))
+    # Shifted between cp-1251 and ISO-8859-5, capitals read as small letters by one chain and
+    # as capitals by another: the sentences (no sentence opens with a small letter) tell.
+    write("capitals-i2w-W2I.txt", convert(caps_win, "I2W"))
+    # Twice through UTF-8 by a decoder that loses 0x98, the second byte of И.
+    write("capitals-twice-fffd-U2W_U8.txt", caps.encode("utf-8").decode("cp1251", "replace")
+          .encode("utf-8"))
+    # A heading in capitals among ASCII names in capitals, shifted the same way: the ASCII tells.
+    heading = "ФАЙЛ CONFIG.SYS И КАТАЛОГ C:\\DOS ЗАГРУЖАЮТСЯ ДО ЗАПУСКА ОБОЛОЧКИ\n"
+    write("heading-none.txt", heading.encode("cp1251"))
+    write("heading-i2w-W2I.txt", convert(heading.encode("cp1251"), "I2W"))
+    # A line in capitals without ы or э, in UTF-8: ь marks it Russian, not Bulgarian.
+    line = "СОХРАНИТЬ НАСТРОЙКИ ПО УМОЛЧАНИЮ ДЛЯ ВСЕХ ПАНЕЛЕЙ"
+    write("capsline-none.txt", line.encode("cp1251"))
+    write("capsline-utf8-U8.txt", line.encode("utf-8"))
     # A 25-character subject line.
     subject = "Счета за услуги в октябре"
     write("subject-none.txt", subject.encode("cp1251"))
@@ -118,6 +132,12 @@ def main():
     write("mail-none.txt", (head + own + quoted).encode("cp1251"))
     write("mail-half-partly.txt", (head + own).encode("cp1251") +
           convert(quoted.encode("cp1251"), "W2K"))
+    # Damage that comes and goes: every other paragraph went through KOI8-R.
+    paragraphs = [p + "\n\n" for p in text.split("\n\n")[:6]]
+    write("glued-none.txt", "".join(paragraphs).encode("cp1251"))
+    write("glued-alternating-partly.txt", b"".join(
+        convert(p.encode("cp1251"), "W2K") if i % 2 else p.encode("cp1251")
+        for i, p in enumerate(paragraphs)))
     # Short Bulgarian UTF-8: not Russian, so never converted.
     write("bulgarian-short-utf8-none.txt", OTHERS["bulgarian"][:70].encode("utf-8"))
 

@@ -1,0 +1,62 @@
+// The heuristic behind smart repair, on readings whose better one is known: case where Russian
+// has none costs, and the letters that tell Russian from Bulgarian and Ukrainian tell them.
+#include "engine/repair_heuristic.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/repair_search.h"
+
+namespace cyrvert::detail {
+namespace {
+
+double Cost(const std::string& utf8) { return CostPerChar(TallyOfUtf8(utf8)); }
+
+TEST(RepairHeuristicTest, AReadingInTheCaseRussianIsWrittenInCostsLess) {
+  struct Case {
+    const char* better;
+    const char* worse;
+  };
+  const Case cases[] = {
+      // Small letters over the same letters in capitals: the shift between cp-1251 and
+      // ISO-8859-5 gives both, and only the case tells them apart.
+      {"привет всем, завтра встречаемся у входа", "ПРИВЕТ ВСЕМ, ЗАВТРА ВСТРЕЧАЕМСЯ У ВХОДА"},
+      {"Сегодня в Москве тепло. Завтра дождь.", "сЕГОДНЯ В мОСКВЕ ТЕПЛО. зАВТРА ДОЖДЬ."},
+      {"Отчёт за октябрь", "ОтчЁт зА оКтЯбРь"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.better);
+    EXPECT_LT(Cost(c.better), Cost(c.worse));
+  }
+}
+
+TEST(RepairHeuristicTest, TellingLettersMakeRussianOrItsNeighbourClearlyTheLikelier) {
+  struct Case {
+    const char* text;
+    bool russian;
+  };
+  const Case cases[] = {
+      {"Съешь же ещё этих мягких французских булок, да выпей чаю", true},
+      // No ы or э: ь and ё still mark Russian.
+      {"СОХРАНИТЬ НАСТРОЙКИ ПО УМОЛЧАНИЮ ДЛЯ ВСЕХ ПАНЕЛЕЙ", true},
+      {"Всё готово к отправке", true},
+      // Bulgarian: ъ and no ы; Ukrainian: і, ї, є.
+      {"Онази есен реката беше плитка и старият сал стоеше без работа до кея. Всяка "
+       "сутрин рибарите минаваха покрай него към лодките си",
+       false},
+      {"Тієї осені річка обміліла, і старий пором стояв без діла біля причалу", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const double odds = RussianOdds(TallyOfUtf8(c.text));
+    if (c.russian) {
+      EXPECT_GE(odds, kRepairLimits.min_russian_odds);
+    } else {
+      EXPECT_LT(odds, 0);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace cyrvert::detail
