@@ -144,11 +144,11 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output) {
   for (const Candidate& c : all) {
     if (c.steps.size() < best->steps.size() && SameLetters(c.tally, best->tally)) best = &c;
   }
-  // Twins: readings of the same letters, one in capitals and one not, by chains at most a step
-  // apart (a text in capitals shifted between the pages reads in small letters too). The
-  // text keeps the case it was written in; a text that reads right as it stands is never
-  // recased.
-  if (!AsItStands(best->steps, output)) {
+  // Twins: readings of the same letters, one in capitals and one not, by 8-bit chains at most
+  // a step apart (a text in capitals shifted between the pages reads in small letters too;
+  // UTF-8 keeps the case). The text keeps the case it was written in; a text that reads right
+  // as it stands is never recased.
+  if (!AsItStands(best->steps, output) && !UsesUtf8(best->steps)) {
     const bool capitals = InCapitals(best->tally);
     std::optional<bool> written_in_capitals;  // of the best reading, when it is in small letters
     const auto best_written_in_capitals = [&] {
@@ -160,8 +160,9 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output) {
     };
     const Candidate* twin = nullptr;
     for (const Candidate& c : all) {
-      if (&c == best || AsItStands(c.steps, output) || !allowed(c) || !ReadsAsRussian(c.tally) ||
-          c.steps.size() > best->steps.size() + 1 || c.steps.size() + 1 < best->steps.size()) {
+      if (&c == best || AsItStands(c.steps, output) || UsesUtf8(c.steps) ||
+          !ReadsAsRussian(c.tally) || c.steps.size() > best->steps.size() + 1 ||
+          c.steps.size() + 1 < best->steps.size()) {
         continue;
       }
       const bool better =
