@@ -21,11 +21,17 @@ std::string Repeated(const char* name, std::size_t size) {
   return text;
 }
 
-constexpr const char* kKinds[] = {"win-none.txt",          "utf8-U8.txt",
-                                  "utf8-twice-U2W_U8.txt", "w2k-w2k-w2i-I2W_K2W_K2W.txt",
-                                  "english-utf8-none.txt", "ukrainian-cp1251-none.txt",
-                                  "web-cp1252-U2C_U8.txt", "mail-half-partly.txt",
-                                  "capitals-none.txt"};
+constexpr const char* kKinds[] = {"win-none.txt",
+                                  "utf8-U8.txt",
+                                  "utf8-twice-U2W_U8.txt",
+                                  "w2k-w2k-w2i-I2W_K2W_K2W.txt",
+                                  "english-utf8-none.txt",
+                                  "ukrainian-cp1251-none.txt",
+                                  "web-cp1252-U2C_U8.txt",
+                                  "mail-half-partly.txt",
+                                  "capitals-none.txt",
+                                  "capitals-i2w-W2I.txt",
+                                  "glued-alternating-partly.txt"};
 
 // Analysis plus repair of the whole text, as `cyrvert-cli repair` does, on `size` bytes.
 void RepairOfSize(benchmark::State& state, std::size_t size) {
@@ -40,7 +46,7 @@ void RepairOfSize(benchmark::State& state, std::size_t size) {
 }
 
 void BM_Repair20K(benchmark::State& state) { RepairOfSize(state, 20 * 1024); }
-BENCHMARK(BM_Repair20K)->DenseRange(0, 8)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Repair20K)->DenseRange(0, 10)->Unit(benchmark::kMillisecond);
 
 // Text from the clipboard: 20 KB of Unicode text, repaired as characters.
 void BM_RepairUnicode20K(benchmark::State& state) {
