@@ -85,7 +85,7 @@ double LetterCost(const Tally& t) {
 // (none in Russian, 6% in Ukrainian), as the log odds of their counts: each telling letter
 // seen adds log(rate in Russian / rate in the other), and the text's length takes away what
 // the difference in rates would have shown.
-double RussianOdds(const Tally& t) {
+NeighbourOdds RussianOdds(const Tally& t) {
   struct Rates {
     double yery_e, hard_sign, foreign, soft_sign, yo;
   };
@@ -112,16 +112,24 @@ double RussianOdds(const Tally& t) {
   };
   // A long text with next to no ы or э is a neighbour's (a list of words, say), ъ or not.
   if (t.russian >= kL.long_text_letters && t.yery_e * kL.long_text_yery_e_share < t.russian) {
-    return -1e9;
+    return {-1e9, -1e9};
   }
-  return std::min(
-      odds({kL.bulgarian_yery_e_rate, kL.bulgarian_hard_sign_rate, kL.bulgarian_foreign_rate,
-            kL.bulgarian_soft_sign_rate, kL.bulgarian_yo_rate}),
-      odds({kL.ukrainian_yery_e_rate, kL.ukrainian_hard_sign_rate, kL.ukrainian_foreign_rate,
-            kL.ukrainian_soft_sign_rate, kL.ukrainian_yo_rate}));
+  return {odds({kL.bulgarian_yery_e_rate, kL.bulgarian_hard_sign_rate, kL.bulgarian_foreign_rate,
+                kL.bulgarian_soft_sign_rate, kL.bulgarian_yo_rate}),
+          odds({kL.ukrainian_yery_e_rate, kL.ukrainian_hard_sign_rate, kL.ukrainian_foreign_rate,
+                kL.ukrainian_soft_sign_rate, kL.ukrainian_yo_rate})};
 }
 
-bool MoreRussianThanNeighbour(const Tally& t) { return RussianOdds(t) > 0; }
+bool MoreRussianThanNeighbour(const Tally& t) {
+  const NeighbourOdds odds = RussianOdds(t);
+  return odds.bulgarian > 0 && odds.ukrainian > 0;
+}
+
+bool ClearlyRussian(const Tally& t) {
+  const NeighbourOdds odds = RussianOdds(t);
+  return odds.bulgarian >= kL.min_odds_over_bulgarian &&
+         odds.ukrainian >= kL.min_odds_over_ukrainian;
+}
 
 bool ReadsAsRussian(const Tally& t) {
   if (t.russian < kL.min_russian_letters) return false;

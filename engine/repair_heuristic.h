@@ -61,8 +61,10 @@ struct RepairLimits {
   double min_evidence_8bit_bits = 60;
   // Log odds of Russian over Bulgarian and over Ukrainian that reading valid UTF-8 as it is
   // needs: short Bulgarian without ъ has letter bigrams as Russian as Russian's own, so only
-  // ы or э tell them apart.
-  double min_russian_odds = 1.0;
+  // ы, э, ь or ё tell them apart; short Ukrainian without і, ї or є has only ы and э (its ь
+  // is as common as Russian's), so over Ukrainian the absence of і must say more.
+  double min_odds_over_bulgarian = 1.0;
+  double min_odds_over_ukrainian = 2.5;
 
   // Two readings whose Russian letter counts and mean letter-bigram costs differ by at most
   // this share hold the same letters, perhaps in another case.
@@ -129,11 +131,17 @@ std::int64_t BigramCost(const CharInfo& a, const CharInfo& b);
 std::int64_t CharCost(const CharInfo& c);
 // Mean cost of the bigrams that touch a Russian letter; huge when there are none.
 double LetterCost(const Tally& t);
-// Log odds of Russian over the likelier of Bulgarian and Ukrainian, from the letters that
-// tell them apart; very negative for a long text with next to no ы or э.
-double RussianOdds(const Tally& t);
+// Log odds of Russian over Bulgarian and over Ukrainian, from the letters that tell them
+// apart; very negative for a long text with next to no ы or э.
+struct NeighbourOdds {
+  double bulgarian = 0;
+  double ukrainian = 0;
+};
+NeighbourOdds RussianOdds(const Tally& t);
 // Whether the letters that tell Russian from Bulgarian and Ukrainian make Russian the likelier.
 bool MoreRussianThanNeighbour(const Tally& t);
+// Whether they make it clearly the likelier, as valid UTF-8 taken for Russian needs.
+bool ClearlyRussian(const Tally& t);
 // Enough Cyrillic, in Russian's letter pattern, without Ukrainian or Bulgarian signs.
 bool ReadsAsRussian(const Tally& t);
 // Enough Cyrillic letters (any alphabet) among the letters.

@@ -196,11 +196,10 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output) {
     const double evidence = (stand->cost - best->cost) * static_cast<double>(b.relevant) / 100.0;
     const double need = UsesUtf8(best->steps) ? kRepairLimits.min_evidence_utf8_bits
                                               : kRepairLimits.min_evidence_8bit_bits;
-    const double odds = detail::RussianOdds(b);
     // Reading valid UTF-8 as it is would change a clean text of a neighbouring language:
     // that takes clear signs of Russian. Other chains undo damage whatever the language.
     const bool as_utf8 = best->steps == OutputReading(RepairOutput::kUtf8);
-    const bool russian = !as_utf8 || odds >= kRepairLimits.min_russian_odds;
+    const bool russian = !as_utf8 || ClearlyRussian(b);
     if (evidence >= need && russian) {
       j.verdict = RepairVerdict::kRepaired;
       j.steps = best->steps;

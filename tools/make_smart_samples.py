@@ -109,7 +109,7 @@ def main():
     write("heading-none.txt", heading.encode("cp1251"))
     write("heading-i2w-W2I.txt", convert(heading.encode("cp1251"), "I2W"))
     # A line in capitals without ы or э, in UTF-8: ь marks it Russian, not Bulgarian.
-    line = "СОХРАНИТЬ НАСТРОЙКИ ПО УМОЛЧАНИЮ ДЛЯ ВСЕХ ПАНЕЛЕЙ"
+    line = "СОХРАНИТЬ НАСТРОЙКИ ПО УМОЛЧАНИЮ ДЛЯ ВСЕХ ПАНЕЛЕЙ И ВКЛАДОК, А ЗАТЕМ ПЕРЕЗАПУСТИТЬ ПРОГРАММУ"
     write("capsline-none.txt", line.encode("cp1251"))
     write("capsline-utf8-U8.txt", line.encode("utf-8"))
     # A 25-character subject line.

@@ -39,7 +39,9 @@ TEST(RepairHeuristicTest, TellingLettersMakeRussianOrItsNeighbourClearlyTheLikel
   const Case cases[] = {
       {"Съешь же ещё этих мягких французских булок, да выпей чаю", true},
       // No ы or э: ь and ё still mark Russian.
-      {"СОХРАНИТЬ НАСТРОЙКИ ПО УМОЛЧАНИЮ ДЛЯ ВСЕХ ПАНЕЛЕЙ", true},
+      {"СОХРАНИТЬ НАСТРОЙКИ ПО УМОЛЧАНИЮ ДЛЯ ВСЕХ ПАНЕЛЕЙ И ВКЛАДОК, А ЗАТЕМ ПЕРЕЗАПУСТИТЬ "
+       "ПРОГРАММУ",
+       true},
       {"Всё готово к отправке", true},
       // Bulgarian: ъ and no ы; Ukrainian: і, ї, є.
       {"Онази есен реката беше плитка и старият сал стоеше без работа до кея. Всяка "
@@ -49,12 +51,15 @@ TEST(RepairHeuristicTest, TellingLettersMakeRussianOrItsNeighbourClearlyTheLikel
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    const double odds = RussianOdds(TallyOfUtf8(c.text));
-    if (c.russian) {
-      EXPECT_GE(odds, kRepairLimits.min_russian_odds);
-    } else {
-      EXPECT_LT(odds, 0);
-    }
+    const Tally t = TallyOfUtf8(c.text);
+    EXPECT_EQ(ClearlyRussian(t), c.russian);
+    EXPECT_EQ(MoreRussianThanNeighbour(t), c.russian);
+  }
+  // Short Ukrainian without і, ї or є, its ь as common as Russian's: not clearly Russian.
+  for (const char* text : {"Параметри — служить для призначення будь-якого параметру",
+                           "Стиль шрифту для файлових панелей"}) {
+    SCOPED_TRACE(text);
+    EXPECT_FALSE(ClearlyRussian(TallyOfUtf8(text)));
   }
 }
 
