@@ -56,21 +56,26 @@ std::int64_t SmallSentenceStarts(std::string_view utf8) {
   return starts;
 }
 
-// Whether the text `small` reads in small letters (`text` being that reading, as UTF-8) was
-// more likely written in capitals: no word of it opens with a capital, and its ASCII words are
-// in capitals or sentences open with small letters. A text in capitals shifted between the
-// pages reads as small letters too; a line of small letters alone is common.
-bool WrittenInCapitals(const Tally& small, std::string_view text) {
+// The case a text was written in, as far as its reading in small letters (`small`, and `text`
+// that reading as UTF-8) tells: a word that opens with a capital or ASCII words in small
+// letters say small letters; with neither, ASCII words in capitals or sentences that open with
+// small letters say capitals (a text in capitals shifted between the pages reads as small
+// letters too); a line of small letters alone says nothing.
+enum class WrittenCase { kUnknown, kSmall, kCapitals };
+WrittenCase CaseWrittenIn(const Tally& small, std::string_view text) {
   const RepairLimits& l = kRepairLimits;
   const auto ascii_share = [&](std::int64_t n) {
     return small.ascii_latin >= l.ascii_case_min &&
            static_cast<double>(n) >= l.ascii_case_share * static_cast<double>(small.ascii_latin);
   };
-  if (small.initial_upper != 0 || small.russian < l.capitals_min_russian ||
-      ascii_share(small.ascii_latin - small.ascii_upper)) {
-    return false;
+  if (small.initial_upper != 0 || ascii_share(small.ascii_latin - small.ascii_upper)) {
+    return WrittenCase::kSmall;
   }
-  return ascii_share(small.ascii_upper) || SmallSentenceStarts(text) > 0;
+  if (small.russian >= l.capitals_min_russian &&
+      (ascii_share(small.ascii_upper) || SmallSentenceStarts(text) > 0)) {
+    return WrittenCase::kCapitals;
+  }
+  return WrittenCase::kUnknown;
 }
 
 // Whether the reading `capitals` holds the letters of `small` at least as well.
@@ -150,14 +155,10 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output) {
   // as it stands is never recased.
   if (!AsItStands(best->steps, output) && !UsesUtf8(best->steps)) {
     const bool capitals = InCapitals(best->tally);
-    std::optional<bool> written_in_capitals;  // of the best reading, when it is in small letters
-    const auto best_written_in_capitals = [&] {
-      if (!written_in_capitals) {
-        written_in_capitals =
-            WrittenInCapitals(best->tally, ApplyRepair(prefix, best->steps, RepairOutput::kUtf8));
-      }
-      return *written_in_capitals;
+    const auto case_written_in = [&](const Candidate& small) {
+      return CaseWrittenIn(small.tally, ApplyRepair(prefix, small.steps, RepairOutput::kUtf8));
     };
+    std::optional<WrittenCase> best_case;  // when the best reading is in small letters
     const Candidate* twin = nullptr;
     for (const Candidate& c : all) {
       if (&c == best || AsItStands(c.steps, output) || UsesUtf8(c.steps) ||
@@ -165,12 +166,18 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output) {
           c.steps.size() + 1 < best->steps.size()) {
         continue;
       }
-      const bool better =
-          capitals
-              ? !InCapitals(c.tally) && SameLetters(c.tally, best->tally) &&
-                    !WrittenInCapitals(c.tally, ApplyRepair(prefix, c.steps, RepairOutput::kUtf8))
-              : InCapitals(c.tally) && LettersAsGood(c.tally, best->tally) &&
-                    best_written_in_capitals();
+      bool better = false;
+      if (capitals) {
+        // Small letters by a longer chain only where the text says so.
+        if (!InCapitals(c.tally) && SameLetters(c.tally, best->tally)) {
+          const WrittenCase written = case_written_in(c);
+          better = written == WrittenCase::kSmall ||
+                   (written == WrittenCase::kUnknown && c.steps.size() <= best->steps.size());
+        }
+      } else if (InCapitals(c.tally) && LettersAsGood(c.tally, best->tally)) {
+        if (!best_case) best_case = case_written_in(*best);
+        better = *best_case == WrittenCase::kCapitals;
+      }
       if (better && (twin == nullptr || c.steps.size() < twin->steps.size() ||
                      (c.steps.size() == twin->steps.size() && c.cost < twin->cost))) {
         twin = &c;
