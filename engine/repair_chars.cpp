@@ -73,7 +73,15 @@ CharInfo InfoOfChar(std::uint32_t cp) {
 
 }  // namespace
 
-CharInfo InfoOf(std::uint32_t cp) { return WithKind(InfoOfChar(cp)); }
+CharInfo InfoOf(std::uint32_t cp) {
+  // Scoring asks for every character of every reading: the common ones come from a table.
+  static const std::array<CharInfo, 0x500> table = [] {
+    std::array<CharInfo, 0x500> t{};
+    for (std::uint32_t c = 0; c < t.size(); ++c) t[c] = WithKind(InfoOfChar(c));
+    return t;
+  }();
+  return cp < table.size() ? table[cp] : WithKind(InfoOfChar(cp));
+}
 
 const std::array<CharInfo, 256>& WindowsInfo() {
   static const std::array<CharInfo, 256> table = [] {

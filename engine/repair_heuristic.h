@@ -82,6 +82,7 @@ struct RepairLimits {
   // most this many judged on their own.
   std::int64_t stretch_min_high = 60;
   std::int64_t max_stretches = 8;
+  std::int64_t max_small_chunks = 24;   // chunks of twice the least, in a short text
   double stretch_min_bits = 200;        // what a stretch's own chain must gain over the common one
   double stretch_below_quality = 0.75;  // stretches are sought only below this quality
 

@@ -276,15 +276,25 @@ class Search {
         Run(next, from, budget - length - 1, lost);
       }
     }
-    std::sort(ranked.begin(), ranked.end(), [](const Ranked& x, const Ranked& y) {
+    // Sorted as far as the choice below is likely to look; the rest only if it looks further.
+    const auto cheaper = [](const Ranked& x, const Ranked& y) {
       return x.cost < y.cost || (x.cost == y.cost && x.order < y.order);
-    });
+    };
+    const std::size_t head = std::min(ranked.size(), 4 * kChainsKept);
+    std::partial_sort(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(head),
+                      ranked.end(), cheaper);
+    bool sorted_all = head == ranked.size();
     // The best few distinct readings, and the text as it stands (the first chain) always: it
     // is what a repair must beat.
     std::unordered_set<std::uint64_t> seen;
     std::vector<const ByteChain*> kept;
     bool identity_kept = false;
-    for (const Ranked& r : ranked) {
+    for (std::size_t i = 0; i < ranked.size(); ++i) {
+      if (i == head && !sorted_all) {
+        std::sort(ranked.begin() + static_cast<std::ptrdiff_t>(head), ranked.end(), cheaper);
+        sorted_all = true;
+      }
+      const Ranked& r = ranked[i];
       const bool identity = r.order == 0;
       if (kept.size() + (identity_kept ? 0 : 1) >= kChainsKept && !identity) continue;
       // Chains that agree on every byte present read this text alike: score one.

@@ -86,6 +86,9 @@ bool LettersAsGood(const Tally& capitals, const Tally& small) {
          LetterCost(capitals) <= (1 + share) * LetterCost(small) && capitals.lost <= small.lost;
 }
 
+// Readings a judgement lists for a closer look at parts of the text.
+constexpr std::size_t kCheapestReadings = 8;
+
 std::string Bits(double bits) { return std::to_string(static_cast<long long>(bits)); }
 
 }  // namespace
@@ -188,6 +191,14 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output) {
   Judgement j;
   const Tally& b = best->tally;
   j.quality = Quality(b);
+  j.neighbour = !MoreRussianThanNeighbour(b);
+  std::vector<const Candidate*> cheapest;
+  for (const Candidate& c : all) cheapest.push_back(&c);
+  const std::size_t few = std::min<std::size_t>(cheapest.size(), kCheapestReadings);
+  std::partial_sort(cheapest.begin(), cheapest.begin() + static_cast<std::ptrdiff_t>(few),
+                    cheapest.end(),
+                    [](const Candidate* x, const Candidate* y) { return x->cost < y->cost; });
+  for (std::size_t i = 0; i < few; ++i) j.readings.push_back(cheapest[i]->steps);
   if (ReadsAsRussian(b) && AsItStands(best->steps, output)) {
     double runner = 1e18;
     for (const Candidate& c : all) {

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/smart_repair.h"
 
@@ -22,8 +23,10 @@ struct Judgement {
   RepairSteps steps;  // the repair; for a text left alone, how it reads best as it stands
   double confidence = 0.0;
   std::string reason;
-  bool decided = false;  // enough Russian to stand on its own
-  double quality = 0.0;  // how typical of Russian the chosen reading is, 0..1
+  bool decided = false;               // enough Russian to stand on its own
+  double quality = 0.0;               // how typical of Russian the chosen reading is, 0..1
+  bool neighbour = false;             // the chosen reading has Bulgarian or Ukrainian signs
+  std::vector<RepairSteps> readings;  // the chains of the cheapest few readings, cheapest first
 };
 
 // The verdict on `text` (`whole`: nothing follows it) for a result written as `output`.

@@ -137,31 +137,69 @@ double StretchCost(std::string_view text, const RepairSteps& steps) {
          static_cast<double>(kRepairLimits.lost_char * lost);
 }
 
-// The line boundary in [from, to) of `text` where reading with `a` before it and `b` after
-// it costs least.
-std::size_t BestSplit(std::string_view text, std::size_t from, std::size_t to, const RepairSteps& a,
-                      const RepairSteps& b) {
-  std::size_t best_at = from;
-  double best = 0;  // cost of splitting at `best_at` less that of splitting at `from`
-  double running = 0;
-  std::size_t start = from;
-  while (start < to) {
+// `text` in stretches of whole lines, each read by one of `chains`: the cheapest such reading,
+// a change of chain between lines costing `switch_cost` (centibits) and the text starting and
+// ending in the first chain, found line by line in one pass (lines without upper-half bytes
+// read alike by every chain).
+std::vector<RepairStretch> AssignLines(std::string_view text,
+                                       const std::vector<RepairSteps>& chains, double switch_cost) {
+  const std::size_t k = chains.size();
+  // The text starts and ends in the first chain: a stretch read otherwise pays two changes,
+  // wherever it stands.
+  std::vector<double> total(k, switch_cost);
+  total[0] = 0.0;
+  std::vector<double> cost(k, 0.0);
+  std::vector<std::uint8_t> from;  // per line and chain: the chain the line before was read by
+  std::vector<std::size_t> ends;   // each line's end
+  for (std::size_t start = 0; start < text.size();) {
     std::size_t end = text.find('\n', start);
-    end = end == std::string_view::npos || end >= to ? to : end + 1;
+    end = end == std::string_view::npos ? text.size() : end + 1;
     const std::string_view line = text.substr(start, end - start);
-    running += StretchCost(line, a) - StretchCost(line, b);
-    if (running < best) {
-      best = running;
-      best_at = end;
+    const bool high = std::any_of(line.begin(), line.end(),
+                                  [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    for (std::size_t c = 0; c < k; ++c) cost[c] = high ? StretchCost(line, chains[c]) : 0.0;
+    const double cheapest_total = *std::min_element(total.begin(), total.end());
+    const auto cheapest =
+        static_cast<std::uint8_t>(std::min_element(total.begin(), total.end()) - total.begin());
+    for (std::size_t c = 0; c < k; ++c) {
+      const bool stay = total[c] <= cheapest_total + switch_cost;
+      from.push_back(stay ? static_cast<std::uint8_t>(c) : cheapest);
+      total[c] = (stay ? total[c] : cheapest_total + switch_cost) + cost[c];
     }
+    ends.push_back(end);
     start = end;
   }
-  return best_at;
-}
-
-std::size_t LineOf(std::string_view text, std::size_t offset) {
-  return 1 + static_cast<std::size_t>(std::count(
-                 text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
+  // Back from the cheapest ending, line by line.
+  for (std::size_t c = 1; c < k; ++c) total[c] += switch_cost;
+  std::vector<std::uint8_t> chain_of(ends.size());
+  std::size_t c =
+      static_cast<std::size_t>(std::min_element(total.begin(), total.end()) - total.begin());
+  for (std::size_t line = ends.size(); line-- > 0;) {
+    chain_of[line] = static_cast<std::uint8_t>(c);
+    c = from[line * k + c];
+  }
+  // Lines every chain reads alike (no upper-half bytes) go with the stretch before them.
+  for (std::size_t line = 1; line < ends.size(); ++line) {
+    const std::size_t begin = ends[line - 1];
+    const auto part = text.substr(begin, ends[line] - begin);
+    if (std::none_of(part.begin(), part.end(),
+                     [](char ch) { return static_cast<unsigned char>(ch) >= 0x80; })) {
+      chain_of[line] = chain_of[line - 1];
+    }
+  }
+  std::vector<RepairStretch> stretches;
+  for (std::size_t line = 0; line < ends.size(); ++line) {
+    if (!stretches.empty() && stretches.back().steps == chains[chain_of[line]]) {
+      stretches.back().end = ends[line];
+      continue;
+    }
+    RepairStretch stretch;
+    stretch.begin = line == 0 ? 0 : ends[line - 1];
+    stretch.end = ends[line];
+    stretch.steps = chains[chain_of[line]];
+    stretches.push_back(std::move(stretch));
+  }
+  return stretches;
 }
 
 // Whether `part` reads clearly better by a chain of its own than by the one judged for the
@@ -185,84 +223,65 @@ std::vector<RepairStretch> FindStretches(std::string_view text, const Judgement&
                                          RepairOutput output) {
   const auto high = static_cast<std::int64_t>(std::count_if(
       text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }));
-  const std::vector<Chunk> chunks = SplitIntoChunks(
-      text, std::max(kRepairLimits.stretch_min_high,
-                     high / std::max<std::int64_t>(1, kRepairLimits.max_stretches)));
-  if (chunks.size() < 2) return {};
-  // Each chunk's own chain where it has one, else none yet.
-  std::vector<std::optional<RepairSteps>> chains(chunks.size());
-  bool differs = false;
-  for (std::size_t i = 0; i < chunks.size(); ++i) {
-    const std::string_view part = text.substr(chunks[i].begin, chunks[i].end - chunks[i].begin);
-    const Judgement j = Judge(part, true, output);
-    if (!j.decided) continue;
-    chains[i] = j.steps;
-    // A chunk differs when its own chain reads it better than the whole text's chain by a
-    // clear margin; else the whole text's chain serves it too.
-    if (Reading(part, j.steps) == Reading(part, whole.steps)) continue;
-    const double gain = StretchCost(part, whole.steps) - StretchCost(part, j.steps);
-    if (gain >= 100 * kRepairLimits.stretch_min_bits) {
-      differs = true;
-    } else {
-      chains[i] = whole.steps;
+  // The chains of the chunks that read clearly better by a chain of their own than by the
+  // whole text's; none when no chunk does.
+  const auto chains_of_chunks = [&](std::int64_t min_high) {
+    std::vector<RepairSteps> found;
+    const std::vector<Chunk> chunks = SplitIntoChunks(text, min_high);
+    if (chunks.size() < 2) return found;
+    for (const Chunk& chunk : chunks) {
+      const std::string_view part = text.substr(chunk.begin, chunk.end - chunk.begin);
+      const Judgement j = Judge(part, true, output);
+      if (!j.decided || Reading(part, j.steps) == Reading(part, whole.steps)) continue;
+      const double gain = StretchCost(part, whole.steps) - StretchCost(part, j.steps);
+      if (gain >= 100 * kRepairLimits.stretch_min_bits &&
+          std::find(found.begin(), found.end(), j.steps) == found.end()) {
+        found.push_back(j.steps);
+      }
     }
-  }
-  if (!differs) return {};
-  // A chunk without a chain of its own takes its neighbour's.
-  for (std::size_t i = 1; i < chunks.size(); ++i) {
-    if (!chains[i]) chains[i] = chains[i - 1];
-  }
-  for (std::size_t i = chunks.size() - 1; i-- > 0;) {
-    if (!chains[i]) chains[i] = chains[i + 1];
-  }
-  std::vector<RepairStretch> stretches;
-  for (std::size_t i = 0; i < chunks.size(); ++i) {
-    if (!stretches.empty() && stretches.back().steps == *chains[i]) {
-      stretches.back().end = chunks[i].end;
-      continue;
-    }
-    RepairStretch s;
-    s.begin = chunks[i].begin;
-    s.end = chunks[i].end;
-    s.steps = *chains[i];
-    if (!stretches.empty()) {
-      // The boundary falls at the line where the chains' costs cross.
-      RepairStretch& before = stretches.back();
-      const std::size_t from = i >= 1 ? chunks[i - 1].begin : before.begin;
-      const std::size_t at =
-          BestSplit(text, std::max(from, before.begin), s.end, before.steps, s.steps);
-      before.end = at;
-      s.begin = at;
-    }
-    stretches.push_back(std::move(s));
-  }
-  // Splits may have emptied a stretch; a stretch its neighbour's chain reads about as well
-  // joins the neighbour.
-  for (bool changed = true; changed;) {
-    std::erase_if(stretches, [](const RepairStretch& s) { return s.end <= s.begin; });
-    changed = false;
-    for (std::size_t i = 0; i < stretches.size() && !changed; ++i) {
-      const std::string_view part =
-          text.substr(stretches[i].begin, stretches[i].end - stretches[i].begin);
-      const double own = StretchCost(part, stretches[i].steps);
-      for (const std::size_t n : {i - 1, i + 1}) {
-        if (n >= stretches.size()) continue;  // i - 1 wraps around at 0
-        if (StretchCost(part, stretches[n].steps) - own < 100 * kRepairLimits.stretch_min_bits) {
-          RepairStretch& into = stretches[n];
-          into.begin = std::min(into.begin, stretches[i].begin);
-          into.end = std::max(into.end, stretches[i].end);
-          stretches[i].end = stretches[i].begin;
-          changed = true;
-          break;
-        }
+    return found;
+  };
+  const std::int64_t most = kRepairLimits.max_stretches;
+  std::vector<RepairSteps> found;
+  // First, small chunks against the whole text's cheapest readings only (searching each in
+  // full would cost too much): damage that comes and goes in short runs shows there. Not in a
+  // text that reads as a neighbouring language, where no reading is Russian.
+  if (!whole.neighbour) {
+    const std::int64_t small =
+        std::max(2 * kRepairLimits.stretch_min_high, high / kRepairLimits.max_small_chunks);
+    const std::vector<Chunk> chunks = SplitIntoChunks(text, small);
+    for (std::size_t i = 0; chunks.size() >= 2 && i < chunks.size(); ++i) {
+      const std::string_view part = text.substr(chunks[i].begin, chunks[i].end - chunks[i].begin);
+      const RepairSteps* best = nullptr;
+      double best_cost = StretchCost(part, whole.steps) - 100 * kRepairLimits.stretch_min_bits;
+      for (const RepairSteps& steps : whole.readings) {
+        const double cost = StretchCost(part, steps);
+        if (cost < best_cost) best = &steps, best_cost = cost;
+      }
+      if (best != nullptr && std::find(found.begin(), found.end(), *best) == found.end() &&
+          ReadsAsRussian(detail::TallyOfUtf8(Reading(part, *best)))) {
+        found.push_back(*best);
       }
     }
   }
+  // Else larger chunks, each searched in full.
+  if (found.empty())
+    found = chains_of_chunks(std::max(kRepairLimits.stretch_min_high, high / most));
+  if (found.empty()) return {};
+  // Every line read by the one of the chains that suits it.
+  found.insert(found.begin(), whole.steps);
+  if (found.size() > static_cast<std::size_t>(most)) found.resize(static_cast<std::size_t>(most));
+  std::vector<RepairStretch> stretches =
+      AssignLines(text, found, 100 * kRepairLimits.stretch_min_bits / 2);
   if (stretches.size() < 2) return {};
   bool damaged = false;
+  std::size_t line = 1;  // of the stretch's start; stretches follow one another
   for (RepairStretch& s : stretches) {
-    s.first_line = LineOf(text, s.begin);
-    s.last_line = LineOf(text, s.end - 1);
+    s.first_line = line;
+    line += static_cast<std::size_t>(std::count(text.begin() + static_cast<std::ptrdiff_t>(s.begin),
+                                                text.begin() + static_cast<std::ptrdiff_t>(s.end),
+                                                '\n'));
+    s.last_line = text[s.end - 1] == '\n' ? line - 1 : line;
     s.damaged = !detail::AsItStands(s.steps, output);
     damaged = damaged || s.damaged;
   }

@@ -310,6 +310,25 @@ def main():
         pair = half_damaged(options.cli, t, rng)
         if pair is not None:
             add("second half damaged", i, pair[0], pair[1])
+    # Damage that comes and goes: runs of whole lines, 300-800 characters each (paragraphs),
+    # every other one damaged by one chain.
+    for i, t in enumerate(chunks(russian, rng, n, 2000, 5000)):
+        runs, run, size = [], "", rng.randint(300, 800)
+        for line in t.splitlines(keepends=True):
+            run += line
+            if len(run) >= size:
+                runs.append(run)
+                run, size = "", rng.randint(300, 800)
+        if run:
+            runs.append(run)
+        if len(runs) < 3:
+            continue
+        chain = random_chain(rng, rng.choice((1, 1, 2)), win_bytes(t))
+        if chain is None:
+            continue
+        data = b"".join(damage(options.cli, win_bytes(r), chain) if k % 2 else win_bytes(r)
+                        for k, r in enumerate(runs))
+        add("damage comes and goes", i, data, win_bytes(t))
     # Short foreign UTF-8.
     for lang in ("Bulgarian", "Ukrainian"):
         for i, t in enumerate(chunks(others[lang], rng, n, 40, 130)):

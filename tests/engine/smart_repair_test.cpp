@@ -184,6 +184,31 @@ TEST(SmartRepairTest, DamageOnlyPastTheScoredStartIsFoundByStretches) {
   EXPECT_EQ(ApplyPlan(text, analysis.plan, RepairOutput::kWindows), expected);
 }
 
+TEST(SmartRepairTest, DamageThatComesAndGoesIsRepairedRunByRun) {
+  // Runs of a few lines, every other one read as KOI8-R or as ISO-8859-5: each line comes back.
+  const std::string sample = ReadFile(kSamples / "win-none.txt");
+  const std::string good = sample + sample + sample + sample;
+  for (const int conversion : {kW2K, kW2I}) {
+    SCOPED_TRACE(conversion);
+    std::string text;
+    std::size_t start = 0;
+    for (int run = 0; start < good.size(); ++run) {
+      std::size_t end = start;
+      for (int line = 0; line < 5 && end < good.size(); ++line) {
+        end = std::min(good.size(), good.find('\n', end) + 1);
+      }
+      std::string part = good.substr(start, end - start);
+      if (run % 2 == 1) ConvertHighHalf(part.data(), part.size(), conversion);
+      text += part;
+      start = end;
+    }
+    const RepairAnalysis analysis = AnalyzeForRepair(text);
+    EXPECT_EQ(VerdictName(analysis), "partly repaired");
+    EXPECT_GE(analysis.plan.stretches.size(), 8u);
+    EXPECT_EQ(ApplyPlan(text, analysis.plan, RepairOutput::kWindows), good);
+  }
+}
+
 TEST(SmartRepairTest, PlansByStretchesReplayAndExplainThemselves) {
   using K = RepairStep::Kind;
   const std::string good = "\xCF\xF0\xE8\xE2\xE5\xF2\n";  // "Привет" in cp-1251
