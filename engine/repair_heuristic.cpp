@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstddef>
 
+#include "engine/neighbour_models.h"
+
 namespace cyrvert::detail {
 namespace {
 
@@ -26,6 +28,33 @@ constexpr std::array<std::array<std::int64_t, kCaseKindCount>, kCaseKindCount> k
   }
   return table;
 }();
+
+bool IsLetterClass(std::uint8_t cls) { return cls >= 1 && cls <= kClassYo; }
+
+// -log2 P(next letter | letter) of each model, the next letter taken among the letters Russian
+// shares with the others only (centibits): how words are spelt, whatever share of the
+// training text other alphabets, blanks or Ukrainian's own letters took.
+using WithinWord = std::array<std::array<std::int32_t, kSmartClassCount>, kSmartClassCount>;
+const std::array<WithinWord, 3>& WithinWordCosts() {
+  static const std::array<WithinWord, 3> costs = [] {
+    std::array<WithinWord, 3> out{};
+    const std::array<
+        const std::array<std::array<std::uint16_t, kSmartClassCount>, kSmartClassCount>*, 3>
+        models{&kRussianBigramCost, &kBulgarianBigramCost, &kUkrainianBigramCost};
+    for (std::size_t m = 0; m < models.size(); ++m) {
+      for (std::size_t a = 1; a <= kClassYo; ++a) {
+        double mass = 0;
+        for (std::size_t b = 1; b <= kClassYo; ++b) mass += std::exp2(-(*models[m])[a][b] / 100.0);
+        const double norm = -100.0 * std::log2(mass);
+        for (std::size_t b = 1; b <= kClassYo; ++b) {
+          out[m][a][b] = static_cast<std::int32_t>(std::lround((*models[m])[a][b] - norm));
+        }
+      }
+    }
+    return out;
+  }();
+  return costs;
+}
 
 }  // namespace
 
@@ -49,11 +78,19 @@ void Tally::AddBigram(const CharInfo& a, const CharInfo& b, std::int64_t n) {
     letter_bigrams += n;
   }
   case_cost += kCaseCost[a.kind][b.kind] * n;
+  if (IsLetterClass(a.cls) && IsLetterClass(b.cls)) {
+    const auto& within = WithinWordCosts();
+    russian_within += within[0][a.cls][b.cls] * n;
+    bulgarian_within += within[1][a.cls][b.cls] * n;
+    ukrainian_within += within[2][a.cls][b.cls] * n;
+  }
   if (a.cls == kClassBlank && b.kind == kUpperRussian) initial_upper += n;
 }
 
 void Tally::Add(const Tally& o) {
   cost += o.cost, letter_cost += o.letter_cost, letter_bigrams += o.letter_bigrams;
+  russian_within += o.russian_within, bulgarian_within += o.bulgarian_within;
+  ukrainian_within += o.ukrainian_within;
   relevant += o.relevant, bad += o.bad, foreign += o.foreign, lost += o.lost;
   case_cost += o.case_cost, russian += o.russian, latin += o.latin;
   ascii_latin += o.ascii_latin, ascii_upper += o.ascii_upper, russian_upper += o.russian_upper;
@@ -127,8 +164,13 @@ bool MoreRussianThanNeighbour(const Tally& t) {
 
 bool ClearlyRussian(const Tally& t) {
   const NeighbourOdds odds = RussianOdds(t);
-  return odds.bulgarian >= kL.min_odds_over_bulgarian &&
-         odds.ukrainian >= kL.min_odds_over_ukrainian;
+  // What the spelling says besides: the log odds of the letter-bigram models, in nats.
+  const auto spelling = [&](std::int64_t other) {
+    return static_cast<double>(other - t.russian_within) / 100.0 * std::log(2.0) *
+           kL.bigram_odds_weight;
+  };
+  return odds.bulgarian + spelling(t.bulgarian_within) >= kL.min_odds_over_bulgarian &&
+         odds.ukrainian + spelling(t.ukrainian_within) >= kL.min_odds_over_ukrainian;
 }
 
 bool ReadsAsRussian(const Tally& t) {

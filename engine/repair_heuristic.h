@@ -65,6 +65,9 @@ struct RepairLimits {
   // is as common as Russian's), so over Ukrainian the absence of і must say more.
   double min_odds_over_bulgarian = 1.0;
   double min_odds_over_ukrainian = 2.5;
+  // Weight of the letter-bigram models' log odds of Russian over Bulgarian and Ukrainian
+  // beside the telling letters' (bigrams overlap, so they say less than their sum).
+  double bigram_odds_weight = 0.5;
 
   // Two readings whose Russian letter counts and mean letter-bigram costs differ by at most
   // this share hold the same letters, perhaps in another case.
@@ -98,6 +101,11 @@ inline constexpr RepairLimits kRepairLimits{};
 struct Tally {
   std::int64_t cost = 0;  // centibits over the bigrams that touch a non-ASCII character
   std::int64_t letter_cost = 0;
+  // Bigrams of two letters under the models of Russian, Bulgarian and Ukrainian, each next
+  // letter weighed among the shared letters only.
+  std::int64_t russian_within = 0;
+  std::int64_t bulgarian_within = 0;
+  std::int64_t ukrainian_within = 0;
   std::int64_t letter_bigrams = 0;  // bigrams that touch a Russian letter
   std::int64_t relevant = 0;        // characters from upper-half bytes
   std::int64_t bad = 0;

@@ -40,9 +40,10 @@ def strip_html(path):
     return re.sub(r"\n\s*\n+", "\n\n", text)
 
 
-def mo_text(pattern):
+def mo_text(pattern, odd=None):
     parts = []
-    for path in sorted(glob.glob(pattern)):
+    paths = sorted(glob.glob(pattern))
+    for path in paths if odd is None else paths[odd::2]:
         with open(path, "rb") as f:
             try:
                 catalog = gettext.GNUTranslations(f)._catalog
@@ -228,7 +229,8 @@ def main():
                             "rt").read(),
         "Ukrainian": "\n".join(strip_html(p) for p in
                                sorted(glob.glob("/usr/share/doublecmd/doc/uk/*.html"))),
-        "Bulgarian": mo_text("/usr/share/locale/bg/LC_MESSAGES/*.mo"),
+        # The catalogues the model of Bulgarian was not trained on (it took every other one).
+        "Bulgarian": mo_text("/usr/share/locale/bg/LC_MESSAGES/*.mo", 1),
     }
     eight_bit = {"English": "cp1252", "German": "cp1252", "French": "cp1252",
                  "Ukrainian": "cp1251", "Bulgarian": "cp1251"}

@@ -55,6 +55,21 @@ TEST(RepairHeuristicTest, TellingLettersMakeRussianOrItsNeighbourClearlyTheLikel
     EXPECT_EQ(ClearlyRussian(t), c.russian);
     EXPECT_EQ(MoreRussianThanNeighbour(t), c.russian);
   }
+  // No telling letter at all: the spelling decides.
+  struct Spelt {
+    const char* text;
+    bool russian;
+  };
+  const Spelt spelt[] = {
+      {"ЗАГРУЗКА СПИСКА ПАКЕТОВ С СЕРВЕРА ПО ПРОТОКОЛУ HTTP И ПРОВЕРКА ПОДПИСЕЙ", true},
+      {"Загрузка списка пакетов с сервера и проверка подписей", true},
+      {"Извеждане на информация за файл или файлова система", false},
+      {"Настройки на програмата за всички панели", false},
+  };
+  for (const Spelt& c : spelt) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(ClearlyRussian(TallyOfUtf8(c.text)), c.russian);
+  }
   // Short Ukrainian without і, ї or є, its ь as common as Russian's: not clearly Russian.
   for (const char* text : {"Параметри — служить для призначення будь-якого параметру",
                            "Стиль шрифту для файлових панелей"}) {
