@@ -29,6 +29,15 @@ constexpr std::array<std::array<std::int64_t, kCaseKindCount>, kCaseKindCount> k
   return table;
 }();
 
+// Whether a bigram of these kinds puts a capital inside a word of small letters.
+constexpr std::array<std::array<bool, kCaseKindCount>, kCaseKindCount> kCaseBreak = [] {
+  std::array<std::array<bool, kCaseKindCount>, kCaseKindCount> table{};
+  for (std::size_t a = 0; a < kCaseKindCount; ++a) {
+    for (std::size_t b = 0; b < kCaseKindCount; ++b) table[a][b] = kCaseCost[a][b] >= kL.case_break;
+  }
+  return table;
+}();
+
 bool IsLetterClass(std::uint8_t cls) { return cls >= 1 && cls <= kClassYo; }
 
 // -log2 P(next letter | letter) of each model, the next letter taken among the letters Russian
@@ -78,6 +87,7 @@ void Tally::AddBigram(const CharInfo& a, const CharInfo& b, std::int64_t n) {
     letter_bigrams += n;
   }
   case_cost += kCaseCost[a.kind][b.kind] * n;
+  if (kCaseBreak[a.kind][b.kind]) case_breaks += n;
   if (IsLetterClass(a.cls) && IsLetterClass(b.cls)) {
     const auto& within = WithinWordCosts();
     russian_within += within[0][a.cls][b.cls] * n;
@@ -94,7 +104,7 @@ void Tally::Add(const Tally& o) {
   relevant += o.relevant, bad += o.bad, foreign += o.foreign, lost += o.lost;
   case_cost += o.case_cost, russian += o.russian, latin += o.latin;
   ascii_latin += o.ascii_latin, ascii_upper += o.ascii_upper, russian_upper += o.russian_upper;
-  initial_upper += o.initial_upper;
+  initial_upper += o.initial_upper, case_breaks += o.case_breaks;
   yery_e += o.yery_e, hard_sign += o.hard_sign, soft_sign += o.soft_sign, yo += o.yo;
 }
 

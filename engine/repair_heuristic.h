@@ -110,8 +110,9 @@ struct Tally {
   std::int64_t relevant = 0;        // characters from upper-half bytes
   std::int64_t bad = 0;
   std::int64_t foreign = 0;
-  std::int64_t lost = 0;       // characters turned into "?" or another ASCII stand-in
-  std::int64_t case_cost = 0;  // capitals where Russian has none
+  std::int64_t lost = 0;         // characters turned into "?" or another ASCII stand-in
+  std::int64_t case_cost = 0;    // capitals where Russian has none
+  std::int64_t case_breaks = 0;  // capitals inside words of small letters
   std::int64_t russian = 0;
   std::int64_t latin = 0;        // Latin letters outside ASCII
   std::int64_t ascii_latin = 0;  // ASCII letters

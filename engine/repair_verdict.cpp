@@ -78,6 +78,11 @@ WrittenCase CaseWrittenIn(const Tally& small, std::string_view text) {
   return WrittenCase::kUnknown;
 }
 
+// Characters a reading leaves unexplained: signs, letters of other alphabets, lost characters
+// and capitals inside words. Twins in case differ in them where a letter (Ё, say) reads right
+// in one case only.
+std::int64_t Unexplained(const Tally& t) { return t.bad + t.foreign + t.lost + t.case_breaks; }
+
 // Whether the reading `capitals` holds the letters of `small` at least as well.
 bool LettersAsGood(const Tally& capitals, const Tally& small) {
   const double share = kRepairLimits.same_letters_share;
@@ -175,11 +180,15 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output) {
         if (!InCapitals(c.tally) && SameLetters(c.tally, best->tally)) {
           const WrittenCase written = case_written_in(c);
           better = written == WrittenCase::kSmall ||
-                   (written == WrittenCase::kUnknown && c.steps.size() <= best->steps.size());
+                   (written == WrittenCase::kUnknown && c.steps.size() <= best->steps.size() &&
+                    Unexplained(c.tally) <= Unexplained(best->tally));
         }
       } else if (InCapitals(c.tally) && LettersAsGood(c.tally, best->tally)) {
+        // Capitals where the text says so, or where they explain more of it.
         if (!best_case) best_case = case_written_in(*best);
-        better = *best_case == WrittenCase::kCapitals;
+        better = *best_case == WrittenCase::kCapitals ||
+                 (*best_case == WrittenCase::kUnknown &&
+                  Unexplained(c.tally) < Unexplained(best->tally));
       }
       if (better && (twin == nullptr || c.steps.size() < twin->steps.size() ||
                      (c.steps.size() == twin->steps.size() && c.cost < twin->cost))) {

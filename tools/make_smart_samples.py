@@ -108,6 +108,13 @@ def main():
     heading = "ФАЙЛ CONFIG.SYS И КАТАЛОГ C:\\DOS ЗАГРУЖАЮТСЯ ДО ЗАПУСКА ОБОЛОЧКИ\n"
     write("heading-none.txt", heading.encode("cp1251"))
     write("heading-i2w-W2I.txt", convert(heading.encode("cp1251"), "I2W"))
+    # A line in capitals with Ё and no other sign of its case, shifted the same way: only the
+    # capitals read Ё as a letter.
+    yo_line = ("ОТЧЁТ О ПРОДЕЛАННОЙ РАБОТЕ ЗА ПРОШЕДШИЙ МЕСЯЦ ПО ВСЕМ НАПРАВЛЕНИЯМ\n"
+               "СПИСОК ЗАДАЧ НА СЛЕДУЮЩИЙ МЕСЯЦ С УКАЗАНИЕМ СРОКОВ И ОТВЕТСТВЕННЫХ\n"
+               "ПРЕДЛОЖЕНИЯ ПО УЛУЧШЕНИЮ РАБОТЫ ОТДЕЛА И ПЛАН ЗАКУПОК НА КВАРТАЛ\n")
+    write("yoline-none.txt", yo_line.encode("cp1251"))
+    write("yoline-i2w-W2I.txt", convert(yo_line.encode("cp1251"), "I2W"))
     # A line in capitals without ы or э, in UTF-8: ь marks it Russian, not Bulgarian.
     line = "СОХРАНИТЬ НАСТРОЙКИ ПО УМОЛЧАНИЮ ДЛЯ ВСЕХ ПАНЕЛЕЙ И ВКЛАДОК, А ЗАТЕМ ПЕРЕЗАПУСТИТЬ ПРОГРАММУ"
     write("capsline-none.txt", line.encode("cp1251"))
