@@ -21,11 +21,15 @@ bool UsesUtf8(const RepairSteps& steps) {
 }
 
 // Whether two readings hold, by their tallies, the same Russian letters (case apart).
-bool SameLetters(const Tally& a, const Tally& b) {
-  const double limit = kRepairLimits.same_letters_share;
+// Whether two readings hold about as many Russian letters (some).
+bool AboutAsManyLetters(const Tally& a, const Tally& b) {
   const auto ra = static_cast<double>(a.russian), rb = static_cast<double>(b.russian);
-  return a.russian > 0 && std::abs(ra - rb) <= limit * std::max(ra, rb) &&
-         std::abs(LetterCost(a) - LetterCost(b)) <= limit * LetterCost(b);
+  return a.russian > 0 && std::abs(ra - rb) <= kRepairLimits.same_letters_share * std::max(ra, rb);
+}
+
+bool SameLetters(const Tally& a, const Tally& b) {
+  return AboutAsManyLetters(a, b) && std::abs(LetterCost(a) - LetterCost(b)) <=
+                                         kRepairLimits.same_letters_share * LetterCost(b);
 }
 
 // Whether most of a reading's Russian letters are capitals.
@@ -85,10 +89,9 @@ std::int64_t Unexplained(const Tally& t) { return t.bad + t.foreign + t.lost + t
 
 // Whether the reading `capitals` holds the letters of `small` at least as well.
 bool LettersAsGood(const Tally& capitals, const Tally& small) {
-  const double share = kRepairLimits.same_letters_share;
-  const auto rc = static_cast<double>(capitals.russian), rs = static_cast<double>(small.russian);
-  return capitals.russian > 0 && std::abs(rc - rs) <= share * std::max(rc, rs) &&
-         LetterCost(capitals) <= (1 + share) * LetterCost(small) && capitals.lost <= small.lost;
+  return AboutAsManyLetters(capitals, small) &&
+         LetterCost(capitals) <= (1 + kRepairLimits.same_letters_share) * LetterCost(small) &&
+         capitals.lost <= small.lost;
 }
 
 // Readings a judgement lists for a closer look at parts of the text.
