@@ -186,6 +186,7 @@ Tally TallyCodePoints(const std::vector<std::uint32_t>& cps) {
 }
 
 constexpr std::size_t kChainsKept = 16;
+constexpr std::size_t kFarTwins = 2;
 constexpr std::int64_t kSampleHighBytes = 512;
 constexpr std::size_t kSamplePairs = 128;
 
@@ -288,6 +289,7 @@ class Search {
     // is what a repair must beat.
     std::unordered_set<std::uint64_t> seen;
     std::vector<const ByteChain*> kept;
+    std::vector<const ByteChain*> far_twins;
     bool identity_kept = false;
     for (std::size_t i = 0; i < ranked.size(); ++i) {
       if (i == head && !sorted_all) {
@@ -301,16 +303,25 @@ class Search {
       if (!seen.insert(HashOfPresent(stats, r.chain->table)).second) continue;
       // A chain that only changes the case of the letters a chain two steps shorter gives is
       // no repair: the text keeps its case unless a chain explains it. Twins in case one step
-      // apart are both scored, for the verdict to choose the case the text was written in.
+      // apart are both scored, for the verdict to choose the case the text was written in; so
+      // are the first few two steps apart, beside the kept ones, where the shorter chain is a
+      // repair: the verdict takes them only for capitals the text asks for.
       const int length = static_cast<int>(r.chain->conversions.size());
       if (length >= 2) {
         const auto shorter = short_folded.find(FoldedHashOfPresent(stats, r.chain->table));
-        if (shorter != short_folded.end() && shorter->second + 2 <= length) continue;
+        if (shorter != short_folded.end() && shorter->second + 2 <= length) {
+          if (shorter->second != 0 && shorter->second + 2 == length &&
+              far_twins.size() < kFarTwins) {
+            far_twins.push_back(r.chain);
+          }
+          continue;
+        }
       }
       kept.push_back(r.chain);
       identity_kept = identity_kept || identity;
       if (identity_kept && kept.size() >= kChainsKept) break;
     }
+    kept.insert(kept.end(), far_twins.begin(), far_twins.end());
     for (const ByteChain* chain : kept) {
       Tally t = TallyMapped(stats, chain->table);
       t.Add(base);

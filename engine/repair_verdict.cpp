@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 #include "engine/code_page.h"
@@ -35,25 +36,43 @@ bool SameLetters(const Tally& a, const Tally& b) {
 // Whether most of a reading's Russian letters are capitals.
 bool InCapitals(const Tally& t) { return t.russian_upper * 10 >= t.russian * 9; }
 
-// Russian small letters that open a sentence in a UTF-8 reading: after a word of a few
-// letters, a full stop, "!" or "?", and a blank.
+// Russian small letters that open a sentence or a paragraph in a UTF-8 reading: after a word
+// of a few letters and a full stop, "!" or "?"; after a number such as "2.1." that opens a
+// line; or first on a line that a blank line parts from the text before it. Quotes may stand
+// between, and a closing bracket before the stop ("слово". «...», (слово).).
 std::int64_t SmallSentenceStarts(std::string_view utf8) {
   std::int64_t starts = 0;
-  int word = 0;          // letters of the word being read
-  bool ended = false;    // a sentence ended, waiting for a blank
-  bool opening = false;  // a sentence ended and a blank followed
+  int word = 0;            // letters of the word being read
+  bool ended = false;      // a sentence ended, waiting for a blank
+  bool opening = false;    // a sentence ended and a blank followed
+  bool line_start = true;  // nothing but blanks yet on this line
+  bool seen = false;       // some text before this line
+  bool parted = false;     // a blank line parts this line from the text before it
+  bool number = false;     // the line so far is a number of digits and full stops
   WalkUtf8(utf8, true, [&](std::uint32_t cp) {
     const CharInfo c = InfoOf(cp);
+    if (cp == '\n') {
+      parted = line_start && seen;
+      line_start = true, number = false;
+    } else if (line_start && c.cls != kClassBlank) {
+      opening = opening || parted;
+      number = c.cls == kClassDigit;
+      line_start = false, seen = true;
+    }
     if (c.flags & (kUpper | kLower)) {
       if (opening && c.kind == kLowerRussian) ++starts;
-      ++word, ended = opening = false;
+      ++word, ended = opening = number = false;
     } else if (cp == '.' || cp == '!' || cp == '?') {
-      ended = word >= kRepairLimits.sentence_end_word;
+      ended = word >= kRepairLimits.sentence_end_word || (number && cp == '.');
       word = 0, opening = false;
     } else if (c.cls == kClassBlank) {
       opening = ended || opening;
-      word = 0, ended = false;
+      word = 0, ended = number = false;
+    } else if (cp == '"' || cp == '\'' || cp == ')' || cp == 0xAB || cp == 0xBB ||
+               cp == 0x201C || cp == 0x201D || cp == 0x201E) {
+      number = false;
     } else {
+      number = number && c.cls == kClassDigit;
       word = 0, ended = opening = false;
     }
   });
@@ -161,8 +180,8 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output) {
     if (c.steps.size() < best->steps.size() && SameLetters(c.tally, best->tally)) best = &c;
   }
   // Twins: readings of the same letters, one in capitals and one not, by 8-bit chains at most
-  // a step apart (a text in capitals shifted between the pages reads in small letters too;
-  // UTF-8 keeps the case). The text keeps the case it was written in; a text that reads right
+  // a step apart, or two for capitals the text asks for (a text in capitals shifted between
+  // the pages reads in small letters too; UTF-8 keeps the case). The text keeps the case it was written in; a text that reads right
   // as it stands is never recased.
   if (!AsItStands(best->steps, output) && !UsesUtf8(best->steps)) {
     const bool capitals = InCapitals(best->tally);
@@ -173,14 +192,16 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output) {
     const Candidate* twin = nullptr;
     for (const Candidate& c : all) {
       if (&c == best || AsItStands(c.steps, output) || UsesUtf8(c.steps) ||
-          !ReadsAsRussian(c.tally) || c.steps.size() > best->steps.size() + 1 ||
+          !ReadsAsRussian(c.tally) || c.steps.size() > best->steps.size() + 2 ||
           c.steps.size() + 1 < best->steps.size()) {
         continue;
       }
+      // Two steps more (a pair that swaps the case) only for capitals the text asks for.
+      const bool far = c.steps.size() == best->steps.size() + 2;
       bool better = false;
       if (capitals) {
         // Small letters by a longer chain only where the text says so.
-        if (!InCapitals(c.tally) && SameLetters(c.tally, best->tally)) {
+        if (!far && !InCapitals(c.tally) && SameLetters(c.tally, best->tally)) {
           const WrittenCase written = case_written_in(c);
           better = written == WrittenCase::kSmall ||
                    (written == WrittenCase::kUnknown && c.steps.size() <= best->steps.size() &&
@@ -190,11 +211,14 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output) {
         // Capitals where the text says so, or where they explain more of it.
         if (!best_case) best_case = case_written_in(*best);
         better = *best_case == WrittenCase::kCapitals ||
-                 (*best_case == WrittenCase::kUnknown &&
+                 (!far && *best_case == WrittenCase::kUnknown &&
                   Unexplained(c.tally) < Unexplained(best->tally));
       }
-      if (better && (twin == nullptr || c.steps.size() < twin->steps.size() ||
-                     (c.steps.size() == twin->steps.size() && c.cost < twin->cost))) {
+      // Of several, the one that explains most, then the shortest, then the cheapest.
+      const auto key = [](const Candidate& x) {
+        return std::tuple(Unexplained(x.tally), x.steps.size(), x.cost);
+      };
+      if (better && (twin == nullptr || key(c) < key(*twin))) {
         twin = &c;
       }
     }
