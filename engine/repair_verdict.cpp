@@ -68,8 +68,8 @@ std::int64_t SmallSentenceStarts(std::string_view utf8) {
     } else if (c.cls == kClassBlank) {
       opening = ended || opening;
       word = 0, ended = number = false;
-    } else if (cp == '"' || cp == '\'' || cp == ')' || cp == 0xAB || cp == 0xBB ||
-               cp == 0x201C || cp == 0x201D || cp == 0x201E) {
+    } else if (cp == '"' || cp == '\'' || cp == ')' || cp == 0xAB || cp == 0xBB || cp == 0x201C ||
+               cp == 0x201D || cp == 0x201E) {
       number = false;
     } else {
       number = number && c.cls == kClassDigit;
@@ -181,8 +181,8 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output) {
   }
   // Twins: readings of the same letters, one in capitals and one not, by 8-bit chains at most
   // a step apart, or two for capitals the text asks for (a text in capitals shifted between
-  // the pages reads in small letters too; UTF-8 keeps the case). The text keeps the case it was written in; a text that reads right
-  // as it stands is never recased.
+  // the pages reads in small letters too; UTF-8 keeps the case). The text keeps the case it was
+  // written in; a text that reads right as it stands is never recased.
   if (!AsItStands(best->steps, output) && !UsesUtf8(best->steps)) {
     const bool capitals = InCapitals(best->tally);
     const auto case_written_in = [&](const Candidate& small) {
