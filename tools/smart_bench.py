@@ -9,6 +9,9 @@ class, with `cyrvert-cli decode --depth 3 --sense 3` beside it for the 8-bit cha
     python3 tools/smart_bench.py build/dev/cli/cyrvert-cli [--per-class N] [--seed S] [--keep DIR]
     python3 tools/smart_bench.py build/dev/cli/cyrvert-cli --reuse DIR   # score kept samples again
 
+`--russian devref` takes the Russian from developers-reference-ru instead (prose rather than
+manuals of menus and options), a second check that a change holds beyond one source.
+
 Classes: undamaged and UTF-8-damaged text; capitals (undamaged, 8-bit and UTF-8 damage);
 single-line snippets of 20-60 and 60-150 characters; UTF-8 read as cp-1252 or latin-1 (alone
 and after W2K); Russian words in HTML, mail headers, logs, CSV and man pages (ASCII must stay
@@ -38,6 +41,16 @@ def strip_html(path):
     text = re.sub(r"(?is)<(script|style).*?</\1>", "", text)
     text = html.unescape(re.sub(r"<[^>]+>", "", text))
     return re.sub(r"\n\s*\n+", "\n\n", text)
+
+
+def russian_paragraphs(text):
+    """The paragraphs of `text` whose letters are mostly Russian (a translation can be partial)."""
+    keep = []
+    for para in re.split(r"\n\s*\n", text):
+        letters = [c for c in para if c.isalpha()]
+        if letters and sum(c in RUSSIAN for c in letters) * 3 >= len(letters) * 2:
+            keep.append(para)
+    return "\n\n".join(keep)
 
 
 def mo_text(pattern, odd=None):
@@ -204,6 +217,8 @@ def main():
     parser.add_argument("--only", help="run only the classes whose name holds this")
     parser.add_argument("--size", default="300-4000", help="sample length range in characters")
     parser.add_argument("--reuse", help="score the samples an earlier run kept in this folder")
+    parser.add_argument("--russian", choices=("manuals", "devref"), default="manuals",
+                        help="where the Russian comes from")
     options = parser.parse_args()
     if options.reuse:
         with open(os.path.join(options.reuse, "samples.json")) as f:
@@ -216,9 +231,13 @@ def main():
     SIZE = tuple(int(v) for v in options.size.split("-"))
     n = options.per_class
 
-    russian = "\n".join(strip_html(p) for p in sorted(
-        glob.glob("/usr/share/doc/aptitude/html/ru/*.html") +
-        glob.glob("/usr/share/doublecmd/doc/ru/*.html")))
+    if options.russian == "devref":
+        russian = russian_paragraphs(gzip.open(
+            "/usr/share/developers-reference/ru/developers-reference.txt.gz", "rt").read())
+    else:
+        russian = "\n".join(strip_html(p) for p in sorted(
+            glob.glob("/usr/share/doc/aptitude/html/ru/*.html") +
+            glob.glob("/usr/share/doublecmd/doc/ru/*.html")))
     russian = win_bytes(russian).decode("cp1251", "replace").replace("\ufffd", "?")
     others = {
         "English": open("/usr/share/common-licenses/GPL-3").read() +
