@@ -95,6 +95,10 @@ void Tally::AddBigram(const CharInfo& a, const CharInfo& b, std::int64_t n) {
     ukrainian_within += within[2][a.cls][b.cls] * n;
   }
   if (a.cls == kClassBlank && b.kind == kUpperRussian) initial_upper += n;
+  if ((a.flags & kHardSign) &&
+      (b.cls == kClassYe || b.cls == kClassYu || b.cls == kClassYa || b.cls == kClassYo)) {
+    hard_sign_iotated += n;
+  }
 }
 
 void Tally::Add(const Tally& o) {
@@ -106,6 +110,7 @@ void Tally::Add(const Tally& o) {
   ascii_latin += o.ascii_latin, ascii_upper += o.ascii_upper, russian_upper += o.russian_upper;
   initial_upper += o.initial_upper, case_breaks += o.case_breaks;
   yery_e += o.yery_e, hard_sign += o.hard_sign, soft_sign += o.soft_sign, yo += o.yo;
+  hard_sign_iotated += o.hard_sign_iotated;
 }
 
 double CostPerChar(const Tally& t) {
@@ -128,18 +133,19 @@ double LetterCost(const Tally& t) {
 }
 
 // ы and э (2.2% of Russian letters, next to none in the others), ъ (0.04% in Russian, 2.6% in
-// Bulgarian), ь (1.7% in Russian, next to none in Bulgarian), ё and і, ї, є, ґ and the like
-// (none in Russian, 6% in Ukrainian), as the log odds of their counts: each telling letter
-// seen adds log(rate in Russian / rate in the other), and the text's length takes away what
-// the difference in rates would have shown.
+// Bulgarian; but a ъ before е, ё, ю or я, as in "объект", is how Russian writes it and next to
+// never Bulgarian, so it does not count), ь (1.7% in Russian, next to none in Bulgarian), ё and і,
+// ї, є, ґ and the like (none in Russian, 6% in Ukrainian), as the log odds of their counts: each
+// telling letter seen adds log(rate in Russian / rate in the other), and the text's length takes
+// away what the difference in rates would have shown.
 NeighbourOdds RussianOdds(const Tally& t) {
   struct Rates {
     double yery_e, hard_sign, foreign, soft_sign, yo;
   };
   const auto n = static_cast<double>(t.russian + t.foreign);
-  const Rates seen{static_cast<double>(t.yery_e), static_cast<double>(t.hard_sign),
-                   static_cast<double>(t.foreign), static_cast<double>(t.soft_sign),
-                   static_cast<double>(t.yo)};
+  const Rates seen{
+      static_cast<double>(t.yery_e), static_cast<double>(t.hard_sign - t.hard_sign_iotated),
+      static_cast<double>(t.foreign), static_cast<double>(t.soft_sign), static_cast<double>(t.yo)};
   const Rates russian{kL.russian_yery_e_rate, kL.russian_hard_sign_rate, kL.russian_foreign_rate,
                       kL.russian_soft_sign_rate, kL.russian_yo_rate};
   const auto odds = [&](const Rates& other) {
@@ -176,6 +182,7 @@ bool ClearlyRussian(const Tally& t) {
   const NeighbourOdds odds = RussianOdds(t);
   // What the spelling says besides: the log odds of the letter-bigram models, in nats.
   const auto spelling = [&](std::int64_t other) {
+    if (t.russian < kL.bigram_odds_min_letters) return 0.0;
     return static_cast<double>(other - t.russian_within) / 100.0 * std::log(2.0) *
            kL.bigram_odds_weight;
   };

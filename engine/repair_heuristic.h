@@ -66,8 +66,10 @@ struct RepairLimits {
   double min_odds_over_bulgarian = 1.0;
   double min_odds_over_ukrainian = 2.5;
   // Weight of the letter-bigram models' log odds of Russian over Bulgarian and Ukrainian
-  // beside the telling letters' (bigrams overlap, so they say less than their sum).
+  // beside the telling letters' (bigrams overlap, so they say less than their sum), and the
+  // Russian letters they need to say anything (the odds of a few words are noise).
   double bigram_odds_weight = 0.5;
+  std::int64_t bigram_odds_min_letters = 20;
 
   // Two readings whose Russian letter counts and mean letter-bigram costs differ by at most
   // this share hold the same letters, perhaps in another case.
@@ -122,6 +124,7 @@ struct Tally {
       0;  // Russian capitals right after a blank: words that open a sentence
   std::int64_t yery_e = 0;
   std::int64_t hard_sign = 0;
+  std::int64_t hard_sign_iotated = 0;  // ъ before е, ё, ю or я, as Russian writes it
   std::int64_t soft_sign = 0;
   std::int64_t yo = 0;
 

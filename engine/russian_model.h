@@ -11,6 +11,7 @@ namespace cyrvert::detail {
 // 33 ё, 34 Latin letter, 35 digit, 36 punctuation, 37 anything else.
 inline constexpr int kSmartClassCount = 38;
 inline constexpr int kClassBlank = 0;
+inline constexpr int kClassYe = 6, kClassYu = 31, kClassYa = 32;  // е, ю, я
 inline constexpr int kClassYo = 33;
 inline constexpr int kClassLatin = 34;
 inline constexpr int kClassDigit = 35;

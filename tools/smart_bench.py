@@ -9,8 +9,10 @@ class, with `cyrvert-cli decode --depth 3 --sense 3` beside it for the 8-bit cha
     python3 tools/smart_bench.py build/dev/cli/cyrvert-cli [--per-class N] [--seed S] [--keep DIR]
     python3 tools/smart_bench.py build/dev/cli/cyrvert-cli --reuse DIR   # score kept samples again
 
-`--russian devref` takes the Russian from developers-reference-ru instead (prose rather than
-manuals of menus and options), a second check that a change holds beyond one source.
+`--russian guide` takes the Russian from instead-doc-ru instead (a programming guide, prose
+and code, read with pdftotext from poppler-utils): a second check that a change holds beyond
+one source. `--russian devref` takes developers-reference-ru, prose, but the model of Russian
+was trained on it, so it tells nothing of the model's fit.
 
 Classes: undamaged and UTF-8-damaged text; capitals (undamaged, 8-bit and UTF-8 damage);
 single-line snippets of 20-60 and 60-150 characters; UTF-8 read as cp-1252 or latin-1 (alone
@@ -217,7 +219,7 @@ def main():
     parser.add_argument("--only", help="run only the classes whose name holds this")
     parser.add_argument("--size", default="300-4000", help="sample length range in characters")
     parser.add_argument("--reuse", help="score the samples an earlier run kept in this folder")
-    parser.add_argument("--russian", choices=("manuals", "devref"), default="manuals",
+    parser.add_argument("--russian", choices=("manuals", "guide", "devref"), default="manuals",
                         help="where the Russian comes from")
     options = parser.parse_args()
     if options.reuse:
@@ -231,7 +233,12 @@ def main():
     SIZE = tuple(int(v) for v in options.size.split("-"))
     n = options.per_class
 
-    if options.russian == "devref":
+    if options.russian == "guide":
+        russian = russian_paragraphs("\n\n".join(subprocess.run(
+            ["pdftotext", "-enc", "UTF-8", path, "-"], capture_output=True, text=True,
+            check=True).stdout for path in sorted(glob.glob(
+                "/usr/share/doc/instead/manual/pdf/ru/*.pdf"))))
+    elif options.russian == "devref":
         russian = russian_paragraphs(gzip.open(
             "/usr/share/developers-reference/ru/developers-reference.txt.gz", "rt").read())
     else:
