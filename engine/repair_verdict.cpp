@@ -37,9 +37,9 @@ bool SameLetters(const Tally& a, const Tally& b) {
 bool InCapitals(const Tally& t) { return t.russian_upper * 10 >= t.russian * 9; }
 
 // Russian small letters that open a sentence or a paragraph in a UTF-8 reading: after a word
-// of a few letters and a full stop, "!" or "?"; after a number such as "2.1." that opens a
-// line; or first on a line that a blank line parts from the text before it. Quotes may stand
-// between, and a closing bracket before the stop ("слово". «...», (слово).).
+// of a few letters and a full stop, "!" or "?"; after a number such as "16." or "2.1." (not
+// a date); or first on a line that a blank line parts from the text before it. Quotes may
+// stand between, and a closing bracket before the stop ("слово". «...», (слово).).
 std::int64_t SmallSentenceStarts(std::string_view utf8) {
   std::int64_t starts = 0;
   int word = 0;            // letters of the word being read
@@ -48,15 +48,15 @@ std::int64_t SmallSentenceStarts(std::string_view utf8) {
   bool line_start = true;  // nothing but blanks yet on this line
   bool seen = false;       // some text before this line
   bool parted = false;     // a blank line parts this line from the text before it
-  bool number = false;     // the line so far is a number of digits and full stops
+  bool number = false;     // a number of digits and full stops after a blank
+  bool blank = true;       // the last character was a blank (or there was none)
   WalkUtf8(utf8, true, [&](std::uint32_t cp) {
     const CharInfo c = InfoOf(cp);
     if (cp == '\n') {
       parted = line_start && seen;
-      line_start = true, number = false;
+      line_start = true;
     } else if (line_start && c.cls != kClassBlank) {
       opening = opening || parted;
-      number = c.cls == kClassDigit;
       line_start = false, seen = true;
     }
     if (c.flags & (kUpper | kLower)) {
@@ -72,9 +72,10 @@ std::int64_t SmallSentenceStarts(std::string_view utf8) {
                cp == 0x201D || cp == 0x201E) {
       number = false;
     } else {
-      number = number && c.cls == kClassDigit;
+      number = c.cls == kClassDigit && (number || blank);
       word = 0, ended = opening = false;
     }
+    blank = c.cls == kClassBlank;
   });
   return starts;
 }
