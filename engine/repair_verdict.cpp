@@ -38,9 +38,11 @@ bool InCapitals(const Tally& t) { return t.russian_upper * 10 >= t.russian * 9; 
 
 // Russian small letters that open a sentence or a paragraph in a UTF-8 reading: after a word
 // of a few letters and a full stop, "!" or "?"; after a number such as "16." or "2.1." (not
-// a date); or first on a line that a blank line parts from the text before it. Quotes may
-// stand between, and a closing bracket before the stop ("слово". «...», (слово).).
-std::int64_t SmallSentenceStarts(std::string_view utf8) {
+// a date); first on a line that a blank line parts from the text before it; or, in a text of
+// several lines read from its start, first in the text (a single line may be cut from
+// anywhere). Quotes may stand between, and a closing bracket before the stop ("слово".
+// «...», (слово).).
+std::int64_t SmallSentenceStarts(std::string_view utf8, Place place) {
   std::int64_t starts = 0;
   int word = 0;            // letters of the word being read
   bool ended = false;      // a sentence ended, waiting for a blank
@@ -50,12 +52,19 @@ std::int64_t SmallSentenceStarts(std::string_view utf8) {
   bool parted = false;     // a blank line parts this line from the text before it
   bool number = false;     // a number of digits and full stops after a blank
   bool blank = true;       // the last character was a blank (or there was none)
+  bool first = true;       // no letter yet
+  bool first_small = false;
+  int lines = 0;  // lines with text
   WalkUtf8(utf8, true, [&](std::uint32_t cp) {
     const CharInfo c = InfoOf(cp);
+    if (first && (c.flags & (kUpper | kLower))) {
+      first = false, first_small = c.kind == kLowerRussian;
+    }
     if (cp == '\n') {
       parted = line_start && seen;
       line_start = true;
     } else if (line_start && c.cls != kClassBlank) {
+      ++lines;
       opening = opening || parted;
       line_start = false, seen = true;
     }
@@ -77,6 +86,7 @@ std::int64_t SmallSentenceStarts(std::string_view utf8) {
     }
     blank = c.cls == kClassBlank;
   });
+  if (place == Place::kTextStart && first_small && lines >= 2) ++starts;
   return starts;
 }
 
@@ -86,7 +96,7 @@ std::int64_t SmallSentenceStarts(std::string_view utf8) {
 // small letters say capitals (a text in capitals shifted between the pages reads as small
 // letters too); a line of small letters alone says nothing.
 enum class WrittenCase { kUnknown, kSmall, kCapitals };
-WrittenCase CaseWrittenIn(const Tally& small, std::string_view text) {
+WrittenCase CaseWrittenIn(const Tally& small, std::string_view text, Place place) {
   const RepairLimits& l = kRepairLimits;
   const auto ascii_share = [&](std::int64_t n) {
     return small.ascii_latin >= l.ascii_case_min &&
@@ -96,7 +106,7 @@ WrittenCase CaseWrittenIn(const Tally& small, std::string_view text) {
     return WrittenCase::kSmall;
   }
   if (small.russian >= l.capitals_min_russian &&
-      (ascii_share(small.ascii_upper) || SmallSentenceStarts(text) > 0)) {
+      (ascii_share(small.ascii_upper) || SmallSentenceStarts(text, place) > 0)) {
     return WrittenCase::kCapitals;
   }
   return WrittenCase::kUnknown;
@@ -141,7 +151,7 @@ bool AsItStands(const RepairSteps& steps, RepairOutput output) {
   return steps.empty() || steps == OutputReading(output);
 }
 
-Judgement Judge(std::string_view prefix, bool whole, RepairOutput output) {
+Judgement Judge(std::string_view prefix, bool whole, RepairOutput output, Place place) {
   const std::vector<Candidate> all = SearchReadings(prefix, whole);
   // The cheapest; on a tie, the fewest steps, then the first found.
   const Candidate& identity =
@@ -187,7 +197,8 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output) {
   if (!AsItStands(best->steps, output) && !UsesUtf8(best->steps)) {
     const bool capitals = InCapitals(best->tally);
     const auto case_written_in = [&](const Candidate& small) {
-      return CaseWrittenIn(small.tally, ApplyRepair(prefix, small.steps, RepairOutput::kUtf8));
+      return CaseWrittenIn(small.tally, ApplyRepair(prefix, small.steps, RepairOutput::kUtf8),
+                           place);
     };
     std::optional<WrittenCase> best_case;  // when the best reading is in small letters
     const Candidate* twin = nullptr;

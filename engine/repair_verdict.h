@@ -29,7 +29,10 @@ struct Judgement {
   std::vector<RepairSteps> readings;  // the chains of the cheapest few readings, cheapest first
 };
 
+// Where a judged stretch lies: at the start of its text (where a sentence starts) or within.
+enum class Place { kTextStart, kWithin };
+
 // The verdict on `text` (`whole`: nothing follows it) for a result written as `output`.
-Judgement Judge(std::string_view text, bool whole, RepairOutput output);
+Judgement Judge(std::string_view text, bool whole, RepairOutput output, Place place);
 
 }  // namespace cyrvert::detail

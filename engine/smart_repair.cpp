@@ -23,6 +23,7 @@ using detail::Clamp01;
 using detail::Clean;
 using detail::kRepairLimits;
 using detail::LooksCyrillic;
+using detail::Place;
 using detail::Quality;
 using detail::ReadsAsRussian;
 using detail::SearchReadings;
@@ -205,7 +206,7 @@ std::vector<RepairStretch> AssignLines(std::string_view text,
 // Whether `part` reads clearly better by a chain of its own than by the one judged for the
 // text it belongs to.
 bool ReadsOtherwise(std::string_view part, const Judgement& start, RepairOutput output) {
-  const Judgement j = Judge(part, true, output);
+  const Judgement j = Judge(part, true, output, Place::kWithin);
   return j.decided && Reading(part, j.steps) != Reading(part, start.steps) &&
          StretchCost(part, start.steps) - StretchCost(part, j.steps) >=
              100 * kRepairLimits.stretch_min_bits;
@@ -231,7 +232,8 @@ std::vector<RepairStretch> FindStretches(std::string_view text, const Judgement&
     if (chunks.size() < 2) return found;
     for (const Chunk& chunk : chunks) {
       const std::string_view part = text.substr(chunk.begin, chunk.end - chunk.begin);
-      const Judgement j = Judge(part, true, output);
+      const Judgement j =
+          Judge(part, true, output, chunk.begin == 0 ? Place::kTextStart : Place::kWithin);
       if (!j.decided || Reading(part, j.steps) == Reading(part, whole.steps)) continue;
       const double gain = StretchCost(part, whole.steps) - StretchCost(part, j.steps);
       if (gain >= 100 * kRepairLimits.stretch_min_bits &&
@@ -334,7 +336,7 @@ RepairAnalysis AnalyzeForRepair(std::string_view text, const AnalysisOptions& op
     result.reason = "no byte above 0x7F";
     return result;
   }
-  Judgement j = Judge(prefix, whole, output);
+  Judgement j = Judge(prefix, whole, output, Place::kTextStart);
   // Valid UTF-8 with characters no Cyrillic page holds is text as it should be; reading it
   // into a page would put "?" over them.
   if (options.keep_characters && j.verdict == RepairVerdict::kRepaired &&
