@@ -190,11 +190,13 @@ bool ClearlyRussian(const Tally& t) {
          odds.ukrainian + spelling(t.ukrainian_within) >= kL.min_odds_over_ukrainian;
 }
 
-bool ReadsAsRussian(const Tally& t) {
+bool ReadsAsRussian(const Tally& t, bool traced) {
   if (t.russian < kL.min_russian_letters) return false;
   if (t.russian * (kL.max_latin_per_russian + 1) < t.russian + t.latin) return false;
   if (t.russian * (kL.max_ascii_per_russian + 1) < t.russian + t.ascii_latin) return false;
-  if (LetterCost(t) > kRussianLetterBigramCost + kL.max_letter_cost_above_model) return false;
+  const double above =
+      traced ? kL.clean_max_letter_cost_above_model : kL.max_letter_cost_above_model;
+  if (LetterCost(t) > kRussianLetterBigramCost + above) return false;
   if (!MoreRussianThanNeighbour(t)) return false;
   return t.bad * kL.max_bad_share <= t.relevant && t.lost * kL.max_lost_share <= t.relevant;
 }

@@ -155,8 +155,10 @@ NeighbourOdds RussianOdds(const Tally& t);
 bool MoreRussianThanNeighbour(const Tally& t);
 // Whether they make it clearly the likelier, as valid UTF-8 taken for Russian needs.
 bool ClearlyRussian(const Tally& t);
-// Enough Cyrillic, in Russian's letter pattern, without Ukrainian or Bulgarian signs.
-bool ReadsAsRussian(const Tally& t);
+// Enough Cyrillic, in Russian's letter pattern, without Ukrainian or Bulgarian signs. A
+// reading that undoes UTF-8 read wrongly (`traced`: each letter came from two characters no
+// chance would pair) may stray further from the pattern, as a few words in quotes do.
+bool ReadsAsRussian(const Tally& t, bool traced = false);
 // Enough Cyrillic letters (any alphabet) among the letters.
 bool LooksCyrillic(const Tally& t);
 // Little lost or bad, and (if Cyrillic) a plausible letter pattern.

@@ -21,6 +21,16 @@ bool UsesUtf8(const RepairSteps& steps) {
                      [](const RepairStep& s) { return s.kind != Kind::kConvert; });
 }
 
+// Whether a chain reads UTF-8 twice: it undoes UTF-8 read wrongly, whose every letter left
+// two characters behind.
+bool UndoesMojibake(const RepairSteps& steps) {
+  return std::count_if(steps.begin(), steps.end(), [](const RepairStep& s) {
+           return s.kind == Kind::kFromUtf8 || s.kind == Kind::kReadUtf8;
+         }) >= 2;
+}
+
+bool ReadsAsRussian(const Candidate& c) { return ReadsAsRussian(c.tally, UndoesMojibake(c.steps)); }
+
 // Whether two readings hold, by their tallies, the same Russian letters (case apart).
 // Whether two readings hold about as many Russian letters (some).
 bool AboutAsManyLetters(const Tally& a, const Tally& b) {
@@ -178,7 +188,7 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output, Place 
   // little per character, but explains nothing.
   const Candidate* as_russian = nullptr;
   for (const Candidate& c : all) {
-    if (ReadsAsRussian(c.tally) && allowed(c) &&
+    if (ReadsAsRussian(c) && allowed(c) &&
         (as_russian == nullptr || c.cost < as_russian->cost ||
          (c.cost == as_russian->cost && c.steps.size() < as_russian->steps.size()))) {
       as_russian = &c;
@@ -203,9 +213,8 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output, Place 
     std::optional<WrittenCase> best_case;  // when the best reading is in small letters
     const Candidate* twin = nullptr;
     for (const Candidate& c : all) {
-      if (&c == best || AsItStands(c.steps, output) || UsesUtf8(c.steps) ||
-          !ReadsAsRussian(c.tally) || c.steps.size() > best->steps.size() + 2 ||
-          c.steps.size() + 1 < best->steps.size()) {
+      if (&c == best || AsItStands(c.steps, output) || UsesUtf8(c.steps) || !ReadsAsRussian(c) ||
+          c.steps.size() > best->steps.size() + 2 || c.steps.size() + 1 < best->steps.size()) {
         continue;
       }
       // Two steps more (a pair that swaps the case) only for capitals the text asks for.
@@ -247,7 +256,7 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output, Place 
                     cheapest.end(),
                     [](const Candidate* x, const Candidate* y) { return x->cost < y->cost; });
   for (std::size_t i = 0; i < few; ++i) j.readings.push_back(cheapest[i]->steps);
-  if (ReadsAsRussian(b) && AsItStands(best->steps, output)) {
+  if (ReadsAsRussian(*best) && AsItStands(best->steps, output)) {
     double runner = 1e18;
     for (const Candidate& c : all) {
       if (!AsItStands(c.steps, output)) runner = std::min(runner, c.cost);
@@ -258,7 +267,7 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output, Place 
     j.decided = true;
     return j;
   }
-  if (ReadsAsRussian(b)) {
+  if (ReadsAsRussian(*best)) {
     const double evidence = (stand->cost - best->cost) * static_cast<double>(b.relevant) / 100.0;
     const double need = UsesUtf8(best->steps) ? kRepairLimits.min_evidence_utf8_bits
                                               : kRepairLimits.min_evidence_8bit_bits;

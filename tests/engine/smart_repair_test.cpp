@@ -167,6 +167,15 @@ TEST(SmartRepairTest, AShortTextNeedsTheEvidenceOfItsKindOfDamage) {
   const UnicodeRepair twice = RepairUnicodeText(kViewCodec.ToUtf8(hello));
   EXPECT_EQ(twice.analysis.verdict, RepairVerdict::kRepaired);
   EXPECT_EQ(twice.text, hello);
+  // Three words in code, read as KOI8-R: the trace holds though the letters' pattern is odd.
+  const UnicodeRepair code = RepairUnicodeText(
+      "print('\xD0\xBF\xE2\x96\x93\xD1\x8F\xE2\x96\x80 \xD0\xBF\xE2\x95\xA1\xD0\xBF\xE2"
+      "\x95\xA5\xD1\x8F\xE2\x96\x90\xD0\xBF\xE2\x95\xA9\xD0\xBF\xE2\x95\xA6 \xD0\xBF\xE2"
+      "\x95\xA8\xD0\xBF\xE2\x95\xA9\xD1\x8F\xE2\x96\x8C\xD1\x8F\xE2\x94\xA4.')");
+  EXPECT_EQ(code.analysis.verdict, RepairVerdict::kRepaired);
+  EXPECT_EQ(code.text,
+            "print('\xD0\x92\xD1\x8B \xD0\xB2\xD0\xB7\xD1\x8F\xD0\xBB\xD0\xB8 "
+            "\xD0\xBA\xD0\xBB\xD1\x8E\xD1\x87.')");  // print('Вы взяли ключ.')
 }
 
 TEST(SmartRepairTest, DamageOnlyPastTheScoredStartIsFoundByStretches) {
