@@ -5,7 +5,7 @@ belong to the evaluation set, runs the repair on them and prints the share done 
 class, with `cyrvert-cli decode --depth 3 --sense 3` beside it for the 8-bit chains.
 
     apt-get install aptitude-doc-ru doublecmd-help-ru doublecmd-help-uk \
-        developers-reference-de developers-reference-fr
+        developers-reference-de developers-reference-fr instead-doc-ru poppler-utils
     python3 tools/smart_bench.py build/dev/cli/cyrvert-cli [--per-class N] [--seed S] [--keep DIR]
     python3 tools/smart_bench.py build/dev/cli/cyrvert-cli --reuse DIR   # score kept samples again
 
