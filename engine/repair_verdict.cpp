@@ -31,13 +31,13 @@ bool UndoesMojibake(const RepairSteps& steps) {
 
 bool ReadsAsRussian(const Candidate& c) { return ReadsAsRussian(c.tally, UndoesMojibake(c.steps)); }
 
-// Whether two readings hold, by their tallies, the same Russian letters (case apart).
 // Whether two readings hold about as many Russian letters (some).
 bool AboutAsManyLetters(const Tally& a, const Tally& b) {
   const auto ra = static_cast<double>(a.russian), rb = static_cast<double>(b.russian);
   return a.russian > 0 && std::abs(ra - rb) <= kRepairLimits.same_letters_share * std::max(ra, rb);
 }
 
+// Whether two readings hold, by their tallies, the same Russian letters (case apart).
 bool SameLetters(const Tally& a, const Tally& b) {
   return AboutAsManyLetters(a, b) && std::abs(LetterCost(a) - LetterCost(b)) <=
                                          kRepairLimits.same_letters_share * LetterCost(b);
