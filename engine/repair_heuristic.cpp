@@ -65,6 +65,12 @@ const std::array<WithinWord, 3>& WithinWordCosts() {
   return costs;
 }
 
+// The log odds of Russian over another language by the letter-bigram models within words, in
+// nats: `other_within` is the other model's cost of the text's bigrams.
+double SpellingOdds(const Tally& t, std::int64_t other_within) {
+  return static_cast<double>(other_within - t.russian_within) / 100.0 * std::log(2.0);
+}
+
 }  // namespace
 
 void Tally::AddChar(const CharInfo& c, std::int64_t n) {
@@ -163,8 +169,12 @@ NeighbourOdds RussianOdds(const Tally& t) {
            seen_term(seen.soft_sign, russian.soft_sign, other.soft_sign) +
            seen_term(seen.yo, russian.yo, other.yo);
   };
-  // A long text with next to no ы or э is a neighbour's (a list of words, say), ъ or not.
-  if (t.russian >= kL.long_text_letters && t.yery_e * kL.long_text_yery_e_share < t.russian) {
+  // A long text with next to no ы or э is a neighbour's (a list of words, say), ъ or not,
+  // unless its spelling is plainly Russian's (a list of functions may repeat words without
+  // them for hundreds of letters).
+  if (t.russian >= kL.long_text_letters && t.yery_e * kL.long_text_yery_e_share < t.russian &&
+      (SpellingOdds(t, t.bulgarian_within) < kL.long_text_spelling_odds ||
+       SpellingOdds(t, t.ukrainian_within) < kL.long_text_spelling_odds)) {
     return {-1e9, -1e9};
   }
   return {odds({kL.bulgarian_yery_e_rate, kL.bulgarian_hard_sign_rate, kL.bulgarian_foreign_rate,
@@ -183,8 +193,7 @@ bool ClearlyRussian(const Tally& t) {
   // What the spelling says besides: the log odds of the letter-bigram models, in nats.
   const auto spelling = [&](std::int64_t other) {
     if (t.russian < kL.bigram_odds_min_letters) return 0.0;
-    return static_cast<double>(other - t.russian_within) / 100.0 * std::log(2.0) *
-           kL.bigram_odds_weight;
+    return SpellingOdds(t, other) * kL.bigram_odds_weight;
   };
   return odds.bulgarian + spelling(t.bulgarian_within) >= kL.min_odds_over_bulgarian &&
          odds.ukrainian + spelling(t.ukrainian_within) >= kL.min_odds_over_ukrainian;

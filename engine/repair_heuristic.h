@@ -44,6 +44,7 @@ struct RepairLimits {
          ukrainian_yo_rate = 0.0001;
   std::int64_t long_text_letters = 250;  // a text this long with next to no ы or э is not Russian
   std::int64_t long_text_yery_e_share = 250;
+  double long_text_spelling_odds = 10;  // unless the spelling says Russian by this much (nats)
 
   // Looks Cyrillic at all, and clean.
   std::int64_t min_cyrillic_letters = 20;

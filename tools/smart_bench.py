@@ -5,13 +5,14 @@ belong to the evaluation set, runs the repair on them and prints the share done 
 class, with `cyrvert-cli decode --depth 3 --sense 3` beside it for the 8-bit chains.
 
     apt-get install aptitude-doc-ru doublecmd-help-ru doublecmd-help-uk \
-        developers-reference-de developers-reference-fr instead-doc-ru poppler-utils
+        developers-reference-de developers-reference-fr instead-doc-ru poppler-utils \
+        libreoffice-help-ru
     python3 tools/smart_bench.py build/dev/cli/cyrvert-cli [--per-class N] [--seed S] [--keep DIR]
     python3 tools/smart_bench.py build/dev/cli/cyrvert-cli --reuse DIR   # score kept samples again
 
 `--russian guide` takes the Russian from instead-doc-ru instead (a programming guide, prose
-and code, read with pdftotext from poppler-utils): a second check that a change holds beyond
-one source. `--russian devref` takes developers-reference-ru, prose, but the model of Russian
+and code, read with pdftotext from poppler-utils), `--russian office` from libreoffice-help-ru
+(an office suite's help): checks that a change holds beyond one source. `--russian devref` takes developers-reference-ru, prose, but the model of Russian
 was trained on it, so it tells nothing of the model's fit.
 
 Classes: undamaged and UTF-8-damaged text; capitals (undamaged, 8-bit and UTF-8 damage);
@@ -231,7 +232,7 @@ def main():
     parser.add_argument("--only", help="run only the classes whose name holds this")
     parser.add_argument("--size", default="300-4000", help="sample length range in characters")
     parser.add_argument("--reuse", help="score the samples an earlier run kept in this folder")
-    parser.add_argument("--russian", choices=("manuals", "guide", "devref"), default="manuals",
+    parser.add_argument("--russian", choices=("manuals", "guide", "office", "devref"), default="manuals",
                         help="where the Russian comes from")
     options = parser.parse_args()
     if options.reuse:
@@ -250,6 +251,9 @@ def main():
             ["pdftotext", "-enc", "UTF-8", path, "-"], capture_output=True, text=True,
             check=True).stdout for path in sorted(glob.glob(
                 "/usr/share/doc/instead/manual/pdf/ru/*.pdf"))))
+    elif options.russian == "office":
+        russian = russian_paragraphs("\n\n".join(strip_html(p) for p in sorted(glob.glob(
+            "/usr/share/libreoffice/help/ru/text/**/*.html", recursive=True))))
     elif options.russian == "devref":
         russian = russian_paragraphs(gzip.open(
             "/usr/share/developers-reference/ru/developers-reference.txt.gz", "rt").read())
