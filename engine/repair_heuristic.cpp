@@ -225,8 +225,10 @@ bool Clean(const Tally& t) {
 
 double Clamp01(double v) { return std::min(1.0, std::max(0.0, v)); }
 
-double Quality(const Tally& t) {
-  return Clamp01(1.0 - (LetterCost(t) - kRussianLetterBigramCost) / kL.quality_span);
+double Quality(const Tally& t, bool traced) {
+  const double allowance =
+      traced ? kL.clean_max_letter_cost_above_model - kL.max_letter_cost_above_model : 0.0;
+  return Clamp01(1.0 - (LetterCost(t) - kRussianLetterBigramCost - allowance) / kL.quality_span);
 }
 
 }  // namespace cyrvert::detail

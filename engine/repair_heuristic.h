@@ -165,7 +165,9 @@ bool LooksCyrillic(const Tally& t);
 // Little lost or bad, and (if Cyrillic) a plausible letter pattern.
 bool Clean(const Tally& t);
 // How close the reading is to typical Russian: 1 at typical, 0 well off it.
-double Quality(const Tally& t);
+// A reading that undoes UTF-8 read wrongly (`traced`) is judged with the allowance
+// ReadsAsRussian gives it.
+double Quality(const Tally& t, bool traced = false);
 // `v` limited to 0..1.
 double Clamp01(double v);
 

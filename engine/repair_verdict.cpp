@@ -278,7 +278,8 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output, Place 
     if (evidence >= need && russian) {
       j.verdict = RepairVerdict::kRepaired;
       j.steps = best->steps;
-      j.confidence = Quality(b) * Clamp01((stand->cost - best->cost) / kRepairLimits.repair_margin);
+      j.confidence = Quality(b, UndoesMojibake(best->steps)) *
+                     Clamp01((stand->cost - best->cost) / kRepairLimits.repair_margin);
       j.decided = true;
       return j;
     }

@@ -173,6 +173,7 @@ TEST(SmartRepairTest, AShortTextNeedsTheEvidenceOfItsKindOfDamage) {
       "\x95\xA5\xD1\x8F\xE2\x96\x90\xD0\xBF\xE2\x95\xA9\xD0\xBF\xE2\x95\xA6 \xD0\xBF\xE2"
       "\x95\xA8\xD0\xBF\xE2\x95\xA9\xD1\x8F\xE2\x96\x8C\xD1\x8F\xE2\x94\xA4.')");
   EXPECT_EQ(code.analysis.verdict, RepairVerdict::kRepaired);
+  EXPECT_GT(code.analysis.confidence, 0.4);  // the trace is sure, odd as the letters are
   EXPECT_EQ(code.text,
             "print('\xD0\x92\xD1\x8B \xD0\xB2\xD0\xB7\xD1\x8F\xD0\xBB\xD0\xB8 "
             "\xD0\xBA\xD0\xBB\xD1\x8E\xD1\x87.')");  // print('Вы взяли ключ.')
