@@ -196,9 +196,16 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output, Place 
   }
   if (as_russian != nullptr) best = as_russian;
   // A reading with the same letters in another case by fewer steps is the better: the text
-  // keeps its case unless a chain explains it.
+  // keeps its case unless a chain explains it. Not one that loses more characters where the
+  // longer one reads as Russian (cp-866 has no dash: its stand-in comes back by another
+  // page); but a longer chain that reads as Russian by losing a letter (Ukrainian і) is no
+  // better.
+  const auto lost = [](const Candidate& c) { return c.tally.lost + c.tally.bad; };
   for (const Candidate& c : all) {
-    if (c.steps.size() < best->steps.size() && SameLetters(c.tally, best->tally)) best = &c;
+    if (c.steps.size() < best->steps.size() && SameLetters(c.tally, best->tally) &&
+        (ReadsAsRussian(c) || !ReadsAsRussian(*best) || lost(c) <= lost(*best))) {
+      best = &c;
+    }
   }
   // Twins: readings of the same letters, one in capitals and one not, by 8-bit chains at most
   // a step apart, or two for capitals the text asks for (a text in capitals shifted between
@@ -256,10 +263,15 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output, Place 
                     cheapest.end(),
                     [](const Candidate* x, const Candidate* y) { return x->cost < y->cost; });
   for (std::size_t i = 0; i < few; ++i) j.readings.push_back(cheapest[i]->steps);
-  if (ReadsAsRussian(*best) && AsItStands(best->steps, output)) {
+  // A chain whose result, written in the output's page, is the text itself repairs nothing:
+  // cp-866's stand-in for a dash reads as a dash by way of another page.
+  const bool changes_nothing = !AsItStands(best->steps, output) && !UsesUtf8(best->steps) &&
+                               ReadsAsRussian(*best) &&
+                               ApplyRepair(prefix, best->steps, output) == prefix;
+  if (ReadsAsRussian(*best) && (AsItStands(best->steps, output) || changes_nothing)) {
     double runner = 1e18;
     for (const Candidate& c : all) {
-      if (!AsItStands(c.steps, output)) runner = std::min(runner, c.cost);
+      if (!AsItStands(c.steps, output) && &c != best) runner = std::min(runner, c.cost);
     }
     j.steps = best->steps;
     j.confidence = Quality(b) * Clamp01((runner - best->cost) / kRepairLimits.undamaged_margin);

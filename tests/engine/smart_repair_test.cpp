@@ -111,6 +111,16 @@ TEST(SmartRepairTest, WhatARepairWritesIsNotDamagedOnASecondPass) {
   }
 }
 
+TEST(SmartRepairTest, AChainThatLosesALetterToReadAsRussianIsNoRepair) {
+  // "працювати як з текстом, так і з кодом": through cp-866, which lacks і, it would read
+  // as Russian.
+  const RepairAnalysis analysis = AnalyzeForRepair(
+      "\xD0\xBF\xD1\x80\xD0\xB0\xD1\x86\xD1\x8E\xD0\xB2\xD0\xB0\xD1\x82\xD0\xB8 "
+      "\xD1\x8F\xD0\xBA \xD0\xB7 \xD1\x82\xD0\xB5\xD0\xBA\xD1\x81\xD1\x82\xD0\xBE\xD0\xBC, "
+      "\xD1\x82\xD0\xB0\xD0\xBA \xD1\x96 \xD0\xB7 \xD0\xBA\xD0\xBE\xD0\xB4\xD0\xBE\xD0\xBC\n");
+  EXPECT_EQ(analysis.verdict, RepairVerdict::kNotDamaged) << analysis.reason;
+}
+
 TEST(SmartRepairTest, Utf8WithCharactersNoCyrillicPageHoldsIsLeftAlone) {
   const std::string text = ReadFile(kSamples / "utf8-U8.txt") +
                            "\xE2\x89\x88 \xE2\x9C\x93 \xF0\x9F\x98\x80 \xE6\x97\xA5\xE6\x9C\xAC\n";
