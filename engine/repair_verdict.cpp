@@ -280,7 +280,11 @@ Judgement Judge(std::string_view prefix, bool whole, RepairOutput output, Place 
     return j;
   }
   if (ReadsAsRussian(*best)) {
-    const double evidence = (stand->cost - best->cost) * static_cast<double>(b.relevant) / 100.0;
+    // Capitals in a row cost a little, to choose between twins in case; that is nothing
+    // against the chain, so it takes nothing from the evidence.
+    const double relevant = static_cast<double>(std::max<std::int64_t>(1, b.relevant));
+    const double capitals_cost = InCapitals(b) ? static_cast<double>(b.case_cost) / relevant : 0.0;
+    const double evidence = (stand->cost - best->cost + capitals_cost) * relevant / 100.0;
     const double need = UsesUtf8(best->steps) ? kRepairLimits.min_evidence_utf8_bits
                                               : kRepairLimits.min_evidence_8bit_bits;
     // Reading valid UTF-8 as it is would change a clean text of a neighbouring language:
